@@ -1,0 +1,51 @@
+// The whole state of one compilation: one plain struct per subsystem, owned
+// here and passed by reference to every pass. Nothing lives in globals, so a
+// process (a test) can run any number of compilations one after another.
+#pragma once
+
+#include <string>
+
+#include "codegen/generator.h"
+#include "driver/diagnostics.h"
+#include "driver/output.h"
+#include "frontend/lexer.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
+#include "image/image.h"
+#include "ir/postfix.h"
+#include "platform/platform.h"
+
+namespace tarn {
+
+enum Phase { kPhaseNone = 0, kPhaseFrontEnd = 1, kPhaseBackEnd = 2 };
+
+struct DriverState {
+  std::string source_path;    // UTF-8, as given
+  std::string option_line;    // the arguments after the source path, each followed by a blank
+  std::string output_path;
+  std::string exe_path;
+  std::string res_path;       // the ".rs" version-information file
+  std::string language_id = "EN";
+  bool debug = false;
+  std::string work_folder;    // ends with the host's separator
+  int phase = kPhaseNone;
+  int error_count = 0;
+  OutputFile out;
+  platform::FileLock work_lock;  // serialises compiles that share the work folder
+};
+
+struct Compilation {
+  DriverState drv;
+  Diagnostics diag;
+  LexerState lex;
+  SymbolTable sym;
+  TypeTable types;
+  PostfixState post;
+  ImageState image;
+  GeneratorState gen;
+};
+
+// A file in the work folder.
+inline std::string work_file(const Compilation& c, const char* name) { return c.drv.work_folder + name; }
+
+}  // namespace tarn

@@ -1,0 +1,12 @@
+// Declarations: the source file, routine headers and the label, const, type and
+// var sections.
+#pragma once
+
+namespace tarn {
+
+struct Compilation;
+
+// source-file = { routine } "program" name "(" ")" main-block
+void parse_source_file(Compilation& c);
+
+}  // namespace tarn

@@ -1,0 +1,61 @@
+// The cross-built tarnc.exe under Wine answers exactly as the native tarnc:
+// the same usage text, the same output file, the same files written.
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+#include "support/wine.h"
+
+namespace tarn {
+namespace {
+
+using test::read_file;
+using test::TempDir;
+
+class WindowsTarnc : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe = test::windows_tarnc();
+    if (exe.empty()) GTEST_SKIP() << "no cross-built tarnc.exe in this build";
+  }
+  test::RunResult windows(const std::vector<std::string>& args, const std::string& cwd) {
+    return test::run_wine(exe, args, "", 60, cwd);
+  }
+  std::string exe;
+};
+
+TEST_F(WindowsTarnc, UsageTextMatchesNative) {
+  TempDir dir;
+  auto native = test::run_tarnc({}, "", dir.path());
+  auto win = windows({}, dir.path());
+  EXPECT_EQ(win.exit_code, 0);
+  EXPECT_EQ(win.out, native.out);
+}
+
+TEST_F(WindowsTarnc, MissingSourceMatchesNative) {
+  TempDir dir;
+  auto native = test::run_tarnc({"none.pas", "/O:native.txt"}, "", dir.path());
+  auto win = windows({"none.pas", "/O:win.txt"}, dir.path());
+  EXPECT_EQ(native.exit_code, 1);
+  EXPECT_EQ(win.exit_code, 1);
+  EXPECT_EQ(read_file(dir.file("win.txt")), read_file(dir.file("native.txt")));
+}
+
+TEST_F(WindowsTarnc, CompileWritesTheSameFiles) {
+  TempDir dir;
+  const std::string src = test::crlf("program p()\nbegin\n;\nend.\n");
+  test::write_file(dir.file("n.pas"), src);
+  test::write_file(dir.file("w.pas"), src);
+  auto native = test::run_tarnc({"n.pas", "/O:n.txt", "/E:n.exe"}, "", dir.path());
+  auto win = windows({"w.pas", "/O:w.txt", "/E:w.exe"}, dir.path());
+  ASSERT_EQ(native.exit_code, 0) << native.err;
+  ASSERT_EQ(win.exit_code, 0) << win.err;
+  std::string n = read_file(dir.file("n.txt")), w = read_file(dir.file("w.txt"));
+  EXPECT_EQ(w.substr(w.find("\r\n") + 2), "w.pas\r\n" + n.substr(n.find("\r\n") + 2 + 7));
+  EXPECT_EQ(read_file(dir.file("w.rs")), read_file(dir.file("n.rs")));
+  if (test::exists(dir.file("n.exe")) || test::exists(dir.file("w.exe"))) {
+    EXPECT_EQ(read_file(dir.file("w.exe")), read_file(dir.file("n.exe")));
+  }
+}
+
+}  // namespace
+}  // namespace tarn
