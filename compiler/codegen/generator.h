@@ -1,8 +1,68 @@
-// The code generator: named addresses, labels, the listing, the reader loop.
+// The code generator's core: the table of named addresses, the table of labels,
+// instruction emission from hexadecimal text, and the listing "log.tmp".
+// Every instruction goes to the image as bytes and to the listing as
+// "address bytes assembly-text".
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarn {
 
-struct GeneratorState {};
+struct Compilation;
+
+// A named address: an import slot, a data item, a run-time routine or a user routine.
+struct TVariable {
+  uint32_t dummySize = 0;  // declared size, kept for the record only
+  uint32_t VarAddr = 0;    // absolute virtual address of the first byte
+  std::string VarStr;      // initial-value text ("0x" + 8 hex digits, or the characters)
+  std::string Name;
+};
+
+// A jump target (a virtual address) or a patch place (a file offset).
+struct TLabel {
+  std::string Name;
+  uint32_t Virtual_Addr = 0;
+  int id = 0;  // symbol number for goto labels, else 0
+};
+
+struct GeneratorState {
+  std::vector<TVariable> variables;
+  std::vector<TLabel> labels;
+  std::string listing;  // the text of "log.tmp", written out when the listing is closed
+  std::string listing_path;
+};
+
+// Stores the bytes of opcode_hex followed by operand_hex with the operand's byte
+// pairs reversed (an 8-digit big-endian address becomes little-endian bytes);
+// writes the hex text and a blank to the listing. Hex digits of either case.
+void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex = {});
+// The same without the listing text.
+void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex = {});
+
+// One listed instruction: "address bytes text" on a line of its own.
+void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex = {});
+
+// n as lower-case hex of `digits` digits (two's complement for negatives).
+std::string HexText(int64_t n, int digits);
+
+// 8 hex digits of the first named address whose name equals `name` ignoring
+// case and surrounding blanks; "00000000" when there is none.
+std::string AddressOf(const Compilation& c, std::string_view name);
+uint32_t address_value(const Compilation& c, std::string_view name);
+
+void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address);
+void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);
+uint32_t FindLabel(const Compilation& c, std::string_view name);  // exact name; 0 when none
+uint32_t FindLabelById(const Compilation& c, int id);              // 0 when none
+
+// The listing: text without and with a line end (CR LF).
+void listing_write(Compilation& c, std::string_view text);
+void listing_line(Compilation& c, std::string_view text = {});
+// Opens "log.tmp" anew, and writes it out.
+void open_listing(Compilation& c, const std::string& path);
+void close_listing(Compilation& c);
 
 }  // namespace tarn

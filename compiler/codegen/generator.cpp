@@ -1,0 +1,95 @@
+#include "codegen/generator.h"
+
+#include <stdexcept>
+
+#include "common/text.h"
+#include "driver/compilation.h"
+
+namespace tarn {
+
+namespace {
+
+// The bytes of opcode + reversed operand pairs, and their hex text.
+std::string instruction_hex(std::string_view opcode_hex, std::string_view operand_hex) {
+  std::string hex(opcode_hex);
+  for (size_t i = operand_hex.size(); i >= 2; i -= 2) hex += operand_hex.substr(i - 2, 2);
+  return trim(hex);
+}
+
+void store_hex(Compilation& c, const std::string& hex) {
+  if (hex.size() % 2 != 0) throw std::logic_error("odd hex text: " + hex);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    uint64_t v;
+    if (!parse_hex(std::string_view(hex).substr(i, 2), v)) throw std::logic_error("bad hex text: " + hex);
+    put_byte(c.image, static_cast<uint8_t>(v));
+  }
+}
+
+}  // namespace
+
+void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
+  std::string hex = instruction_hex(opcode_hex, operand_hex);
+  listing_write(c, hex + " ");
+  store_hex(c, hex);
+}
+
+void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
+  store_hex(c, instruction_hex(opcode_hex, operand_hex));
+}
+
+void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
+  listing_write(c, HexText(current_address(c.image), 8) + " ");
+  emit_instruction(c, opcode_hex, operand_hex);
+  listing_line(c, text);
+}
+
+std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
+
+uint32_t address_value(const Compilation& c, std::string_view name) {
+  const std::string key = to_lower_ascii(trim(name));
+  for (const TVariable& v : c.gen.variables)
+    if (to_lower_ascii(v.Name) == key) return v.VarAddr;
+  return 0;
+}
+
+std::string AddressOf(const Compilation& c, std::string_view name) { return HexText(address_value(c, name), 8); }
+
+void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address) {
+  c.gen.variables.push_back(TVariable{size, address, std::string(initial), std::string(name)});
+}
+
+void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {
+  c.gen.labels.push_back(TLabel{std::string(name), value, id});
+}
+
+uint32_t FindLabel(const Compilation& c, std::string_view name) {
+  for (const TLabel& l : c.gen.labels)
+    if (l.Name == name) return l.Virtual_Addr;
+  return 0;
+}
+
+uint32_t FindLabelById(const Compilation& c, int id) {
+  for (const TLabel& l : c.gen.labels)
+    if (l.id == id) return l.Virtual_Addr;
+  return 0;
+}
+
+void listing_write(Compilation& c, std::string_view text) { c.gen.listing += text; }
+
+void listing_line(Compilation& c, std::string_view text) {
+  c.gen.listing += text;
+  c.gen.listing += "\r\n";
+}
+
+void open_listing(Compilation& c, const std::string& path) {
+  c.gen.listing.clear();
+  c.gen.listing_path = path;
+  if (!platform::write_file(path, "")) throw std::runtime_error("Cannot create file " + path);
+}
+
+void close_listing(Compilation& c) {
+  if (c.gen.listing_path.empty()) return;
+  platform::write_file(c.gen.listing_path, c.gen.listing);
+}
+
+}  // namespace tarn
