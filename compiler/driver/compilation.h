@@ -6,6 +6,7 @@
 #include <string>
 
 #include "codegen/generator.h"
+#include "codegen/template_state.h"
 #include "driver/diagnostics.h"
 #include "driver/output.h"
 #include "frontend/lexer.h"
@@ -43,6 +44,7 @@ struct Compilation {
   PostfixState post;
   ImageState image;
   GeneratorState gen;
+  TemplateState tmpl;  // the instruction templates' state between records
 };
 
 // A file in the work folder.

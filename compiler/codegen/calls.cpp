@@ -1,0 +1,407 @@
+// Routine, call and console templates.
+//
+// Re-entry. Every variable, parameter and temporary of a routine has one
+// static data item, so a call that starts a second activation of a routine
+// that is still running would overwrite the first activation's data. Such a
+// call is a call of the current routine itself or of a routine whose code
+// encloses it. Around it the caller saves every byte of the data of each
+// routine from the current one out to the callee (the callee's nested
+// routines that lie on the way can be re-entered too): 4-byte items with
+// push/pop, longer ones (strings, text files, arrays, records) copied as
+// blocks. The save is opened by the call's first actual, before that
+// actual's address is pushed, or by the call record itself when the call has
+// no actuals; it is closed by CALL / CALL_FUN after the stack adjustment,
+// restoring in reverse, except the call's own result temporary, which holds
+// the value just returned (its saved copy is dropped).
+//
+// While a save is open, an actual that is a named variable of a saved
+// routine is passed as the address of its saved copy on the stack, not of
+// its static item: the callee's GET_PAR of an earlier formal may overwrite
+// the static item before a later GET_PAR reads it (p(b, a) inside p(a, b)),
+// and a `var` formal's changes must survive the restore, which copies the
+// saved bytes back.
+//
+// `var` formals. GET_P_PAR stores the actual's address in the formal's data
+// item and marks the formal as a reference (`tag5`); from then on every
+// template reaches the value through that address (operands.h). An actual
+// that is itself a reference passes on the address it holds.
+#include "codegen/calls.h"
+
+#include <string>
+#include <vector>
+
+#include "codegen/generator.h"
+#include "codegen/operands.h"
+#include "common/text.h"
+#include "driver/compilation.h"
+#include "image/image.h"
+
+namespace tarn {
+
+namespace {
+
+int current_routine(const Compilation& c) { return c.tmpl.routines.empty() ? 0 : c.tmpl.routines.back(); }
+
+// The routines from the current one outwards to `callee` when the callee's
+// code encloses (or is) the current routine's; empty otherwise.
+std::vector<int> reentered_routines(const Compilation& c, int callee) {
+  std::vector<int> chain;
+  int r = current_routine(c);
+  while (r > 0 && chain.size() < c.tmpl.enclosing.size() + 1) {
+    chain.push_back(r);
+    if (r == callee) return chain;
+    auto it = c.tmpl.enclosing.find(r);
+    r = it == c.tmpl.enclosing.end() ? 0 : it->second;
+  }
+  return {};
+}
+
+uint32_t string_item_size(int capacity) { return static_cast<uint32_t>(capacity) + 4; }
+
+// Bytes of symbol i's own data item as the data layout declares it; 0 for
+// entries without one and for read-only ones (constants, literals, labels).
+uint32_t data_item_size(const Compilation& c, int i) {
+  const TSymbolbableRecord& s = symbol_entry(c, i);
+  if (s.location != i) return 0;
+  switch (s.symbolclass) {
+    case kClVariable:
+    case kClLocal:
+      if (s.tag3 != 0) return 0;  // named constant
+      if (s.tag5 != 0) return 4;  // a reference: only the address is live
+      switch (s.symboltype) {
+        case kTyInteger:
+        case kTyFloat:
+        case kTyPointer: return 4;
+        case kTyString: return string_item_size(s.tag);
+        case kTyText: return 12;
+        default: return 0;
+      }
+    case kClArray: {
+      uint32_t bytes = 4;  // the descriptor
+      const uint32_t rows = s.tag3 != 0 ? s.tag3 : 1;
+      if (s.symboltype == kTyInteger || s.symboltype == kTyFloat)
+        bytes += 4 * s.tag * rows;
+      else if (s.symboltype == kTyString && s.tag != 0)
+        bytes += static_cast<uint32_t>(s.tag2) * rows * string_item_size(s.tag);
+      // Elements of an initial list follow the descriptor as entries of their own.
+      for (int j = i + 1; j <= symbol_count(c); ++j) {
+        const TSymbolbableRecord& e = symbol_entry(c, j);
+        if (e.symbolclass != kClConstant || e.location != i) continue;
+        bytes += e.symboltype == kTyString ? string_item_size(e.tag) : 4;
+      }
+      return bytes;
+    }
+    case kClRecord: return 4 + (s.tag == 0 ? 4 : (s.tag + 3u) / 4 * 4);
+    case kClPointer: return 4;
+    default: return 0;
+  }
+}
+
+void save_item(Compilation& c, const SavedItem& it) {
+  const std::string& name = name_of(c, it.symbol);
+  if (it.size == 4) {
+    emit(c, "push " + name, "ff35", addr(c, it.symbol));
+    return;
+  }
+  emit(c, "sub esp, " + std::to_string(it.slot), "81ec", HexText(it.slot, 8));
+  emit(c, "mov esi, offset " + name, "be", addr(c, it.symbol));
+  emit(c, "mov edi, esp", "89e7");
+  emit(c, "mov ecx, " + std::to_string(it.size), "b9", HexText(it.size, 8));
+  emit(c, "rep movsb", "f3a4");
+}
+
+void drop_stack(Compilation& c, uint32_t bytes) {
+  if (bytes == 0) return;
+  if (bytes <= 127)
+    emit(c, "add esp, " + HexText(bytes, 2), "83c4" + HexText(bytes, 2));
+  else
+    emit(c, "add esp, " + HexText(bytes, 8), "81c4", HexText(bytes, 8));
+}
+
+void restore_item(Compilation& c, const SavedItem& it, int result) {
+  const std::string& name = name_of(c, it.symbol);
+  if (it.symbol == result) {
+    drop_stack(c, it.slot);
+  } else if (it.size == 4) {
+    emit(c, "pop " + name, "8f05", addr(c, it.symbol));
+  } else {
+    emit(c, "mov esi, esp", "89e6");
+    emit(c, "mov edi, offset " + name, "bf", addr(c, it.symbol));
+    emit(c, "mov ecx, " + std::to_string(it.size), "b9", HexText(it.size, 8));
+    emit(c, "rep movsb", "f3a4");
+    drop_stack(c, it.slot);
+  }
+}
+
+// Opens a call: saves the data of every routine the call may re-enter.
+void begin_call(Compilation& c, int callee) {
+  PendingCall call;
+  call.callee = callee;
+  for (int routine : reentered_routines(c, callee)) {
+    for (int i = 1; i <= symbol_count(c); ++i) {
+      if (symbol_entry(c, i).procname != routine) continue;
+      const uint32_t size = data_item_size(c, i);
+      if (size == 0) continue;
+      call.saved.push_back(SavedItem{i, size, (size + 3) / 4 * 4, 0});
+    }
+  }
+  uint32_t below = 0;  // the last item pushed lies at esp
+  for (auto it = call.saved.rbegin(); it != call.saved.rend(); ++it) {
+    it->offset = below;
+    below += it->slot;
+  }
+  for (const SavedItem& it : call.saved) save_item(c, it);
+  c.tmpl.pending.push_back(std::move(call));
+}
+
+// Closes the innermost call: restores in reverse what begin_call saved.
+void end_call(Compilation& c, int result) {
+  if (c.tmpl.pending.empty()) return;
+  PendingCall call = std::move(c.tmpl.pending.back());
+  c.tmpl.pending.pop_back();
+  for (auto it = call.saved.rbegin(); it != call.saved.rend(); ++it) restore_item(c, *it, result);
+}
+
+// The saved copy of actual `r` for the k-th actual of `callee`, or nullptr.
+// Temporaries are passed by their static item: those of later actuals are
+// computed after the save, so only their static item is current.
+const SavedItem* saved_copy(const Compilation& c, int callee, int r) {
+  if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return nullptr;
+  if (symbol_entry(c, r).symbolclass == kClVariable) return nullptr;
+  for (const SavedItem& it : c.tmpl.pending.back().saved)
+    if (it.symbol == r) return &it;
+  return nullptr;
+}
+
+// eax := the address of r's saved copy, k - 1 actuals having been pushed since the save.
+void lea_saved_copy(Compilation& c, const SavedItem& it, int k, int r) {
+  const int64_t disp = 4LL * (k > 0 ? k - 1 : 0) + it.offset;
+  emit(c, "lea eax, [esp+" + std::to_string(disp) + "] ; " + name_of(c, r), "8d8424", HexText(disp, 8));
+}
+
+// The offset from esp, at a routine's entry, of the address of its k-th actual.
+int parameter_offset(const Compilation& c, int k, int routine) {
+  const TSymbolbableRecord& s = symbol_entry(c, routine);
+  const int n = s.tag;
+  return (n - k - (s.symbolclass == kClProcedure ? 1 : 0)) * 4 + 8;
+}
+
+// The copy loop of a string value from esi to edi, with its terminator.
+void copy_string_loop(Compilation& c) {
+  emit(c, "xor edx, edx", "31d2");
+  emit(c, "e1: cmp byte ptr[esi]+dx, 0", "803c3200");
+  emit(c, "jz e2", "7409");
+  emit(c, "mov al, byte ptr[esi]+dx", "8a0432");
+  emit(c, "mov byte ptr[edi]+dx, al", "88043a");
+  emit(c, "inc edx", "42");
+  emit(c, "jmp e1", "ebf1");
+  emit(c, "e2: mov byte ptr[edi]+dx, 0", "c6043a00");
+}
+
+// A width or decimals operand: a literal's text, or a named constant's value.
+int constant_value(const Compilation& c, int n) {
+  const TSymbolbableRecord& s = symbol_entry(c, n);
+  int64_t v = 0;
+  if (parse_int64(trim(s.name), v)) return static_cast<int>(v);
+  return s.tag2;
+}
+
+void push_format(Compilation& c, int n, const char* zero_text) {
+  if (n == 0)
+    emit(c, zero_text, "6a00");
+  else
+    push_small(c, constant_value(c, n), "push " + name_of(c, n));
+}
+
+std::string skip_label(int routine) { return "_skip" + std::to_string(routine); }
+
+}  // namespace
+
+void emit_routine_start(Compilation& c, int a, int, int) {
+  const int outer = current_routine(c);
+  if (outer != 0) {
+    // A routine declared inside another one is emitted in the middle of the
+    // outer routine's code: the outer code jumps over it.
+    AddLabel(c, skip_label(a), static_cast<uint32_t>(c.image.pos));
+    emit(c, "jmp " + skip_label(a), "e9", "00000000");
+  }
+  listing_line(c, "procedure " + name_of(c, a));
+  AddVariable(c, name_of(c, a), "", 4, current_address(c.image));
+  c.tmpl.enclosing[a] = outer;
+  c.tmpl.routines.push_back(a);
+}
+
+void emit_routine_end(Compilation& c, int, int, int) {
+  listing_line(c, "ret");
+  emit(c, "ret", "c3");
+  if (c.tmpl.routines.empty()) return;
+  const int routine = c.tmpl.routines.back();
+  c.tmpl.routines.pop_back();
+  if (c.tmpl.enclosing[routine] == 0) return;
+  for (const TLabel& l : c.gen.labels) {
+    if (l.Name != skip_label(routine)) continue;
+    const int32_t p = static_cast<int32_t>(l.Virtual_Addr);
+    const int32_t here = c.image.pos;
+    const int64_t disp = static_cast<int64_t>(current_address(c.image)) - address_of_offset(p) - 5;
+    seek(c.image, p);
+    emit(c, "jmp " + skip_label(routine), "e9", HexText(disp, 8));
+    seek(c.image, here);
+    break;
+  }
+}
+
+void emit_par_call(Compilation& c, int a, int b, int r) {
+  if (a == 1) begin_call(c, b);
+  if (is_reference(c, r)) {
+    emit(c, "push " + name_of(c, r), "ff35", addr(c, r));  // the address it holds
+  } else if (const SavedItem* it = saved_copy(c, b, r)) {
+    lea_saved_copy(c, *it, a, r);
+    emit(c, "push eax", "50");
+  } else {
+    emit(c, "PUSH offset" + name_of(c, r), "68", addr(c, r));
+  }
+}
+
+void emit_p_par_call(Compilation& c, int a, int b, int r) {
+  // A pointer that is itself a `var` formal passes on the address it holds.
+  if (is_reference(c, r)) {
+    emit_p_p_par_call(c, a, b, r);
+    return;
+  }
+  if (a == 1) begin_call(c, b);
+  if (const SavedItem* it = saved_copy(c, b, r))
+    lea_saved_copy(c, *it, a, r);
+  else
+    emit(c, "mov eax, offset " + name_of(c, r), "b8", addr(c, r));
+  emit(c, "push eax", "50");
+}
+
+void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
+  if (a == 1) begin_call(c, b);
+  emit(c, "mov eax, offset " + name_of(c, r), "b8", addr(c, r));
+  emit(c, "mov eax, offset " + name_of(c, r), "8b00");
+  emit(c, "push eax", "50");
+}
+
+void emit_get_par(Compilation& c, int a, int b, int r) {
+  const std::string o = HexText(parameter_offset(c, a, b), 2);
+  emit(c, "mov esi, esp+ " + o, "8b7424" + o);
+  emit(c, "mov edi," + name_of(c, r), "bf", addr(c, r));
+  if (type_of(c, r) == kTyString) {
+    copy_string_loop(c);
+  } else {
+    emit(c, "mov eax, [esi]", "8b06");
+    emit(c, "mov [edi], eax", "8907");
+  }
+}
+
+void emit_get_p_par(Compilation& c, int a, int b, int r) {
+  const std::string o = HexText(parameter_offset(c, a, b), 2);
+  emit(c, "mov ebx, esp+ " + o, "8b5c24" + o);
+  emit(c, "mov " + name_of(c, r) + ", ebx", "891d", addr(c, r));
+  symbol_entry(c, r).tag5 = 1;
+}
+
+void emit_call(Compilation& c, int a, int b, int) {
+  if (b == 0) begin_call(c, a);
+  call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
+  drop_stack(c, 4u * static_cast<uint32_t>(b));
+  end_call(c, 0);
+}
+
+void emit_call_fun(Compilation& c, int a, int b, int r) {
+  if (b == 0) begin_call(c, a);
+  if (to_lower_ascii(name_of(c, a)) == "readstring") {
+    // readstring removes its three arguments itself: the file, the capacity
+    // address and the buffer address.
+    const int cap = symbol_entry(c, r).tag;
+    const std::string maxlen = AddressOf(c, "_strmaxlen");
+    emit(c, "mov _strmaxlen, " + std::to_string(cap), "66c705", HexText(cap, 4) + maxlen);
+    emit(c, "push offset _strmaxlen", "68", maxlen);
+    emit(c, "push offset " + name_of(c, r), "68", addr(c, r));
+    call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
+  } else {
+    emit(c, "push offset " + name_of(c, r), "68", addr(c, r));
+    call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
+    drop_stack(c, 4u * static_cast<uint32_t>(b + 1));
+  }
+  end_call(c, r);
+}
+
+void emit_return(Compilation& c, int, int b, int) {
+  if (!is_string_type(type_of(c, b))) {
+    emit(c, "mov ebx, esp+4", "8b5c2404");
+    load_eax(c, b, "mov eax, " + name_of(c, b));
+    emit(c, "mov [ebx], eax, ", "8903");
+    emit(c, "ret", "c3");
+    return;
+  }
+  emit(c, "mov edi, esp+4", "8b7c2404");
+  mov_esi_offset(c, b, "mov esi," + name_of(c, b));
+  copy_string_loop(c);
+  // return leaves the function for strings too, like every other result type.
+  emit(c, "ret", "c3");
+}
+
+void emit_write(Compilation& c, int a, int b, int r) {
+  const int t = type_of(c, r);
+  const std::string& name = name_of(c, r);
+  // Literals are written like variables: they have data items of their own.
+  if (is_integer_type(t)) {
+    listing_line(c, "write(" + name + ")");
+    push_format(c, a, "push 0");
+    push_offset(c, r, "push @" + name);
+    call_routine(c, "_int2st", "mov ebx, _int2st", "call [ebx]");
+  } else if (is_float_type(t)) {
+    listing_line(c, "WRITE(" + name + ")");
+    push_format(c, b, "push ");
+    push_format(c, a, "push ");
+    push_offset(c, r, "push " + name);
+    call_routine(c, "_si2st", "mov ebx, offset _si2st ", "call [ebx]");
+  } else if (is_string_type(t)) {
+    listing_line(c, "WRITE('" + name + "')");
+    push_format(c, a, "push 0");
+    push_offset(c, r, "push @" + std::to_string(r));
+    call_routine(c, "_wrstf", "mov ebx, _wrstf", "call [ebx]");
+  } else if (t == kTyPointer) {
+    listing_line(c, "write(" + name + ")");
+    emit(c, "push 0", "6a00");
+    emit(c, "mov edi, " + std::to_string(r), "8b3d", addr(c, r));
+    if (is_reference(c, r)) emit(c, "mov edi, [edi]", "8b3f");
+    emit(c, "push edi", "57");
+    call_routine(c, "_int2hst", "mov ebx, _int2hst", "call [ebx]");
+  }
+}
+
+void emit_writeln(Compilation& c, int, int, int) {
+  listing_line(c, "WRITELN");
+  call_routine(c, "writeln", "mov ebx, @writeln", "call ebx");
+}
+
+void emit_readln(Compilation& c, int a, int, int) {
+  const TSymbolbableRecord& v = symbol_entry(c, a);
+  listing_line(c, "readln " + v.name);
+  int count = 2;
+  if (v.symboltype == kTyString) {
+    push_small(c, v.tag, "push " + std::to_string(v.tag));
+    count = 3;
+  }
+  push_small(c, v.symboltype, "push " + std::to_string(v.symboltype));
+  push_offset(c, a, "push offset " + v.name);
+  call_routine(c, "readln", "mov ebx, @readln", "call ebx");
+  drop_stack(c, 4u * static_cast<uint32_t>(count));
+}
+
+void emit_readln0(Compilation& c, int, int, int) {
+  // One line is consumed, however standard input arrives: the readln routine
+  // reads up to the line feed, and type code 0 makes it store nothing. (A
+  // single ReadFile of 128 bytes would swallow several lines of a pipe.)
+  listing_line(c, "readln");
+  emit(c, "push 0", "6a00");
+  emit(c, "push 0", "6a00");
+  emit(c, "push 0", "6a00");
+  call_routine(c, "readln", "mov ebx, @readln", "call ebx");
+  drop_stack(c, 12);
+}
+
+}  // namespace tarn

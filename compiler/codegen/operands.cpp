@@ -1,0 +1,145 @@
+#include "codegen/operands.h"
+
+#include <string>
+
+#include "codegen/generator.h"
+#include "common/text.h"
+#include "driver/compilation.h"
+
+namespace tarn {
+
+TSymbolbableRecord& symbol_entry(Compilation& c, int n) {
+  auto& t = c.tmpl.symbols;
+  if (n <= 0 || n >= static_cast<int>(t.entries.size())) {
+    t.none = TSymbolbableRecord{};
+    return t.none;
+  }
+  return t.entries[static_cast<size_t>(n)];
+}
+
+const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
+  const auto& t = c.tmpl.symbols;
+  if (n <= 0 || n >= static_cast<int>(t.entries.size())) return t.none;
+  return t.entries[static_cast<size_t>(n)];
+}
+
+int symbol_count(const Compilation& c) { return static_cast<int>(c.tmpl.symbols.entries.size()) - 1; }
+
+std::string addr(const Compilation& c, int n) { return AddressOf(c, std::to_string(n)); }
+const std::string& name_of(const Compilation& c, int n) { return symbol_entry(c, n).name; }
+int type_of(const Compilation& c, int n) { return symbol_entry(c, n).symboltype; }
+bool is_reference(const Compilation& c, int n) { return symbol_entry(c, n).tag5 != 0; }
+bool is_integer_type(int t) { return t == kTyInteger || t == kTyIntegerLiteral; }
+bool is_float_type(int t) { return t == kTyFloat || t == kTyFloatLiteral; }
+bool is_string_type(int t) { return t == kTyStringLiteral || t == kTyString; }
+
+int32_t literal_value(const Compilation& c, int n) {
+  int64_t v = 0;
+  if (!parse_int64(trim(name_of(c, n)), v)) return 0;
+  return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
+
+namespace {
+
+// ModRM of the same instruction addressing [ecx] instead of an absolute address.
+std::string ecx_form(std::string_view plain_op) {
+  uint64_t modrm = 0;
+  parse_hex(plain_op.substr(2, 2), modrm);
+  return std::string(plain_op.substr(0, 2)) + HexText(static_cast<int64_t>((modrm & 0x38) | 0x01), 2);
+}
+
+}  // namespace
+
+void load_eax(Compilation& c, int n, std::string_view text) {
+  emit(c, text, "a1", addr(c, n));
+  if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
+}
+
+void load_ebx(Compilation& c, int n, std::string_view text) {
+  emit(c, text, "8b1d", addr(c, n));
+  if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
+}
+
+void load_edx(Compilation& c, int n, std::string_view text) {
+  emit(c, text, "8b15", addr(c, n));
+  if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
+}
+
+void load_ecx(Compilation& c, int n, std::string_view text) {
+  emit(c, text, "8b0d", addr(c, n));
+  if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
+}
+
+void store_eax(Compilation& c, int n, std::string_view text) {
+  if (!is_reference(c, n)) {
+    emit(c, text, "a3", addr(c, n));
+    return;
+  }
+  emit(c, "mov ecx, " + name_of(c, n), "8b0d", addr(c, n));
+  emit(c, "mov [ecx], eax", "8901");
+}
+
+void memory_op(Compilation& c, std::string_view text, std::string_view plain_op, int n) {
+  if (!is_reference(c, n)) {
+    emit(c, text, plain_op, addr(c, n));
+    return;
+  }
+  emit(c, "mov ecx, " + name_of(c, n), "8b0d", addr(c, n));
+  emit(c, std::string(text) + " [ecx]", ecx_form(plain_op));
+}
+
+void x87_load(Compilation& c, int n) {
+  if (is_integer_type(type_of(c, n)))
+    memory_op(c, "fild " + name_of(c, n), "db05", n);
+  else
+    memory_op(c, "fld " + name_of(c, n), "d905", n);
+}
+
+void x87_store(Compilation& c, int n) {
+  if (type_of(c, n) == kTyFloat)
+    memory_op(c, "fstp " + name_of(c, n), "d91d", n);
+  else
+    memory_op(c, "fistp " + name_of(c, n), "db1d", n);
+}
+
+void lea_esi(Compilation& c, int n, std::string_view text) {
+  emit(c, text, is_reference(c, n) ? "8b35" : "8d35", addr(c, n));
+}
+
+void lea_edi(Compilation& c, int n, std::string_view text) {
+  emit(c, text, is_reference(c, n) ? "8b3d" : "8d3d", addr(c, n));
+}
+
+void mov_esi_offset(Compilation& c, int n, std::string_view text) {
+  emit(c, text, is_reference(c, n) ? "8b35" : "be", addr(c, n));
+}
+
+void mov_edi_offset(Compilation& c, int n, std::string_view text) {
+  emit(c, text, is_reference(c, n) ? "8b3d" : "bf", addr(c, n));
+}
+
+void push_offset(Compilation& c, int n, std::string_view text) {
+  emit(c, text, is_reference(c, n) ? "ff35" : "68", addr(c, n));
+}
+
+void push_small(Compilation& c, int value, std::string_view text) {
+  if (value >= 0 && value <= 127)
+    emit(c, text, "6a" + HexText(value, 2));
+  else
+    emit(c, text, "68", HexText(value, 8));
+}
+
+void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text) {
+  emit(c, mov_text, "bb", AddressOf(c, routine));
+  emit(c, call_text, "ffd3");
+}
+
+void listing_label(Compilation& c, std::string_view text) {
+  listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
+}
+
+void listing_header(Compilation& c, std::string_view op_name, int a, int b) {
+  listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
+}
+
+}  // namespace tarn

@@ -1,0 +1,100 @@
+// Operand access shared by every instruction template.
+//
+// An operand is a symbol number; its data item is named by that number in
+// decimal. Most operands hold their value in their data item and are reached
+// with the plain forms (a1 [X], 8d 35 [X], 68 [X] ...). A reference formal
+// (`tag5` set: a `var` formal, bound by GET_P_PAR) holds the address of the
+// caller's variable instead, so every access goes one step further: the same
+// instruction is emitted against a register loaded from the data item. Plain
+// operands therefore keep exactly their template bytes, and a template never
+// needs to know whether an operand is a reference.
+//
+// Register use of the reference forms: loads into eax or ebx use the target
+// register itself; x87 operands, stores of eax and `inc` go through ecx, which
+// no template keeps live across those instructions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "codegen/symbol_view.h"
+
+namespace tarn {
+
+struct Compilation;
+
+// Symbol types and classes the templates choose by.
+enum : int {
+  kTyInteger = 4,
+  kTyIntegerLiteral = 5,
+  kTyStringLiteral = 7,
+  kTyFloat = 8,
+  kTyFloatLiteral = 9,
+  kTyString = 14,
+  kTyText = 15,
+  kTyPointer = 21,
+  kTyRecord = 25,
+};
+enum : int {
+  kClVariable = 1,
+  kClProcedure = 2,
+  kClLocal = 4,
+  kClLiteral = 5,
+  kClArray = 12,
+  kClFunction = 13,
+  kClConstant = 16,
+  kClRecord = 20,
+  kClPointer = 21,
+};
+
+std::string addr(const Compilation& c, int n);  // AddressOf(decimal n)
+const std::string& name_of(const Compilation& c, int n);
+int type_of(const Compilation& c, int n);
+bool is_reference(const Compilation& c, int n);
+bool is_integer_type(int t);  // 4 or 5
+bool is_float_type(int t);    // 8 or 9
+bool is_string_type(int t);   // 7 or 14
+// An integer literal's value (its name is the number).
+int32_t literal_value(const Compilation& c, int n);
+
+// "mov eax, X" (a1) / "mov ebx, X" (8b 1d); text given by the caller.
+void load_eax(Compilation& c, int n, std::string_view text);
+void load_ebx(Compilation& c, int n, std::string_view text);
+// "mov edx, X" (8b 15), "mov ecx, X" (8b 0d).
+void load_edx(Compilation& c, int n, std::string_view text);
+void load_ecx(Compilation& c, int n, std::string_view text);
+// "mov X, eax" (a3).
+void store_eax(Compilation& c, int n, std::string_view text);
+
+// An instruction with one memory operand X: `plain_op` is the opcode with the
+// absolute form's ModRM ("db05" fild, "d91d" fstp, "0305" add eax ...); the
+// reference form loads ecx from X and uses the same opcode with the [ecx]
+// ModRM (reg field kept, mod/rm 001).
+void memory_op(Compilation& c, std::string_view text, std::string_view plain_op, int n);
+// fild for integer operands (types 4, 5), fld for the others.
+void x87_load(Compilation& c, int n);
+// fstp for a float result, fistp for the others.
+void x87_store(Compilation& c, int n);
+
+// "lea esi, X" (8d 35), "lea edi, X" (8d 3d): the address of X's value.
+void lea_esi(Compilation& c, int n, std::string_view text);
+void lea_edi(Compilation& c, int n, std::string_view text);
+// "mov esi, offset X" (be), "mov edi, offset X" (bf).
+void mov_esi_offset(Compilation& c, int n, std::string_view text);
+void mov_edi_offset(Compilation& c, int n, std::string_view text);
+// "push offset X" (68): the address of X's value.
+void push_offset(Compilation& c, int n, std::string_view text);
+
+// push imm: 6a + one byte for 0..127, else 68 + 4 bytes (a one-byte push is
+// sign-extended, so 128 and above would arrive negative).
+void push_small(Compilation& c, int value, std::string_view text);
+
+// A call of a run-time routine through ebx: "mov ebx, <text>"; bb + its address / ff d3.
+void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text);
+
+// A listing line of its own: the current address, a blank and the text ("_sys3:").
+void listing_label(Compilation& c, std::string_view text);
+// The header line of an operation: "name a b".
+void listing_header(Compilation& c, std::string_view op_name, int a, int b);
+
+}  // namespace tarn
