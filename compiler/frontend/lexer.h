@@ -33,6 +33,7 @@ struct LexerState {
   bool declaration_mode = false;
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
+  int current_function = 0;  // the function that `return` refers to
 };
 
 // Token kinds.
