@@ -323,7 +323,9 @@ void label_section(Compilation& c, Token& tok) {
     TSymbolbableRecord& e = entry(c, tok.code);
     e.symbolclass = kClassGotoLabel;
     e.tag = 0;
-    next(c, tok);
+    // A name where "," or ";" belongs is reported as the missing ";", not
+    // as an unknown identifier.
+    next_declaring(c, tok);
   } while (is_sign(tok, kComma));
   if (!is_sign(tok, kSemicolon)) report_error(c, 85);
   next_declaring(c, tok);
@@ -640,13 +642,15 @@ void main_program(Compilation& c, Token& tok) {
 }  // namespace
 
 // source-file = { routine } "program" name "(" ")" main-block
+// The words between routines are read raw: an unknown word there is reported
+// as the missing `procedure` or `program` (108), not as an unknown name.
 void parse_source_file(Compilation& c) {
   Token tok;
-  bool read = read_token(c, tok);
+  bool read = read_raw_token(c, tok);
   while (read && is_routine_start(tok)) {
     if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
     else function_declaration(c, tok);
-    read = read_token(c, tok);
+    read = read_raw_token(c, tok);
   }
   if (!is_keyword(tok, kProgram)) report_error(c, 108, tok.text);
   main_program(c, tok);

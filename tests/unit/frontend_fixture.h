@@ -9,7 +9,10 @@
 #include <string>
 
 #include "driver/compilation.h"
+#include "frontend/declarations.h"
 #include "frontend/lexer.h"
+#include "frontend/symtab.h"
+#include "ir/postfix.h"
 #include "support/test_support.h"
 
 namespace tarn::test {
@@ -32,6 +35,30 @@ class FrontEnd {
   }
 
   Compilation& c() { return *c_; }
+
+  // The front end's passes as the driver runs them: the whole source, then
+  // the postfix files closed and the symbol table dumped.
+  void compile() {
+    Compilation& c = *c_;
+    build_operation_table(c);
+    open_postfix_files(c);
+    try {
+      parse_source_file(c);
+    } catch (...) {
+      close_postfix_files(c);
+      throw;
+    }
+    close_postfix_files(c);
+    dump_symbol_table(c);
+  }
+
+  // A whole compile that must fail: its report.
+  std::string compile_error(const std::string& source) {
+    start(source);
+    return report_of([&] { compile(); });
+  }
+
+  std::string work_file(const std::string& name) const { return read_file(dir_.file(name)); }
 
   // Runs `step`, which must end in an error report; gives the report's lines
   // after the banner ("src.pas(N): Error ...", the line, the caret).
