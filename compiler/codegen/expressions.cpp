@@ -81,9 +81,9 @@ void assign_pointer(Compilation& c, int a, int b) {
 
 void integer_arith(Compilation& c, int op_code, int a, int b, int r) {
   load_eax(c, a, "mov eax, " + name_of(c, a));
-  if (op_code == op::PLUS_OP) {
+  if (op_code == PLUS_OP) {
     memory_op(c, "add eax, " + name_of(c, b), "0305", b);
-  } else if (op_code == op::MINUS_OP) {
+  } else if (op_code == MINUS_OP) {
     memory_op(c, "sub eax, " + name_of(c, b), "2b05", b);
   } else {
     load_ebx(c, b, "mov ebx, " + name_of(c, b));
@@ -96,9 +96,9 @@ void float_arith(Compilation& c, int op_code, int a, int b, int r) {
   x87_load(c, a);
   x87_load(c, b);
   switch (op_code) {
-    case op::PLUS_OP: emit(c, "fadd", "dec1"); break;
-    case op::MINUS_OP: emit(c, "fsub", "dee9"); break;
-    case op::MULT_OP: emit(c, "fmul", "dec9"); break;
+    case PLUS_OP: emit(c, "fadd", "dec1"); break;
+    case MINUS_OP: emit(c, "fsub", "dee9"); break;
+    case MULT_OP: emit(c, "fmul", "dec9"); break;
     default: emit(c, "fdiv", "def9"); break;
   }
   memory_op(c, "fstp " + name_of(c, r), "d91d", r);
@@ -146,9 +146,9 @@ struct CondJump {
 // Integer and string variants share the signed jumps; the float variant tests
 // the x87 flags copied by sahf, which read like an unsigned comparison.
 constexpr CondJump kCondJumps[] = {
-    {op::E_OP, "je ", "74", "je ", "74"},     {op::NE_OP, "jne ", "75", "jne ", "75"},
-    {op::GT_OP, "jg ", "7f", "ja ", "77"},    {op::LT_OP, "jl ", "7c", "jb ", "72"},
-    {op::GTE_OP, "jge ", "7d", "jae ", "73"}, {op::LTE_OP, "jle ", "7e", "jbe ", "76"},
+    {E_OP, "je ", "74", "je ", "74"},     {NE_OP, "jne ", "75", "jne ", "75"},
+    {GT_OP, "jg ", "7f", "ja ", "77"},    {LT_OP, "jl ", "7c", "jb ", "72"},
+    {GTE_OP, "jge ", "7d", "jae ", "73"}, {LTE_OP, "jle ", "7e", "jbe ", "76"},
 };
 
 const CondJump& cond_jump(int op_code) {
@@ -159,11 +159,11 @@ const CondJump& cond_jump(int op_code) {
 
 const char* comparison_name(int op_code) {
   switch (op_code) {
-    case op::E_OP: return "e_op";
-    case op::NE_OP: return "ne_op";
-    case op::GT_OP: return "gt_op";
-    case op::LT_OP: return "lt_op";
-    case op::GTE_OP: return "gte_op";
+    case E_OP: return "e_op";
+    case NE_OP: return "ne_op";
+    case GT_OP: return "gt_op";
+    case LT_OP: return "lt_op";
+    case GTE_OP: return "gte_op";
     default: return "lte_op";
   }
 }
@@ -276,12 +276,12 @@ void emit_assign(Compilation& c, int a, int b, int) {
 }
 
 void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
-  const char* name = op_code == op::PLUS_OP    ? "plus_op"
-                     : op_code == op::MINUS_OP ? "minus_op"
-                     : op_code == op::MULT_OP  ? "mult_op"
+  const char* name = op_code == PLUS_OP    ? "plus_op"
+                     : op_code == MINUS_OP ? "minus_op"
+                     : op_code == MULT_OP  ? "mult_op"
                                                : "div_op";
   listing_header(c, name, a, b);
-  if (op_code == op::DIV_OP || type_of(c, r) == kTyFloat)
+  if (op_code == DIV_OP || type_of(c, r) == kTyFloat)
     float_arith(c, op_code, a, b, r);
   else if (type_of(c, r) == kTyString)
     concatenate(c, a, b, r);
@@ -290,12 +290,12 @@ void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
 }
 
 void emit_int_division(Compilation& c, int op_code, int a, int b, int r) {
-  listing_header(c, op_code == op::MOD_OP ? "mod_op" : "div2_op", a, b);
+  listing_header(c, op_code == MOD_OP ? "mod_op" : "div2_op", a, b);
   set_rounding(c, "_crw", nullptr, "000c");
   memory_op(c, "fild " + name_of(c, a), "db05", a);
   memory_op(c, "fidiv " + name_of(c, b), "da35", b);
   memory_op(c, "fistp " + name_of(c, r), "db1d", r);
-  if (op_code != op::MOD_OP) return;
+  if (op_code != MOD_OP) return;
   memory_op(c, "fild " + name_of(c, r), "db05", r);
   memory_op(c, "fimul " + name_of(c, b), "da0d", b);
   emit(c, "fchs", "d9e0");
@@ -308,12 +308,12 @@ void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
   const CondJump& j = cond_jump(op_code);
   const int ta = type_of(c, a);
   const int tb = type_of(c, b);
-  const bool equality = op_code == op::E_OP || op_code == op::NE_OP;
+  const bool equality = op_code == E_OP || op_code == NE_OP;
   if (is_string_type(ta))
     compare_strings(c, j, a, b, r);
   else if (is_float_type(ta))
     compare_floats(c, j, a, b, r);
-  else if (is_integer_type(ta) && (is_float_type(tb) || op_code == op::E_OP))
+  else if (is_integer_type(ta) && (is_float_type(tb) || op_code == E_OP))
     compare_floats(c, j, a, b, r);
   else if (equality && (ta == kTyPointer || ta == kTyRecord))
     compare_pointers(c, j, a, b, r);
@@ -322,7 +322,7 @@ void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
 }
 
 void emit_logical(Compilation& c, int op_code, int a, int b, int r) {
-  const bool is_and = op_code == op::AND_OP;
+  const bool is_and = op_code == AND_OP;
   listing_header(c, is_and ? "and_op" : "or_op", a, b);
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc dx", "42");
@@ -353,23 +353,23 @@ void emit_math(Compilation& c, int op_code, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   x87_load(c, a);
   switch (op_code) {
-    case op::SQRT_FUN: emit(c, "fsqrt", "d9fa"); break;
-    case op::SIN_FUN: emit(c, "fsin", "d9fe"); break;
-    case op::COS_FUN: emit(c, "fcos", "d9ff"); break;
-    case op::TG_FUN:
+    case SQRT_FUN: emit(c, "fsqrt", "d9fa"); break;
+    case SIN_FUN: emit(c, "fsin", "d9fe"); break;
+    case COS_FUN: emit(c, "fcos", "d9ff"); break;
+    case TG_FUN:
       emit(c, "fptan", "d9f2");
       memory_op(c, "fstp " + name_of(c, r), "d91d", r);  // the 1.0 that fptan pushes
       break;
-    case op::ARCTG_FUN:
+    case ARCTG_FUN:
       emit(c, "fld1", "d9e8");
       emit(c, "fpatan", "d9f3");
       break;
-    case op::ABS_FUN: emit(c, "abs", "d9e1"); break;
-    case op::ROUND_FUN:
+    case ABS_FUN: emit(c, "abs", "d9e1"); break;
+    case ROUND_FUN:
       set_rounding(c, "_crw2", "FFF3", "0000");
       emit(c, "round", "d9fc");
       break;
-    case op::TRUNC_FUN:
+    case TRUNC_FUN:
       set_rounding(c, "_crw2", nullptr, "000C");
       emit(c, "round", "d9fc");
       break;
@@ -439,7 +439,7 @@ void emit_date(Compilation& c, int op_code, int a, int b, int r) {
   emit(c, "lea esi, _year", "8d35", year);
   emit(c, "xor eax, eax", "31c0");
   listing_line(c, "mov ax, [esi]+");
-  if (op_code == op::TIME_FUN) {
+  if (op_code == TIME_FUN) {
     // Seconds since midnight reach 86399, past 16 bits: the minutes and the
     // seconds are added with 32-bit additions (01 d0) so no carry is lost.
     emit(c, "", "31c0");
@@ -456,9 +456,9 @@ void emit_date(Compilation& c, int op_code, int a, int b, int r) {
     store_eax(c, r, "");
     return;
   }
-  const char* field = op_code == op::YEAR_FUN        ? "668b4600"
-                      : op_code == op::MONTH_FUN     ? "668b4602"
-                      : op_code == op::DAYOFWEEK_FUN ? "668b4604"
+  const char* field = op_code == YEAR_FUN        ? "668b4600"
+                      : op_code == MONTH_FUN     ? "668b4602"
+                      : op_code == DAYOFWEEK_FUN ? "668b4604"
                                                      : "668b4606";
   emit(c, "", field);
   emit(c, "mov " + name_of(c, r) + ", ax", "66a3", addr(c, r));

@@ -9,21 +9,19 @@
 namespace tarn {
 
 TSymbolbableRecord& symbol_entry(Compilation& c, int n) {
-  auto& t = c.tmpl.symbols;
-  if (n <= 0 || n >= static_cast<int>(t.entries.size())) {
-    t.none = TSymbolbableRecord{};
-    return t.none;
+  if (n <= 0 || n > c.sym.count) {
+    c.tmpl.none = TSymbolbableRecord{};
+    return c.tmpl.none;
   }
-  return t.entries[static_cast<size_t>(n)];
+  return sym_at(c.sym, n);
 }
 
 const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
-  const auto& t = c.tmpl.symbols;
-  if (n <= 0 || n >= static_cast<int>(t.entries.size())) return t.none;
-  return t.entries[static_cast<size_t>(n)];
+  if (n <= 0 || n > c.sym.count) return c.tmpl.none;
+  return sym_at(c.sym, n);
 }
 
-int symbol_count(const Compilation& c) { return static_cast<int>(c.tmpl.symbols.entries.size()) - 1; }
+int symbol_count(const Compilation& c) { return c.sym.count; }
 
 std::string addr(const Compilation& c, int n) { return AddressOf(c, std::to_string(n)); }
 const std::string& name_of(const Compilation& c, int n) { return symbol_entry(c, n).name; }

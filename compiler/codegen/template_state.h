@@ -27,7 +27,7 @@ struct PendingCall {
 };
 
 struct TemplateState {
-  SymbolViewStandIn symbols;         // stand-in storage, see symbol_view.h
+  TSymbolbableRecord none;           // what an out-of-range symbol number reads
   std::vector<int> routines;         // routines whose code is open, innermost last
   std::map<int, int> enclosing;      // routine -> routine whose code was open at its start (0: none)
   std::vector<PendingCall> pending;  // innermost call last

@@ -20,14 +20,14 @@ struct CallTemplates : TemplateFixture {
 TEST_F(CallTemplates, ParameterOffsetsOfProceduresAndFunctions) {
   const int p = routine("p", 2, 3), f = routine("f", 13, 2, 4);
   const int a = local("a", p), b = local("b", p), d = local("d", p), s = local("s", f, 14, 128), g = local("g", f);
-  run(op::GET_PAR, 1, p, a);
-  run(op::GET_PAR, 2, p, b);
-  run(op::GET_PAR, 3, p, d);
+  run(GET_PAR, 1, p, a);
+  run(GET_PAR, 2, p, b);
+  run(GET_PAR, 3, p, d);
   EXPECT_EQ(code(), bytes("8b74240c bf" + at(a) + "8b06 8907" + "8b742408 bf" + at(b) + "8b06 8907" +
                           "8b742404 bf" + at(d) + "8b06 8907"));
   int32_t from = c.image.pos;
-  run(op::GET_PAR, 1, f, s);  // a string value is copied with its terminator
-  run(op::GET_P_PAR, 2, f, g);
+  run(GET_PAR, 1, f, s);  // a string value is copied with its terminator
+  run(GET_P_PAR, 2, f, g);
   EXPECT_EQ(since(from), bytes("8b74240c bf" + at(s) + "31d2 803c3200 7409 8a0432 88043a 42 ebf1 c6043a00" +
                                "8b5c2408 891d" + at(g)));
   EXPECT_EQ(S(g).tag5, 1) << "a var formal is reached through its address from now on";
@@ -36,30 +36,30 @@ TEST_F(CallTemplates, ParameterOffsetsOfProceduresAndFunctions) {
 TEST_F(CallTemplates, RoutineEntryCallAndStackAdjustment) {
   const int p = routine("p", 2, 2), f = routine("f", 13, 0, 4);
   const uint32_t entry = here();
-  run(op::WD_PROC, p, 0, 0);
-  run(op::END_PROC, 0, 0, 0);
+  run(WD_PROC, p, 0, 0);
+  run(END_PROC, 0, 0, 0);
   EXPECT_EQ(entry_of("p"), entry);
   EXPECT_NE(c.gen.listing.find("procedure p\r\nret\r\n"), std::string::npos);
   const int x = var("x", 4), y = var("y", 4), r = var("_t", 4);
   int32_t from = c.image.pos;
-  run(op::PAR_CALL, 1, p, x);
-  run(op::PAR_CALL, 2, p, y);
-  run(op::CALL, p, 2, 0);
+  run(PAR_CALL, 1, p, x);
+  run(PAR_CALL, 2, p, y);
+  run(CALL, p, 2, 0);
   EXPECT_EQ(since(from), bytes("68" + at(x) + "68" + at(y) + "bb" + le(entry) + "ffd3 83c408"));
-  run(op::WD_FUN, f, 0, 0);
-  run(op::END_FUN, 0, 0, 0);
+  run(WD_FUN, f, 0, 0);
+  run(END_FUN, 0, 0, 0);
   from = c.image.pos;
-  run(op::CALL, p, 0, 0);        // no actuals: no adjustment
-  run(op::CALL_FUN, f, 0, r);    // a function always removes its result address
+  run(CALL, p, 0, 0);        // no actuals: no adjustment
+  run(CALL_FUN, f, 0, r);    // a function always removes its result address
   EXPECT_EQ(since(from), bytes("bb" + le(entry) + "ffd3" + "68" + at(r) + "bb" + le(entry_of("f")) + "ffd3 83c404"));
 }
 
 TEST_F(CallTemplates, ReturnStoresTheResultAndLeaves) {
   const int f = routine("f", 13, 0, 4), b = var("b", 4), s = var("s", 14, 10);
-  run(op::WD_RETURN, f, b, 0);
+  run(WD_RETURN, f, b, 0);
   EXPECT_EQ(code(), bytes("8b5c2404 a1" + at(b) + "8903 c3"));
   int32_t from = c.image.pos;
-  run(op::WD_RETURN, f, s, 0);
+  run(WD_RETURN, f, s, 0);
   // A string result is copied and the function is left there too.
   EXPECT_EQ(since(from), bytes("8b7c2404 be" + at(s) + "31d2 803c3200 7409 8a0432 88043a 42 ebf1 c6043a00 c3"));
 }
@@ -68,11 +68,11 @@ TEST_F(CallTemplates, RecursiveCallSavesAndRestoresTheRoutinesData) {
   const int f = routine("f", 13, 1, 4);
   const int n = local("n", f), first = local("first", f), second = local("second", f), s = local("s", f, 14, 10);
   const int t1 = temp(f), r = temp(f);
-  run(op::WD_FUN, f, 0, 0);
-  run(op::GET_PAR, 1, f, n);
+  run(WD_FUN, f, 0, 0);
+  run(GET_PAR, 1, f, n);
   int32_t from = c.image.pos;
-  run(op::PAR_CALL, 1, f, t1);
-  run(op::CALL_FUN, f, 1, r);
+  run(PAR_CALL, 1, f, t1);
+  run(CALL_FUN, f, 1, r);
   const std::string entry = le(entry_of("f"));
   EXPECT_EQ(since(from),
             bytes(
@@ -89,11 +89,11 @@ TEST_F(CallTemplates, RecursiveCallSavesAndRestoresTheRoutinesData) {
 TEST_F(CallTemplates, NamedActualsOfARecursiveCallArePassedFromTheirSavedCopies) {
   const int p = routine("p", 2, 2);
   const int a = local("a", p), b = local("b", p);
-  run(op::WD_PROC, p, 0, 0);
+  run(WD_PROC, p, 0, 0);
   const int32_t from = c.image.pos;
-  run(op::PAR_CALL, 1, p, b);  // p(b, a) inside p(a, b)
-  run(op::PAR_CALL, 2, p, a);
-  run(op::CALL, p, 2, 0);
+  run(PAR_CALL, 1, p, b);  // p(b, a) inside p(a, b)
+  run(PAR_CALL, 2, p, a);
+  run(CALL, p, 2, 0);
   // After the save a lies at esp+4, b at esp; the second actual sees one more push.
   EXPECT_EQ(since(from), bytes("ff35" + at(a) + "ff35" + at(b) + "8d8424 00000000 50" + "8d8424 08000000 50" + "bb" +
                                le(entry_of("p")) + "ffd3 83c408 8f05" + at(b) + "8f05" + at(a)));
@@ -102,9 +102,9 @@ TEST_F(CallTemplates, NamedActualsOfARecursiveCallArePassedFromTheirSavedCopies)
 TEST_F(CallTemplates, RecursiveCallWithoutActualsSavesAtTheCall) {
   const int f = routine("f", 13, 0, 4);
   const int k = local("k", f), r = temp(f);
-  run(op::WD_FUN, f, 0, 0);
+  run(WD_FUN, f, 0, 0);
   const int32_t from = c.image.pos;
-  run(op::CALL_FUN, f, 0, r);
+  run(CALL_FUN, f, 0, r);
   EXPECT_EQ(since(from), bytes("ff35" + at(k) + "ff35" + at(r) + "68" + at(r) + "bb" + le(entry_of("f")) +
                                "ffd3 83c404 83c404 8f05" + at(k)));
 }
@@ -112,27 +112,27 @@ TEST_F(CallTemplates, RecursiveCallWithoutActualsSavesAtTheCall) {
 TEST_F(CallTemplates, OnlyCallsThatMayReenterAnActiveRoutineSave) {
   const int p = routine("p", 2, 1), q = routine("q", 2, 0);
   const int x = local("x", p), y = local("y", q), g = var("g", 4);
-  run(op::WD_PROC, p, 0, 0);
-  run(op::END_PROC, 0, 0, 0);
+  run(WD_PROC, p, 0, 0);
+  run(END_PROC, 0, 0, 0);
   int32_t from = c.image.pos;
-  run(op::PAR_CALL, 1, p, g);  // from the main program
-  run(op::CALL, p, 1, 0);
+  run(PAR_CALL, 1, p, g);  // from the main program
+  run(CALL, p, 1, 0);
   EXPECT_EQ(since(from), bytes("68" + at(g) + "bb" + le(entry_of("p")) + "ffd3 83c404"));
   // q nested in p, calling p: both routines' data is saved, q's first.
-  run(op::WD_PROC, p, 0, 0);
-  run(op::WD_PROC, q, 0, 0);
+  run(WD_PROC, p, 0, 0);
+  run(WD_PROC, q, 0, 0);
   from = c.image.pos;
-  run(op::CALL, p, 0, 0);
+  run(CALL, p, 0, 0);
   EXPECT_EQ(since(from), bytes("ff35" + at(y) + "ff35" + at(x) + "bb" + le(entry_of("p")) + "ffd3 8f05" + at(x) +
                                "8f05" + at(y)));
 }
 
 TEST_F(CallTemplates, ANestedRoutineIsJumpedOver) {
   const int p = routine("p", 2, 0), q = routine("q", 2, 0);
-  run(op::WD_PROC, p, 0, 0);
+  run(WD_PROC, p, 0, 0);
   const int32_t from = c.image.pos;
-  run(op::WD_PROC, q, 0, 0);
-  run(op::END_PROC, 0, 0, 0);
+  run(WD_PROC, q, 0, 0);
+  run(END_PROC, 0, 0, 0);
   EXPECT_EQ(since(from), bytes("e9 01000000 c3"));
   EXPECT_EQ(entry_of("q"), address_of_offset(from) + 5);
 }
@@ -142,21 +142,21 @@ TEST_F(CallTemplates, ReferenceActualsPassTheAddressTheyHold) {
   S(v).tag5 = 1;
   S(pr).tag5 = 1;
   const std::string call = "bb" + le(entry_of("f")) + "ffd3 83c408";
-  run(op::PAR_CALL, 1, f, v);
-  run(op::P_PAR_CALL, 2, f, ptr);
-  run(op::CALL, f, 2, 0);
+  run(PAR_CALL, 1, f, v);
+  run(P_PAR_CALL, 2, f, ptr);
+  run(CALL, f, 2, 0);
   EXPECT_EQ(code(), bytes("ff35" + at(v) + "b8" + at(ptr) + "50" + call));
   const int32_t from = c.image.pos;
-  run(op::P_P_PAR_CALL, 1, f, pr);
-  run(op::P_PAR_CALL, 2, f, pr);  // a reference pointer is passed on even through P_PAR_CALL
-  run(op::CALL, f, 2, 0);
+  run(P_P_PAR_CALL, 1, f, pr);
+  run(P_PAR_CALL, 2, f, pr);  // a reference pointer is passed on even through P_PAR_CALL
+  run(CALL, f, 2, 0);
   EXPECT_EQ(since(from), bytes("b8" + at(pr) + "8b00 50 b8" + at(pr) + "8b00 50" + call));
 }
 
 TEST_F(CallTemplates, ReadstringCallPassesTheCapacity) {
   const int rs = routine("readstring", 13, 1, 14), file = var("f", 15), r = var("_t", 14, 128);
-  run(op::PAR_CALL, 1, rs, file);
-  run(op::CALL_FUN, rs, 1, r);
+  run(PAR_CALL, 1, rs, file);
+  run(CALL_FUN, rs, 1, r);
   EXPECT_EQ(code(), bytes("68" + at(file) + "66c705" + named("_strmaxlen") + "8000" + "68" + named("_strmaxlen") +
                           "68" + at(r) + "bb" + named("readstring") + "ffd3"));
 }
@@ -180,11 +180,11 @@ TEST_F(CallTemplates, WriteOfEveryKindOfValue) {
   };
   for (const Case& k : cases) {
     const int32_t from = c.image.pos;
-    run(op::WRITE, k.a, k.b, k.r);
+    run(WRITE, k.a, k.b, k.r);
     EXPECT_EQ(since(from), bytes(k.expected)) << name_of(c, k.r);
   }
   const int32_t from = c.image.pos;
-  run(op::WD_WRITELN, 0, 0, 0);
+  run(WD_WRITELN, 0, 0, 0);
   EXPECT_EQ(since(from), bytes("bb" + named("writeln") + "ffd3"));
   EXPECT_NE(c.gen.listing.find("write(i)\r\n"), std::string::npos);
   EXPECT_NE(c.gen.listing.find("WRITE('s')\r\n"), std::string::npos);
@@ -194,13 +194,13 @@ TEST_F(CallTemplates, ReadlnPushesCapacityTypeAndAddress) {
   const int s = var("s", 14, 20), i = var("i", 4), formal = var("v", 14, 128), arr = sym("a", 12, 8), r = var("_t", 8);
   S(formal).tag5 = 1;
   const std::string call = "bb" + named("readln") + "ffd3";
-  run(op::WD_READLN, s, 0, 0);
+  run(WD_READLN, s, 0, 0);
   EXPECT_EQ(code(), bytes("6a14 6a0e 68" + at(s) + call + "83c40c"));
   int32_t from = c.image.pos;
-  run(op::WD_READLN, i, 0, 0);
-  run(op::READ_ARR, arr, 0, r);  // reads into its result temporary
-  run(op::WD_READLN, formal, 0, 0);
-  run(op::WD_READLN0, 0, 0, 0);
+  run(WD_READLN, i, 0, 0);
+  run(READ_ARR, arr, 0, r);  // reads into its result temporary
+  run(WD_READLN, formal, 0, 0);
+  run(WD_READLN0, 0, 0, 0);
   EXPECT_EQ(since(from), bytes("6a04 68" + at(i) + call + "83c408" + "6a08 68" + at(r) + call + "83c408" +
                                "68 80000000 6a0e ff35" + at(formal) + call + "83c40c" +
                                // a line is consumed through readln with type 0

@@ -12,7 +12,7 @@ struct ControlTemplates : TemplateFixture {
   int y = var("y", 4);
   int label(const std::string& name) { return sym(name, 6, 0); }
   // A statement of a known size: x := y, 10 bytes.
-  void statement() { run(op::ASIGN_OP, x, y, 0); }
+  void statement() { run(ASIGN_OP, x, y, 0); }
   static std::string disp(int64_t v) { return le(static_cast<uint32_t>(v)); }
 };
 
@@ -20,16 +20,16 @@ TEST_F(ControlTemplates, EntryJumpIsPatchedToTheMainBody) {
   emit_program_start(c);
   statement();  // stands for the run-time library and the routines
   const uint32_t body = here();
-  run(op::WD_PROG, 0, 0, 0);
+  run(WD_PROG, 0, 0, 0);
   EXPECT_EQ(code().substr(0, 14), bytes("e9" + disp(body - address_of_offset(kCodeStart) - 5)));
   EXPECT_NE(c.gen.listing.find("00401200 e90a000000 jmp start"), std::string::npos);
 }
 
 TEST_F(ControlTemplates, IfWithoutElseSkipsExactlyTheThenPart) {
   const int l = label("_sys0");
-  run(op::WD_IF, cond, l, 0);
+  run(WD_IF, cond, l, 0);
   statement();
-  run(op::END_IF, l, 0, 0);
+  run(END_IF, l, 0, 0);
   EXPECT_EQ(code(), bytes("a1" + at(cond) + "83f800 0f84 0a000000" + "a1" + at(y) + "a3" + at(x)));
   // The patch is listed at the displacement's own address.
   EXPECT_NE(c.gen.listing.find("0040120a 0a000000 "), std::string::npos);
@@ -38,30 +38,30 @@ TEST_F(ControlTemplates, IfWithoutElseSkipsExactlyTheThenPart) {
 
 TEST_F(ControlTemplates, IfElseJumpsLandAfterTheJmpAndAfterTheElsePart) {
   const int l1 = label("_sys0"), l2 = label("_sys1");
-  run(op::WD_IF, cond, l1, 0);
+  run(WD_IF, cond, l1, 0);
   statement();
-  run(op::WD_ELSE, l1, l2, 0);
+  run(WD_ELSE, l1, l2, 0);
   statement();
-  run(op::END_IF, l2, 0, 0);
+  run(END_IF, l2, 0, 0);
   EXPECT_EQ(code(), bytes("a1" + at(cond) + "83f800 0f84 10000000" + "a1" + at(y) + "a3" + at(x) +
                           "90 e9 0a000000" + "a1" + at(y) + "a3" + at(x)));
 }
 
 TEST_F(ControlTemplates, WhileAndForRewriteTheWholeExitJump) {
-  for (int loop_op : {op::END_WHILE, op::END_FOR}) {
+  for (int loop_op : {END_WHILE, END_FOR}) {
     const int head = label("_sys_h" + std::to_string(loop_op)), exit = label("_sys_e" + std::to_string(loop_op));
     const int32_t from = c.image.pos;
     const uint32_t head_address = here();
-    run(loop_op == op::END_WHILE ? op::WD_WHILE : op::WD_FOR, head, 0, 0);
-    run(op::WD_DO, cond, exit, 0);
+    run(loop_op == END_WHILE ? WD_WHILE : WD_FOR, head, 0, 0);
+    run(WD_DO, cond, exit, 0);
     statement();
-    if (loop_op == op::END_FOR) run(op::FOR_INC, x, 0, 0);
+    if (loop_op == END_FOR) run(FOR_INC, x, 0, 0);
     const uint32_t jmp_address = here();
     run(loop_op, head, exit, 0);
     const uint32_t after = here();
     const uint32_t jz_address = head_address + 8;
-    const std::string inc = loop_op == op::END_FOR ? "ff05" + at(x) : "";
-    const int body = loop_op == op::END_FOR ? 16 : 10;
+    const std::string inc = loop_op == END_FOR ? "ff05" + at(x) : "";
+    const int body = loop_op == END_FOR ? 16 : 10;
     EXPECT_EQ(code_from(from), bytes("a1" + at(cond) + "83f800 0f84" + disp(after - jz_address - 6) + "a1" + at(y) +
                                      "a3" + at(x) + inc + "e9" + disp(int64_t(head_address) - jmp_address - 5)))
         << loop_op;
@@ -72,9 +72,9 @@ TEST_F(ControlTemplates, WhileAndForRewriteTheWholeExitJump) {
 TEST_F(ControlTemplates, RepeatJumpsBackUnlessTheConditionHolds) {
   const int head = label("_sys0");
   const uint32_t head_address = here();
-  run(op::WD_REPEAT, head, 0, 0);
+  run(WD_REPEAT, head, 0, 0);
   statement();
-  run(op::WD_UNTIL, cond, head, 0);
+  run(WD_UNTIL, cond, head, 0);
   const uint32_t jmp_address = here() - 5;
   EXPECT_EQ(code(), bytes("a1" + at(y) + "a3" + at(x) + "a1" + at(cond) + "83f800 0f85 05000000 e9" +
                           disp(int64_t(head_address) - jmp_address - 5)));
@@ -86,10 +86,10 @@ TEST_F(ControlTemplates, GotoJumpsThroughTheSlotThatMarkFills) {
   const int32_t slot = 0x300;
   S(done).tag2 = slot;
   AddLabel(c, "done", address_of_offset(slot), done);
-  run(op::GOTO, done, 0, 0);  // a goto before its label
+  run(GOTO, done, 0, 0);  // a goto before its label
   statement();
   const uint32_t target = here();
-  run(op::MARK, done, 0, 0);
+  run(MARK, done, 0, 0);
   EXPECT_EQ(code(), bytes("ff25" + le(address_of_offset(slot)) + "a1" + at(y) + "a3" + at(x)));
   uint32_t stored = 0;
   for (int i = 0; i < 4; ++i) stored |= uint32_t(c.image.bytes[size_t(slot + i)]) << (8 * i);
@@ -99,8 +99,8 @@ TEST_F(ControlTemplates, GotoJumpsThroughTheSlotThatMarkFills) {
 TEST_F(ControlTemplates, ALabelThatWasNeverRecordedPatchesNothing) {
   statement();
   const std::vector<uint8_t> header(c.image.bytes.begin(), c.image.bytes.begin() + 8);
-  run(op::END_IF, label("_sys9"), 0, 0);
-  run(op::END_WHILE, label("_sys10"), label("_sys11"), 0);
+  run(END_IF, label("_sys9"), 0, 0);
+  run(END_WHILE, label("_sys10"), label("_sys11"), 0);
   EXPECT_EQ(std::vector<uint8_t>(c.image.bytes.begin(), c.image.bytes.begin() + 8), header);
 }
 

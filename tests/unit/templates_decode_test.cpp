@@ -19,93 +19,93 @@ struct DecodeTemplates : TemplateFixture {
     const int f1 = var("f1", 15), f2 = var("f2", 15), p = sym("p", 21, 21), q = sym("q", 21, 21);
     const int five = lit("5", 5), two = lit("2", 5), t = var("_t", 4), tf = var("_t", 8), ts = var("_t", 14, 31);
     emit_program_start(c);
-    for (int a : {i, x, s, f1, p}) run(op::ASIGN_OP, a, a == i ? j : a == x ? i : a == s ? s2 : a == f1 ? f2 : q, 0);
-    for (int o : {op::PLUS_OP, op::MINUS_OP, op::MULT_OP}) run(o, i, j, t);
-    for (int o : {op::PLUS_OP, op::MINUS_OP, op::MULT_OP, op::DIV_OP}) run(o, i, x, tf);
-    run(op::PLUS_OP, s, s2, ts);
-    run(op::DIV2_OP, i, j, t);
-    run(op::MOD_OP, i, j, t);
-    for (int o : {op::E_OP, op::NE_OP, op::GT_OP, op::LT_OP, op::GTE_OP, op::LTE_OP}) {
+    for (int a : {i, x, s, f1, p}) run(ASIGN_OP, a, a == i ? j : a == x ? i : a == s ? s2 : a == f1 ? f2 : q, 0);
+    for (int o : {PLUS_OP, MINUS_OP, MULT_OP}) run(o, i, j, t);
+    for (int o : {PLUS_OP, MINUS_OP, MULT_OP, DIV_OP}) run(o, i, x, tf);
+    run(PLUS_OP, s, s2, ts);
+    run(DIV2_OP, i, j, t);
+    run(MOD_OP, i, j, t);
+    for (int o : {E_OP, NE_OP, GT_OP, LT_OP, GTE_OP, LTE_OP}) {
       run(o, i, j, t);
       run(o, five, two, t);
       run(o, x, i, t);
       run(o, s, s2, t);
     }
-    run(op::NE_OP, p, q, t);
-    run(op::AND_OP, i, j, t);
-    run(op::OR_OP, i, five, t);
-    run(op::WD_NOT, i, 0, t);
-    run(op::U_MINUS, x, 0, tf);
-    for (int o : {op::SQRT_FUN, op::SIN_FUN, op::COS_FUN, op::TG_FUN, op::ARCTG_FUN, op::ABS_FUN, op::ROUND_FUN,
-                  op::TRUNC_FUN})
-      run(o, x, 0, o == op::ROUND_FUN || o == op::TRUNC_FUN ? t : tf);
-    run(op::RANDOM_FUN, i, 0, t);
-    run(op::LENGTH_FUN, s, 0, t);
-    for (int o : {op::DAY_FUN, op::MONTH_FUN, op::YEAR_FUN, op::TIME_FUN, op::DAYOFWEEK_FUN}) run(o, 0, 0, t);
+    run(NE_OP, p, q, t);
+    run(AND_OP, i, j, t);
+    run(OR_OP, i, five, t);
+    run(WD_NOT, i, 0, t);
+    run(U_MINUS, x, 0, tf);
+    for (int o : {SQRT_FUN, SIN_FUN, COS_FUN, TG_FUN, ARCTG_FUN, ABS_FUN, ROUND_FUN,
+                  TRUNC_FUN})
+      run(o, x, 0, o == ROUND_FUN || o == TRUNC_FUN ? t : tf);
+    run(RANDOM_FUN, i, 0, t);
+    run(LENGTH_FUN, s, 0, t);
+    for (int o : {DAY_FUN, MONTH_FUN, YEAR_FUN, TIME_FUN, DAYOFWEEK_FUN}) run(o, 0, 0, t);
 
     // References: every access form through the held address.
     const int vi = var("vi", 4), vx = var("vx", 8), vs = var("vs", 14, 128), vp = sym("vp", 21, 21);
     for (int v : {vi, vx, vs, vp}) S(v).tag5 = 1;
-    run(op::ASIGN_OP, vi, j, 0);
-    run(op::ASIGN_OP, vx, vi, 0);
-    run(op::ASIGN_OP, vs, s, 0);
-    run(op::ASIGN_OP, s, vs, 0);
-    run(op::ASIGN_OP, vp, q, 0);
-    run(op::PLUS_OP, vi, vi, t);
-    run(op::MULT_OP, vi, vi, t);
-    run(op::PLUS_OP, vx, vi, tf);
-    run(op::MOD_OP, vi, vi, t);
-    run(op::LT_OP, vi, vi, t);
-    run(op::WD_NOT, vi, 0, t);
-    run(op::RANDOM_FUN, vi, 0, t);
-    run(op::WRITE, 0, 0, vp);
+    run(ASIGN_OP, vi, j, 0);
+    run(ASIGN_OP, vx, vi, 0);
+    run(ASIGN_OP, vs, s, 0);
+    run(ASIGN_OP, s, vs, 0);
+    run(ASIGN_OP, vp, q, 0);
+    run(PLUS_OP, vi, vi, t);
+    run(MULT_OP, vi, vi, t);
+    run(PLUS_OP, vx, vi, tf);
+    run(MOD_OP, vi, vi, t);
+    run(LT_OP, vi, vi, t);
+    run(WD_NOT, vi, 0, t);
+    run(RANDOM_FUN, vi, 0, t);
+    run(WRITE, 0, 0, vp);
 
     // Control flow.
     const int l0 = sym("_sys0", 6, 0), l1 = sym("_sys1", 6, 0), l2 = sym("_sys2", 6, 0), l3 = sym("_sys3", 6, 0);
     const int l4 = sym("_sys4", 6, 0);
-    run(op::WD_IF, t, l0, 0);
-    run(op::ASIGN_OP, i, j, 0);
-    run(op::WD_ELSE, l0, l1, 0);
-    run(op::ASIGN_OP, i, j, 0);
-    run(op::END_IF, l1, 0, 0);
-    run(op::WD_WHILE, l2, 0, 0);
-    run(op::WD_DO, t, l3, 0);
-    run(op::FOR_INC, vi, 0, 0);
-    run(op::END_WHILE, l2, l3, 0);
-    run(op::WD_REPEAT, l4, 0, 0);
-    run(op::FOR_INC, i, 0, 0);
-    run(op::WD_UNTIL, t, l4, 0);
+    run(WD_IF, t, l0, 0);
+    run(ASIGN_OP, i, j, 0);
+    run(WD_ELSE, l0, l1, 0);
+    run(ASIGN_OP, i, j, 0);
+    run(END_IF, l1, 0, 0);
+    run(WD_WHILE, l2, 0, 0);
+    run(WD_DO, t, l3, 0);
+    run(FOR_INC, vi, 0, 0);
+    run(END_WHILE, l2, l3, 0);
+    run(WD_REPEAT, l4, 0, 0);
+    run(FOR_INC, i, 0, 0);
+    run(WD_UNTIL, t, l4, 0);
 
     // A recursive function with a nested procedure, strings and var formals.
     const int fn = sym("fn", 13, 4, 2), n = sym("n", 4, 4, 0, fn), vr = sym("vr", 4, 4, 0, fn);
     const int loc = sym("loc", 4, 14, 12, fn), tn = sym("_t", 1, 4, 0, fn), res = sym("_t", 1, 4, 0, fn);
     const int inner = sym("inner", 2, 0, 0);
-    run(op::WD_FUN, fn, 0, 0);
-    run(op::GET_PAR, 1, fn, n);
-    run(op::GET_P_PAR, 2, fn, vr);
-    run(op::WD_PROC, inner, 0, 0);
-    run(op::CALL_FUN, fn, 0, res);
-    run(op::END_PROC, 0, 0, 0);
-    run(op::PAR_CALL, 1, fn, tn);
-    run(op::PAR_CALL, 2, fn, vr);
-    run(op::CALL_FUN, fn, 2, res);
-    run(op::PAR_CALL, 1, fn, n);
-    run(op::P_PAR_CALL, 2, fn, p);
-    run(op::CALL_FUN, fn, 2, res);
-    run(op::WD_RETURN, fn, loc, 0);
-    run(op::WD_RETURN, fn, vr, 0);
-    run(op::END_FUN, 0, 0, 0);
+    run(WD_FUN, fn, 0, 0);
+    run(GET_PAR, 1, fn, n);
+    run(GET_P_PAR, 2, fn, vr);
+    run(WD_PROC, inner, 0, 0);
+    run(CALL_FUN, fn, 0, res);
+    run(END_PROC, 0, 0, 0);
+    run(PAR_CALL, 1, fn, tn);
+    run(PAR_CALL, 2, fn, vr);
+    run(CALL_FUN, fn, 2, res);
+    run(PAR_CALL, 1, fn, n);
+    run(P_PAR_CALL, 2, fn, p);
+    run(CALL_FUN, fn, 2, res);
+    run(WD_RETURN, fn, loc, 0);
+    run(WD_RETURN, fn, vr, 0);
+    run(END_FUN, 0, 0, 0);
 
     // Console statements.
-    run(op::WRITE, five, 0, i);
-    run(op::WRITE, five, two, x);
-    run(op::WRITE, 0, 0, s);
-    run(op::WRITE, 0, 0, p);
-    run(op::WD_WRITELN, 0, 0, 0);
-    run(op::WD_READLN, s, 0, 0);
-    run(op::WD_READLN, vs, 0, 0);
-    run(op::WD_READLN0, 0, 0, 0);
-    run(op::WD_PROG, 0, 0, 0);
+    run(WRITE, five, 0, i);
+    run(WRITE, five, two, x);
+    run(WRITE, 0, 0, s);
+    run(WRITE, 0, 0, p);
+    run(WD_WRITELN, 0, 0, 0);
+    run(WD_READLN, s, 0, 0);
+    run(WD_READLN, vs, 0, 0);
+    run(WD_READLN0, 0, 0, 0);
+    run(WD_PROG, 0, 0, 0);
   }
 };
 

@@ -39,15 +39,14 @@ struct TemplateFixture : ::testing::Test {
 
   // Adds symbol n (the next position) with its data item.
   int sym(const std::string& name, int cls, int type, int tag = 0, int procname = 0) {
-    auto& e = c.tmpl.symbols.entries;
     TSymbolbableRecord s;
     s.name = name;
     s.symbolclass = static_cast<uint8_t>(cls);
     s.symboltype = static_cast<uint8_t>(type);
     s.tag = static_cast<uint8_t>(tag);
     s.procname = procname;
-    s.location = static_cast<int>(e.size());
-    e.push_back(s);
+    s.location = ++c.sym.count;
+    sym_at(c.sym, s.location) = s;
     AddVariable(c, std::to_string(s.location), "", 4, address(s.location));
     return s.location;
   }
