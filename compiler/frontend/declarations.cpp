@@ -549,6 +549,7 @@ void routine_body(Compilation& c, Token& tok, int end_op) {
   next(c, tok);
   parse_statement_list(c, tok);
   if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  check_goto_targets(c);
   emit(c, end_op);
 }
 
@@ -556,6 +557,7 @@ void routine_body(Compilation& c, Token& tok, int end_op) {
 //             "begin" statement-list "end" ";"      (ends on the ";")
 void procedure_declaration(Compilation& c, Token& tok) {
   const int routine = routine_name(c, tok, 1);
+  c.lex.current_function = 0;
   emit(c, routine);
   emit(c, WD_PROC);
   append_signature(c.sym, routine_header(c, tok, routine));
@@ -604,6 +606,7 @@ void function_declaration(Compilation& c, Token& tok) {
 void main_program(Compilation& c, Token& tok) {
   LexerState& lex = c.lex;
   const int program = routine_name(c, tok, 0);
+  lex.current_function = 0;
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
   next(c, tok);
@@ -634,6 +637,7 @@ void main_program(Compilation& c, Token& tok) {
   next(c, tok);
   parse_statement_list(c, tok);
   if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  check_goto_targets(c);
   emit(c, END_PROG);
   next(c, tok);
   if (tok.text != ".") report_error(c, 99, ".");

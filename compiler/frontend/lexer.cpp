@@ -66,6 +66,10 @@ bool skip_line_comment(LexerState& lex) {
   }
 }
 
+// Through a std::string parameter: GCC 12 for mingw misreads short literal
+// assignments here as overlapping copies (-Wrestrict).
+void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
+
 void set_last(Compilation& c, const std::string& text) { c.lex.last_token_text = text; }
 
 [[noreturn]] void report_with_token(Compilation& c, int code, const std::string& token, const std::string& arg) {
@@ -303,10 +307,10 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
     // "." and ".." carry no kind or code of their own.
     char next = read_char(c);
     if (next == '.') {
-      tok.text = "..";
+      set_text(tok, "..");
     } else {
       push_back_char(c, next);
-      tok.text = ".";
+      set_text(tok, ".");
     }
   } else if (!raw && (ch == '!' || ch == '<' || ch == '=' || ch == '>')) {
     tok.kind = kTokRelation;
@@ -317,7 +321,7 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
       char next = read_char(c);
       if (ch == '<' && next == '=') {
         tok.code = kLessEqual;
-        tok.text = "<=";
+        set_text(tok, "<=");
       } else if (ch == '<' && next == '>') {
         tok.code = kNotEqual;
       } else if (ch == '<') {
@@ -325,7 +329,7 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
         push_back_char(c, next);
       } else if (ch == '>' && next == '=') {
         tok.code = kGreaterEqual;
-        tok.text = ">=";
+        set_text(tok, ">=");
       } else if (ch == '>') {
         tok.code = kGreater;
         push_back_char(c, next);

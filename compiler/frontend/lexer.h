@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -33,7 +34,8 @@ struct LexerState {
   bool declaration_mode = false;
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
-  int current_function = 0;  // the function that `return` refers to
+  int current_function = 0;  // the function that `return` refers to; 0 outside functions
+  std::vector<int> goto_targets;  // user labels that `goto` names in the routine being compiled
 };
 
 // Token kinds.
