@@ -82,6 +82,33 @@ void lay_out_data(Compilation& c) {
   }
 }
 
+// The string comparison the templates call: strcmp(a, b) gives in eax a value
+// whose sign orders a against b, and removes its two arguments.
+void emit_strcmp(Compilation& c) {
+  AddVariable(c, "strcmp", "", 4, current_address(c.image));
+  emit(c, "push esi", "56");
+  emit(c, "push edi", "57");
+  emit(c, "mov esi, [esp+12]", "8b74240c");
+  emit(c, "mov edi, [esp+16]", "8b7c2410");
+  emit(c, "l: mov al, [esi]", "8a06");
+  emit(c, "mov dl, [edi]", "8a17");
+  emit(c, "cmp al, dl", "38d0");
+  emit(c, "jne diff", "7508");
+  emit(c, "test al, al", "84c0");
+  emit(c, "jz equal", "740e");
+  emit(c, "inc esi", "46");
+  emit(c, "inc edi", "47");
+  emit(c, "jmp l", "ebf0");
+  emit(c, "diff: movzx eax, al", "0fb6c0");
+  emit(c, "movzx edx, dl", "0fb6d2");
+  emit(c, "sub eax, edx", "29d0");
+  emit(c, "jmp out", "eb02");
+  emit(c, "equal: xor eax, eax", "31c0");
+  emit(c, "out: pop edi", "5f");
+  emit(c, "pop esi", "5e");
+  emit(c, "ret 8", "c20800");
+}
+
 // A PE32 console image around the section that starts at file offset 0x200.
 void write_headers(std::vector<uint8_t>& b, uint32_t entry_rva) {
   b.resize((b.size() + 511) / 512 * 512, 0);
@@ -124,11 +151,18 @@ void write_headers(std::vector<uint8_t>& b, uint32_t entry_rva) {
 int run_program(const std::string& source) {
   FrontEnd fe;
   Compilation& c = fe.start(crlf(source));
-  fe.compile();
+  try {
+    fe.compile();
+  } catch (const CompileError&) {
+    c.drv.out.close();
+    ADD_FAILURE() << read_file(fe.dir().file("out.txt"));
+    return -1;
+  }
   seek(c.image, 0x200);
   lay_out_data(c);
   const uint32_t entry = current_address(c.image) - kImageBase;
   emit_program_start(c);
+  emit_strcmp(c);
   const std::string postfix = fe.work_file("postfix.tmp");
   std::vector<int> v;
   for (size_t p = 0; p < postfix.size();) {
@@ -138,8 +172,9 @@ int run_program(const std::string& source) {
   }
   for (size_t k = 0; k + 3 < v.size(); k += 4)
     if (TemplateEmitter t = find_template(v[k])) t(c, v[k + 1], v[k + 2], v[k + 3]);
-  int result_code = 0, result_class = 0;
-  look_up(c.sym, "result", 0, result_class, result_code);
+  int result_code = 0;
+  for (int i = c.sym.count; i >= 1; --i)
+    if (sym_at(c.sym, i).name == "result") result_code = i;
   emit(c, "mov eax, result", "a1", AddressOf(c, std::to_string(result_code)));
   emit(c, "ret", "c3");
   std::vector<uint8_t> image = c.image.bytes;
@@ -183,32 +218,32 @@ const Case kCases[] = {
      "function fib(n: integer): integer\nbegin\nif n < 2 then return n; end;\nreturn fib(n - 1) + fib(n - 2);\nend;\n"
      "program p()\nvar result: integer;\nbegin\nresult := 0;\nif fib(20) <> 6765 then result := 1; end;\nend.\n"},
     {"Ackermann", 9,
-     "function ack(m: integer; n: integer): integer\nbegin\nif m = 0 then return n + 1; end;\n"
+     "function ack(m: integer, n: integer): integer\nbegin\nif m = 0 then return n + 1; end;\n"
      "if n = 0 then return ack(m - 1, 1); end;\nreturn ack(m - 1, ack(m, n - 1));\nend;\n"
      "program p()\nvar result: integer;\nbegin\nresult := ack(2, 3);\nend.\n"},
     {"HanoiProcedureKeepsItsParameters", 7,
      "program p()\nvar result: integer;\n"
-     "procedure hanoi(n: integer; a: integer; b: integer; c: integer)\nbegin\nif n > 0 then\n"
+     "procedure hanoi(n: integer, a: integer, b: integer, c: integer)\nbegin\nif n > 0 then\n"
      "hanoi(n - 1, a, c, b);\nresult := result + 1;\nhanoi(n - 1, c, b, a);\nend;\nend;\n"
      "begin\nresult := 0;\nhanoi(3, 1, 2, 3);\nend.\n"},
     {"SwapByVar", 0,
      "program p()\nvar result, x, y: integer;\n"
-     "procedure swap(var a: integer; var b: integer)\nvar t: integer;\nbegin\nt := a;\na := b;\nb := t;\nend;\n"
+     "procedure swap(var a: integer, var b: integer)\nvar t: integer;\nbegin\nt := a;\na := b;\nb := t;\nend;\n"
      "begin\nresult := 0;\nx := 1;\ny := 2;\nswap(x, y);\nif x <> 2 then result := 1; end;\n"
      "if y <> 1 then result := 2; end;\nend.\n"},
     {"VarPassedOnAndRecursive", 10,
      "program p()\nvar result: integer;\n"
-     "procedure add(var total: integer; n: integer)\nbegin\ntotal := total + n;\nend;\n"
-     "procedure count(var total: integer; n: integer)\nbegin\nif n > 0 then\nadd(total, n);\n"
+     "procedure add(var total: integer, n: integer)\nbegin\ntotal := total + n;\nend;\n"
+     "procedure count(var total: integer, n: integer)\nbegin\nif n > 0 then\nadd(total, n);\n"
      "count(total, n - 1);\nend;\nend;\n"
      "begin\nresult := 0;\ncount(result, 4);\nend.\n"},
     {"VarOfARecursiveCallersLocal", 3,
      "program p()\nvar result: integer;\n"
-     "procedure depth(var d: integer; n: integer)\nvar mine: integer;\nbegin\nmine := 0;\n"
+     "procedure depth(var d: integer, n: integer)\nvar mine: integer;\nbegin\nmine := 0;\n"
      "if n > 0 then depth(mine, n - 1); end;\nd := mine + 1;\nend;\n"
      "begin\nresult := 0;\ndepth(result, 2);\nend.\n"},
     {"SwappedArgumentsOfARecursiveCall", 21,
-     "function f(a: integer; b: integer): integer\nbegin\nif a > b then return a * 10 + b; end;\n"
+     "function f(a: integer, b: integer): integer\nbegin\nif a > b then return a * 10 + b; end;\n"
      "return f(b, a);\nend;\n"
      "program p()\nvar result: integer;\nbegin\nresult := f(1, 2);\nend.\n"},
     {"RecursionWithoutParameters", 4,
@@ -226,14 +261,15 @@ const Case kCases[] = {
      "program p()\nvar result: integer;\nvar s: string[10];\nbegin\nresult := 0;\ns := g();\n"
      "if s <> 'first' then result := 1; end;\nend.\n"},
     {"VarStringAndFloat", 0,
-     "program p()\nvar result: integer;\nvar s: string[5];\nvar x: float;\n"
-     "procedure set(var t: string; var y: float)\nbegin\nt := 'abcdefgh';\ny := y * 2;\nend;\n"
-     "begin\nresult := 0;\nx := 1.5;\nset(s, x);\nif s <> 'abcde' then result := 1; end;\n"
+     "program p()\nvar result: integer;\ns: string[5];\nx: float;\n"
+     "procedure fill(var t: string, var y: float)\nbegin\nt := 'abcdefgh';\ny := y * 2;\nend;\n"
+     "begin\nresult := 0;\nx := 1.5;\nfill(s, x);\nif s <> 'abcde' then result := 1; end;\n"
      "if x <> 3.0 then result := 2; end;\nend.\n"},
     {"Comparisons", 0,
      "program p()\nvar result, a: integer;\nvar x: float;\nbegin\nresult := 0;\na := 3;\nx := 2.5;\n"
-     "if (a > x) <> 1 then result := 1; end;\nif (a = 3) <> 1 then result := 2; end;\n"
-     "if ('abc' < 'abd') <> 1 then result := 3; end;\nif (1 and 2) <> 0 then result := 4; end;\nend.\n"},
+     "if a < x then result := 1; end;\nif a <> 3 then result := 2; end;\n"
+     "if 'abd' < 'abc' then result := 3; end;\nif 1 and 2 then result := 4; end;\n"
+     "if not (a = 3) then result := 5; end;\nend.\n"},
 };
 
 class TemplatesRun : public ::testing::TestWithParam<Case> {};
