@@ -265,6 +265,26 @@ const Case kCases[] = {
      "procedure fill(var t: string, var y: float)\nbegin\nt := 'abcdefgh';\ny := y * 2;\nend;\n"
      "begin\nresult := 0;\nx := 1.5;\nfill(s, x);\nif s <> 'abcde' then result := 1; end;\n"
      "if x <> 3.0 then result := 2; end;\nend.\n"},
+    {"NestedRoutineReentersItsOuterRoutine", 0,
+     "program p()\nvar result: integer;\n"
+     "procedure outer(n: integer)\nvar x: integer;\n"
+     "procedure inner(k: integer)\nbegin\nif k > 0 then outer(k - 1); end;\nend;\n"
+     "begin\nx := n;\ninner(n);\nif x <> n then result := result + 1; end;\nend;\n"
+     "begin\nresult := 0;\nouter(3);\nend.\n"},
+    {"RecursiveStringFunction", 0,
+     "function rep(n: integer): string\nbegin\nif n = 1 then return 'a'; end;\n"
+     "return rep(n - 1) + 'b';\nend;\n"
+     "program p()\nvar result: integer;\ns: string[20];\nbegin\nresult := 0;\ns := rep(4);\n"
+     "if s <> 'abbb' then result := 1; end;\nend.\n"},
+    {"FloatArithmeticAndRounding", 0,
+     "program p()\nvar result, i: integer;\nx, y: float;\nbegin\nresult := 0;\nx := 1.5;\ny := x * 2 + 1;\n"
+     "if y <> 4.0 then result := 1; end;\ni := trunc(7.9);\nif i <> 7 then result := 2; end;\n"
+     "i := round(2.5 * 3);\nif i <> 8 then result := 3; end;\ny := -x;\nif y >= 0 then result := 4; end;\n"
+     "end.\n"},
+    {"CaseWithRangesAndElse", 30,
+     "program p()\nvar result, k: integer;\nbegin\nresult := 0;\nk := 7;\ncase k of\n1: do result := 1; end;\n"
+     "2..5: do result := 2; end;\nelse do result := result + 3; end;\nend;\n"
+     "case k - 3 of\n1: do result := 10; end;\n2..5: do result := result * 10; end;\nend;\nend.\n"},
     {"Comparisons", 0,
      "program p()\nvar result, a: integer;\nvar x: float;\nbegin\nresult := 0;\na := 3;\nx := 2.5;\n"
      "if a < x then result := 1; end;\nif a <> 3 then result := 2; end;\n"
