@@ -382,7 +382,21 @@ void emit_readln(Compilation& c, int a, int, int) {
   const TSymbolbableRecord& v = symbol_entry(c, a);
   listing_line(c, "readln " + v.name);
   int count = 2;
-  if (v.symboltype == kTyString) {
+  if (v.symboltype == kTyString && v.tag5 != 0) {
+    // A `var` string formal says 128, but the caller's buffer may be shorter:
+    // its capacity is where the 0 byte followed by the sentinel 9 stands.
+    emit(c, "mov edi, " + v.name, "8b3d", addr(c, a));
+    emit(c, "xor ecx, ecx", "31c9");
+    emit(c, "c1: cmp byte ptr[edi+ecx], $0", "803c0f00");
+    emit(c, "jnz c2", "7507");
+    emit(c, "cmp byte ptr[edi+ecx+1], $9", "807c0f0109");
+    emit(c, "je c3", "7409");
+    emit(c, "c2: inc ecx", "41");
+    emit(c, "cmp ecx, " + std::to_string(v.tag), "81f9", HexText(v.tag, 8));
+    emit(c, "jb c1", "72ea");
+    emit(c, "c3: push ecx", "51");
+    count = 3;
+  } else if (v.symboltype == kTyString) {
     push_small(c, v.tag, "push " + std::to_string(v.tag));
     count = 3;
   }

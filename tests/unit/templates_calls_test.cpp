@@ -202,7 +202,8 @@ TEST_F(CallTemplates, ReadlnPushesCapacityTypeAndAddress) {
   run(WD_READLN, formal, 0, 0);
   run(WD_READLN0, 0, 0, 0);
   EXPECT_EQ(since(from), bytes("6a04 68" + at(i) + call + "83c408" + "6a08 68" + at(r) + call + "83c408" +
-                               "68 80000000 6a0e ff35" + at(formal) + call + "83c40c" +
+                               "8b3d" + at(formal) + "31c9 803c0f00 7507 807c0f0109 7409 41 81f9 80000000 72ea 51" +  // its real capacity
+                               "6a0e ff35" + at(formal) + call + "83c40c" +
                                // a line is consumed through readln with type 0
                                "6a00 6a00 6a00" + call + "83c40c"));
 }
