@@ -34,6 +34,7 @@
 #include "codegen/operands.h"
 #include "common/text.h"
 #include "driver/compilation.h"
+#include "frontend/types.h"
 #include "image/image.h"
 
 namespace tarn {
@@ -63,11 +64,13 @@ uint32_t string_item_size(int capacity) { return static_cast<uint32_t>(capacity)
 uint32_t data_item_size(const Compilation& c, int i) {
   const TSymbolbableRecord& s = symbol_entry(c, i);
   if (s.location != i) return 0;
+  const bool own_item = s.symbolclass == kClVariable || s.symbolclass == kClLocal || s.symbolclass == kClArray ||
+                        s.symbolclass == kClRecord || s.symbolclass == kClPointer;
+  if (own_item && s.tag5 != 0) return 4;  // a reference: only the address is live
   switch (s.symbolclass) {
     case kClVariable:
     case kClLocal:
       if (s.tag3 != 0) return 0;  // named constant
-      if (s.tag5 != 0) return 4;  // a reference: only the address is live
       switch (s.symboltype) {
         case kTyInteger:
         case kTyFloat:
@@ -83,6 +86,11 @@ uint32_t data_item_size(const Compilation& c, int i) {
         bytes += 4 * s.tag * rows;
       else if (s.symboltype == kTyString && s.tag != 0)
         bytes += static_cast<uint32_t>(s.tag2) * rows * string_item_size(s.tag);
+      else if (s.symboltype == kTyRecord) {
+        const TTypeDesc* record = type_by_number(c.types, s.tag4);
+        const uint32_t n = s.tag * rows * static_cast<uint32_t>(record ? record->attr2 : 0);
+        bytes += n == 0 ? 4 : (n + 3) / 4 * 4;  // a block of whole dwords, at least one
+      }
       // Elements of an initial list follow the descriptor as entries of their own.
       for (int j = i + 1; j <= symbol_count(c); ++j) {
         const TSymbolbableRecord& e = symbol_entry(c, j);

@@ -1,5 +1,6 @@
 // Routine, parameter, call, return and console templates, including the
 // save and restore around calls that re-enter an active routine.
+#include "frontend/types.h"
 #include "templates_fixture.h"
 
 namespace tarn::test {
@@ -84,6 +85,43 @@ TEST_F(CallTemplates, RecursiveCallSavesAndRestoresTheRoutinesData) {
                 // restore in reverse; the result's saved copy is dropped
                 "83c404" + "8f05" + at(t1) + "89e6 bf" + at(s) + "b9 0e000000 f3a4 83c410" + "8f05" + at(second) +
                 "8f05" + at(first) + "8f05" + at(n)));
+}
+
+TEST_F(CallTemplates, EveryByteOfEachKindOfDataItemIsSaved) {
+  TTypeDesc record;
+  record.number = 101;
+  record.kind = kKindRecord;
+  record.attr2 = 10;  // bytes
+  c.types.types.push_back(record);
+  const int f = routine("f", 13, 0, 4);
+  const int text = local("text", f, 15);
+  const int ints = sym("ints", 12, 4, 10, f);                     // 10 integers
+  const int strs = sym("strs", 12, 14, 5, f);                     // 3 strings of capacity 5
+  S(strs).tag2 = 3;
+  const int recs = sym("recs", 12, 25, 2, f);                     // 2 x 3 records of 10 bytes
+  S(recs).tag3 = 3;
+  S(recs).tag4 = 101;
+  const int rec = sym("rec", 20, 0, 6, f);                        // a 6-byte record
+  const int listed = sym("listed", 12, 4, 0, f);                  // an initial list of two values
+  sym("1", 16, 4, 0, f);
+  sym("2", 16, 4, 0, f);
+  S(listed + 1).location = S(listed + 2).location = listed;
+  const int constant = local("k", f);
+  S(constant).tag3 = 1;                                           // read-only: not saved
+  lit("7", 5);
+  S(symbol_count(c)).procname = f;                                // literals neither
+  const int ref = local("ref", f, 14, 128);
+  S(ref).tag5 = 1;                                                // only the address it holds
+  run(WD_FUN, f, 0, 0);
+  const int r = temp(f);
+  const int32_t from = c.image.pos;
+  run(CALL_FUN, f, 0, r);
+  auto block = [](int n, uint32_t size) {
+    return "81ec" + le((size + 3) / 4 * 4) + "be" + at(n) + "89e7 b9" + le(size) + "f3a4";
+  };
+  const std::string saves = block(text, 12) + block(ints, 44) + block(strs, 4 + 3 * 9) + block(recs, 4 + 60) +
+                            block(rec, 12) + block(listed, 12) + "ff35" + at(ref) + "ff35" + at(r);
+  EXPECT_EQ(since(from).substr(0, bytes(saves).size()), bytes(saves));
 }
 
 TEST_F(CallTemplates, NamedActualsOfARecursiveCallArePassedFromTheirSavedCopies) {
