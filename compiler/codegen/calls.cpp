@@ -223,6 +223,20 @@ void push_format(Compilation& c, int n, const char* zero_text) {
 
 std::string skip_label(int routine) { return "_skip" + std::to_string(routine); }
 
+// "mov ebx, @name" / "call ebx". A user routine is called at the entry its
+// WD_PROC / WD_FUN recorded: looked up by name, a routine called like a
+// run-time variable ("count") would find the variable, which comes first.
+void call_callee(Compilation& c, int callee) {
+  const std::string& name = name_of(c, callee);
+  auto it = c.tmpl.entry.find(callee);
+  if (it == c.tmpl.entry.end()) {
+    call_routine(c, name, "mov ebx, @" + name, "call ebx");
+    return;
+  }
+  emit(c, "mov ebx, @" + name, "bb", HexText(it->second, 8));
+  emit(c, "call ebx", "ffd3");
+}
+
 }  // namespace
 
 void emit_routine_start(Compilation& c, int a, int, int) {
@@ -235,6 +249,7 @@ void emit_routine_start(Compilation& c, int a, int, int) {
   }
   listing_line(c, "procedure " + name_of(c, a));
   AddVariable(c, name_of(c, a), "", 4, current_address(c.image));
+  c.tmpl.entry[a] = current_address(c.image);
   c.tmpl.enclosing[a] = outer;
   c.tmpl.routines.push_back(a);
 }
@@ -312,7 +327,7 @@ void emit_get_p_par(Compilation& c, int a, int b, int r) {
 
 void emit_call(Compilation& c, int a, int b, int) {
   if (b == 0) begin_call(c, a);
-  call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
+  call_callee(c, a);
   drop_stack(c, 4u * static_cast<uint32_t>(b));
   end_call(c, 0);
 }
@@ -330,7 +345,7 @@ void emit_call_fun(Compilation& c, int a, int b, int r) {
     call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
   } else {
     emit(c, "push offset " + name_of(c, r), "68", addr(c, r));
-    call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
+    call_callee(c, a);
     drop_stack(c, 4u * static_cast<uint32_t>(b + 1));
   }
   end_call(c, r);

@@ -55,6 +55,17 @@ TEST_F(CallTemplates, RoutineEntryCallAndStackAdjustment) {
   EXPECT_EQ(since(from), bytes("bb" + le(entry) + "ffd3" + "68" + at(r) + "bb" + le(entry_of("f")) + "ffd3 83c404"));
 }
 
+TEST_F(CallTemplates, AUserRoutineNamedLikeARunTimeVariableIsCalledAtItsOwnEntry) {
+  const int p = routine("count", 2, 0);  // "count" is also a run-time variable, entered first
+  run(WD_PROC, p, 0, 0);
+  const uint32_t entry = address_of_offset(kCodeStart);
+  run(END_PROC, 0, 0, 0);
+  const int32_t from = c.image.pos;
+  run(CALL, p, 0, 0);
+  EXPECT_EQ(since(from), bytes("bb" + le(entry) + "ffd3"));
+  EXPECT_NE(le(entry), named("count"));
+}
+
 TEST_F(CallTemplates, ReturnStoresTheResultAndLeaves) {
   const int f = routine("f", 13, 0, 4), b = var("b", 4), s = var("s", 14, 10);
   run(WD_RETURN, f, b, 0);
@@ -151,18 +162,18 @@ TEST_F(CallTemplates, OnlyCallsThatMayReenterAnActiveRoutineSave) {
   const int p = routine("p", 2, 1), q = routine("q", 2, 0);
   const int x = local("x", p), y = local("y", q), g = var("g", 4);
   run(WD_PROC, p, 0, 0);
-  run(END_PROC, 0, 0, 0);
+  run(WD_PROC, q, 0, 0);  // q nested in p
+  // q calling p: both routines' data is saved, q's first.
   int32_t from = c.image.pos;
-  run(PAR_CALL, 1, p, g);  // from the main program
-  run(CALL, p, 1, 0);
-  EXPECT_EQ(since(from), bytes("68" + at(g) + "bb" + le(entry_of("p")) + "ffd3 83c404"));
-  // q nested in p, calling p: both routines' data is saved, q's first.
-  run(WD_PROC, p, 0, 0);
-  run(WD_PROC, q, 0, 0);
-  from = c.image.pos;
   run(CALL, p, 0, 0);
   EXPECT_EQ(since(from), bytes("ff35" + at(y) + "ff35" + at(x) + "bb" + le(entry_of("p")) + "ffd3 8f05" + at(x) +
                                "8f05" + at(y)));
+  run(END_PROC, 0, 0, 0);
+  run(END_PROC, 0, 0, 0);
+  from = c.image.pos;
+  run(PAR_CALL, 1, p, g);  // from the main program: nothing to save
+  run(CALL, p, 1, 0);
+  EXPECT_EQ(since(from), bytes("68" + at(g) + "bb" + le(entry_of("p")) + "ffd3 83c404"));
 }
 
 TEST_F(CallTemplates, ANestedRoutineIsJumpedOver) {
