@@ -11,7 +11,7 @@ namespace {
 
 using test::TempDir;
 
-TEST(EmptyProgram, BuiltFromItsPostfixRecordsExitsWithZeroAndPrintsNothing) {
+TEST(EmptyProgramUnderWine, BuiltFromItsPostfixRecordsExitsWithZeroAndPrintsNothing) {
   TempDir dir;
   // The work folder of this test process, as tarnc would use it.
   const std::string work = std::string(getenv("LOCALAPPDATA"));
@@ -25,7 +25,7 @@ TEST(EmptyProgram, BuiltFromItsPostfixRecordsExitsWithZeroAndPrintsNothing) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST(EmptyProgram, TarncWritesAnExecutableThatRuns) {
+TEST(EmptyProgramUnderWine, TarncWritesAnExecutableThatRuns) {
   TempDir dir;
   test::write_file(dir.file("p.pas"), test::crlf("program p()\nbegin\n;\nend.\n"));
   auto t = test::run_tarnc({"p.pas", "/O:out.txt"}, "", dir.path());
