@@ -49,5 +49,23 @@ TEST(PeReaders, ObjdumpListsTheImports) {
     EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
 }
 
+TEST(PeReaders, ObjdumpDecodesEveryByteOfTheCodeAndTheEntryJumpLandsOnAnInstruction) {
+  TempDir dir;
+  auto c = test::image_compilation(dir.path(), test::empty_program_postfix());
+  ASSERT_EQ(test::build_code_section(*c), 0);
+  const std::string bytes = test::image_bytes(*c);
+  const size_t entry = 0x182E - 0x1000 + 0x200;
+  test::write_file(dir.file("code.bin"), bytes.substr(entry, static_cast<size_t>(c->image.pos) - entry));
+  auto r = test::run_process({"objdump", "-D", "-b", "binary", "-m", "i386", "--adjust-vma=0x40182e", dir.file("code.bin")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out.find("(bad)"), std::string::npos) << r.out;
+  // objdump writes the jump as "jmp 0x<target>"; the target must start a line.
+  const size_t jmp = r.out.find("jmp    0x");
+  ASSERT_NE(jmp, std::string::npos) << r.out;
+  const std::string target = r.out.substr(jmp + 9, r.out.find('\n', jmp) - jmp - 9);
+  EXPECT_NE(r.out.find("\n  " + target + ":"), std::string::npos) << target << "\n" << r.out;
+  EXPECT_NE(r.out.find("call   *0x40100c"), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace tarn
