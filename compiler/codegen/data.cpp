@@ -13,6 +13,8 @@
 #include "codegen/generator.h"
 #include "common/text.h"
 #include "driver/compilation.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
 
 namespace tarn {
 
@@ -208,9 +210,26 @@ void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
   }
 }
 
-void declare_user_data(Compilation&) {
-  // The symbol table still lives with the front end; its rows come through
-  // declare_symbols once the table can be read back here.
+void declare_user_data(Compilation& c) {
+  std::vector<DataSymbol> rows;
+  rows.reserve(static_cast<size_t>(c.sym.count));
+  for (int i = 1; i <= c.sym.count; ++i) {
+    const TSymbolbableRecord& e = sym_at(c.sym, i);
+    DataSymbol s;
+    s.name = e.name;
+    s.symbolclass = e.symbolclass;
+    s.symboltype = e.symboltype;
+    s.location = e.location;
+    s.tag = e.tag;
+    s.tag2 = e.tag2;
+    s.tag3 = e.tag3;
+    if (const TTypeDesc* record = type_by_number(c.types, e.tag4)) s.record_size = record->attr2;
+    rows.push_back(std::move(s));
+  }
+  declare_symbols(c, rows);
+  // MARK finds a label's slot through the symbol.
+  for (int i = 1; i <= c.sym.count; ++i)
+    if (rows[static_cast<size_t>(i - 1)].symbolclass == 7) sym_at(c.sym, i).tag2 = rows[static_cast<size_t>(i - 1)].tag2;
 }
 
 }  // namespace tarn

@@ -5,6 +5,7 @@
 #include "codegen/data.h"
 #include "codegen/generator.h"
 #include "driver/compilation.h"
+#include "support/test_support.h"
 
 namespace tarn {
 namespace {
@@ -171,6 +172,47 @@ TEST(FloatConstants, TextBecomesSinglePrecisionBitsWhateverTheLocale) {
       {"1.5E+", 0x3FC00000}, {"abc", 0},
   };
   for (const Case& k : cases) EXPECT_EQ(single_bits(k.text), k.bits) << k.text;
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+using namespace std::string_literals;
+
+// A program's declarations, compiled by tarnc: each symbol's item lies right
+// after the import area, in symbol order, before the run-time data.
+TEST(ProgramData, DeclarationsBecomeItemsInSymbolOrder) {
+  test::TempDir dir;
+  test::write_file(dir.file("p.pas"), test::crlf("program p()\nlabel\n  m;\nconst\n  k = 5;\n  t = 'abc';\n  x = 2.5;\n"
+                                                 "var\n  i: integer;\n  s: string[10];\n  a: array[1..10] of integer;\n"
+                                                 "  f: text;\n  b: array[1..2] of string[5] = 'abc', 'de';\n"
+                                                 "begin\n;\nend.\n"));
+  auto r = test::run_tarnc({"p.pas", "/O:out.txt"}, "", dir.path());
+  ASSERT_EQ(r.exit_code, 0) << test::read_file(dir.file("out.txt"));
+  const std::string exe = test::read_file(dir.file("p.exe"));
+  const uint32_t data = 0x004012DB;  // right after the import area
+  auto va = [](const std::string& bytes, size_t p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[p + i])) << (8 * i);
+    return v;
+  };
+  std::string expected = dword(0)                         // label m: its slot
+                         + dword(5) + dword(5)            // k, and the literal 5
+                         + "abc\0\0\0\0"s + "abc\0\0\0\0"s  // t, and the literal
+                         + dword(0x40200000) + dword(0x40200000)  // x = 2.5, and the literal
+                         + dword(0)                       // i
+                         + "\0\0########\0\x09\0\x09"s    // s
+                         + dword(data + 56) + std::string(40, '\0')  // a: descriptor, 10 elements
+                         + std::string(12, '\0')          // f
+                         + dword(data + 112) + "abc\0\0\0\x09\0\0"s + "de\0\0\0\0\x09\0\0"s;  // b
+  ASSERT_GT(exe.size(), 1243 + expected.size());
+  EXPECT_EQ(exe.substr(1243, expected.size()), expected);
+  // The run-time data follows at once, and the entry point moves with it.
+  EXPECT_EQ(exe.substr(1243 + expected.size(), 6), "%i\0\0\0\0"s);
+  EXPECT_EQ(va(exe, 104), 0x182Eu + expected.size());
 }
 
 }  // namespace
