@@ -1,15 +1,15 @@
 program declarations()
 label
   m;
+const
+  k = 5;
+  t = 'abc';
+  x = 2.5;
 type
   tp = record
     a: integer;
     s: string[3];
   end;
-const
-  k = 5;
-  t = 'abc';
-  x = 2.5;
 var
   i: integer;
   s: string[10];
