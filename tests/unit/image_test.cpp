@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "codegen/generator.h"
+#include "codegen/structures.h"
+#include "codegen/templates.h"
 #include "support/image_build.h"
 
 namespace tarn {
@@ -320,6 +322,24 @@ TEST(CodeSection, RecordsWithoutCodeAreSkipped) {
                               b),
             0);
   EXPECT_EQ(a->image.bytes, b->image.bytes);
+}
+
+TEST(CodeSection, EveryOperationWithCodeHasATemplateAndTheOthersHaveNone) {
+  const int routed[] = {PLUS_OP,   MINUS_OP,  MULT_OP,    ASIGN_OP,      DIV_OP,        WD_PROG,   WD_PROC,
+                        WD_IF,     WD_ELSE,   WD_WHILE,   WD_DO,         WD_READLN,     WRITE,     WD_WRITELN,
+                        END_PROC,  END_IF,    END_WHILE,  WD_NOT,        LT_OP,         LTE_OP,    GT_OP,
+                        GTE_OP,    E_OP,      NE_OP,      AND_OP,        OR_OP,         SQRT_FUN,  U_MINUS,
+                        SIN_FUN,   COS_FUN,   GET_ARR,    SET_ARR,       READ_ARR,      WD_READLN0, WD_FOR,
+                        END_FOR,   WD_REPEAT, WD_UNTIL,   FOR_INC,       PAR_CALL,      CALL,      GET_PAR,
+                        WD_FUN,    END_FUN,   WD_RETURN,  CALL_FUN,      ROUND_FUN,     ABS_FUN,   TRUNC_FUN,
+                        RANDOM_FUN, LENGTH_FUN, INDEX_OP, INDEX_OP2,     ARCTG_FUN,     TG_FUN,    DAY_FUN,
+                        MONTH_FUN, YEAR_FUN,  TIME_FUN,   DAYOFWEEK_FUN, MOD_OP,        DIV2_OP,   GOTO,
+                        MARK,      P_PAR_CALL, GET_P_PAR, GET_FLD,       SET_FLD,       GET_FLD_A, SET_FLD_A,
+                        INDEX_OP3, WD_NEW,    WD_FREE,    GET_HEAP_PROC, WD_NIL,        P_P_PAR_CALL};
+  auto route = [](int op) { return find_template(op) ? find_template(op) : find_structure_template(op); };
+  for (int op : routed) EXPECT_NE(route(op), nullptr) << op;
+  // Their effect comes through CALL_FUN and the run-time routines.
+  for (int op : {int{END_PROG}, int{EMPTY_OPERAND}, -77, -5}) EXPECT_EQ(route(op), nullptr) << op;
 }
 
 TEST(CodeSection, CodeThatPassesSixtyFourKibibytesIsErrorTwoHundredTwoAndNoExecutable) {
