@@ -5,6 +5,8 @@
 #include "codegen/data.h"
 #include "codegen/generator.h"
 #include "driver/compilation.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
 #include "support/test_support.h"
 
 namespace tarn {
@@ -160,6 +162,33 @@ TEST(DataItems, CyrillicStringsAreStoredInTheConsoleCodePage) {
   EXPECT_EQ(d.bytes(), "\x8F\xE0\xA8\xA2\xA5\xE2\0\0\0\0"s);
   // The listing keeps the source's own characters.
   EXPECT_NE(d.c.gen.listing.find("'\xCF\xF0\xE8\xE2\xE5\xF2"), std::string::npos);
+}
+
+TEST(DataItems, TheSymbolTableGivesTheRowsAndKeepsTheLabelSlots) {
+  DataArea d;
+  SymbolTable& t = d.c.sym;
+  auto add = [&](const char* name, int cls, int type, int tag, int tag3, int tag4) {
+    TSymbolbableRecord& e = t.entries[++t.count];
+    e.name = name;
+    e.symbolclass = static_cast<uint8_t>(cls);
+    e.symboltype = static_cast<uint8_t>(type);
+    e.location = t.count;
+    e.tag = static_cast<uint8_t>(tag);
+    e.tag3 = static_cast<uint8_t>(tag3);
+    e.tag4 = static_cast<uint8_t>(tag4);
+  };
+  TTypeDesc record;
+  record.kind = kKindRecord;
+  record.number = 101;
+  record.attr2 = 6;  // bytes
+  d.c.types.types.push_back(record);
+  add("begin", 3, 0, 0, 0, 0);   // keywords declare nothing
+  add("l", 7, 0, 0, 0, 0);       // a goto label
+  add("v", 12, 25, 2, 0, 101);   // two records of 6 bytes
+  declare_user_data(d.c);
+  EXPECT_EQ(t.entries[2].tag2, kStart);
+  EXPECT_EQ(FindLabelById(d.c, 2), kStartVa);
+  EXPECT_EQ(d.bytes(), dword(0) + dword(kStartVa + 8) + std::string(12, '\0'));
 }
 
 TEST(FloatConstants, TextBecomesSinglePrecisionBitsWhateverTheLocale) {
