@@ -244,7 +244,7 @@ void emit_routine_start(Compilation& c, int a, int, int) {
   if (outer != 0) {
     // A routine declared inside another one is emitted in the middle of the
     // outer routine's code: the outer code jumps over it.
-    AddLabel(c, skip_label(a), static_cast<uint32_t>(c.image.pos));
+    add_patch_label(c, skip_label(a));
     emit(c, "jmp " + skip_label(a), "e9", "00000000");
   }
   listing_line(c, "procedure " + name_of(c, a));
@@ -260,17 +260,7 @@ void emit_routine_end(Compilation& c, int, int, int) {
   if (c.tmpl.routines.empty()) return;
   const int routine = c.tmpl.routines.back();
   c.tmpl.routines.pop_back();
-  if (c.tmpl.enclosing[routine] == 0) return;
-  for (const TLabel& l : c.gen.labels) {
-    if (l.Name != skip_label(routine)) continue;
-    const int32_t p = static_cast<int32_t>(l.Virtual_Addr);
-    const int32_t here = c.image.pos;
-    const int64_t disp = static_cast<int64_t>(current_address(c.image)) - address_of_offset(p) - 5;
-    seek(c.image, p);
-    emit(c, "jmp " + skip_label(routine), "e9", HexText(disp, 8));
-    seek(c.image, here);
-    break;
-  }
+  if (c.tmpl.enclosing[routine] != 0) patch_label(c, skip_label(routine), 5, "e9", "jmp " + skip_label(routine));
 }
 
 void emit_par_call(Compilation& c, int a, int b, int r) {

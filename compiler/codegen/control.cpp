@@ -16,27 +16,6 @@ namespace {
 
 constexpr const char* kStartLabel = "_start";
 
-// The file offset recorded under a patch label's name; -1 when the label was
-// never recorded (a lookup that finds nothing gives 0, and writing there would
-// overwrite the MZ header, so a missing patch place is skipped instead).
-int32_t patch_place(const Compilation& c, const std::string& name) {
-  for (const TLabel& l : c.gen.labels)
-    if (l.Name == name) return static_cast<int32_t>(l.Virtual_Addr);
-  return -1;
-}
-
-// Writes opcode + 32-bit displacement at file offset p, so that the jump whose
-// bytes end `length` bytes after p lands on the current address; the listing
-// line shows p's address. The write position is restored.
-void patch(Compilation& c, int32_t p, const char* opcode, int length, const std::string& text) {
-  const uint32_t target = current_address(c.image);
-  const int32_t here = c.image.pos;
-  const int64_t disp = static_cast<int64_t>(target) - address_of_offset(p) - length;
-  seek(c.image, p);
-  emit(c, text, opcode, HexText(disp, 8));
-  seek(c.image, here);
-}
-
 // The condition's truth value into eax, compared with 0.
 void test_condition(Compilation& c, int cond) {
   load_eax(c, cond, "mov eax," + name_of(c, cond));
@@ -52,35 +31,32 @@ void jump_back(Compilation& c, int head) {
 }  // namespace
 
 void emit_program_start(Compilation& c) {
-  AddLabel(c, kStartLabel, static_cast<uint32_t>(c.image.pos));
+  add_patch_label(c, kStartLabel);
   emit(c, "jmp start", "e9", "00000000");
 }
 
 void emit_wd_prog(Compilation& c, int, int, int) {
   c.tmpl.routines.clear();
-  const int32_t p = patch_place(c, kStartLabel);
-  if (p >= 0) patch(c, p, "e9", 5, "jmp start");
+  patch_label(c, kStartLabel, 5, "e9", "jmp start");
 }
 
 void emit_wd_if(Compilation& c, int a, int b, int) {
   test_condition(c, a);
   emit(c, "jz ", "0f84");
-  AddLabel(c, name_of(c, b), static_cast<uint32_t>(c.image.pos));
+  add_patch_label(c, name_of(c, b));
   emit(c, name_of(c, b) + ":", "00000000");
 }
 
 void emit_wd_else(Compilation& c, int a, int b, int) {
   // The nop lets the if-part's jz land after this jmp, on the else part.
   emit(c, "jmp ", "90e9");
-  AddLabel(c, name_of(c, b), static_cast<uint32_t>(c.image.pos));
+  add_patch_label(c, name_of(c, b));
   emit(c, name_of(c, b) + ":", "00000000");
-  const int32_t p = patch_place(c, name_of(c, a));
-  if (p >= 0) patch(c, p, "", 4, "");
+  patch_label(c, name_of(c, a), 4, "", "");
 }
 
 void emit_end_if(Compilation& c, int a, int, int) {
-  const int32_t p = patch_place(c, name_of(c, a));
-  if (p >= 0) patch(c, p, "", 4, "");
+  patch_label(c, name_of(c, a), 4, "", "");
   listing_label(c, name_of(c, a) + ":");
 }
 
@@ -91,14 +67,13 @@ void emit_loop_head(Compilation& c, int a, int, int) {
 
 void emit_wd_do(Compilation& c, int a, int b, int) {
   test_condition(c, a);
-  AddLabel(c, name_of(c, b), static_cast<uint32_t>(c.image.pos));
+  add_patch_label(c, name_of(c, b));
   emit(c, "jz 0x????????", "0f84", "00000000");
 }
 
 void emit_end_loop(Compilation& c, int a, int b, int) {
   jump_back(c, a);
-  const int32_t p = patch_place(c, name_of(c, b));
-  if (p >= 0) patch(c, p, "0f84", 6, "jz " + name_of(c, b));
+  patch_label(c, name_of(c, b), 6, "0f84", "jz " + name_of(c, b));
   listing_label(c, name_of(c, b) + ":");
 }
 

@@ -96,12 +96,13 @@ TEST_F(ControlTemplates, GotoJumpsThroughTheSlotThatMarkFills) {
   EXPECT_EQ(stored, target);
 }
 
-TEST_F(ControlTemplates, ALabelThatWasNeverRecordedPatchesNothing) {
+TEST_F(ControlTemplates, ALabelThatWasNeverRecordedFailsInsteadOfPatchingAnywhere) {
+  // (the compile then fails as a whole: the code would jump anywhere)
   statement();
-  const std::vector<uint8_t> header(c.image.bytes.begin(), c.image.bytes.begin() + 8);
-  run(END_IF, label("_sys9"), 0, 0);
-  run(END_WHILE, label("_sys10"), label("_sys11"), 0);
-  EXPECT_EQ(std::vector<uint8_t>(c.image.bytes.begin(), c.image.bytes.begin() + 8), header);
+  const std::string before = code();
+  EXPECT_THROW(run(END_IF, label("_sys9"), 0, 0), std::logic_error);
+  EXPECT_EQ(code(), before);
+  EXPECT_THROW(run(END_WHILE, label("_sys10"), label("_sys11"), 0), std::logic_error);
 }
 
 }  // namespace

@@ -3,14 +3,13 @@
 // PE image (one section, no imports) that Wine runs. The main body ends with
 // "mov eax, result; ret", so the program's global `result` becomes the exit
 // code. Only the templates are exercised: the programs use no console
-// statements and no run-time routine, and the data items are laid out here
-// in the simplest way the templates accept (4-byte numbers, string buffers
-// with their sentinel).
+// statements and no run-time routine but a small strcmp of their own.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "codegen/control.h"
+#include "codegen/data.h"
 #include "codegen/generator.h"
 #include "codegen/templates.h"
 #include "common/text.h"
@@ -26,60 +25,11 @@ void poke(std::vector<uint8_t>& b, size_t at, uint32_t v, int n = 4) {
   for (int i = 0; i < n; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-uint32_t float_bits(const std::string& text) {
-  const float f = std::stof(text);
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  return u;
-}
-
-void declare(Compilation& c, const std::string& name, uint32_t size) {
-  AddVariable(c, name, "", size, current_address(c.image));
-}
-
-void dword(Compilation& c, const std::string& name, uint32_t v) {
-  declare(c, name, 4);
-  put_dword(c.image, v);
-}
-
-void string_buffer(Compilation& c, const std::string& name, int capacity) {
-  declare(c, name, static_cast<uint32_t>(capacity) + 4);
-  for (int k = 0; k < capacity; ++k) put_byte(c.image, k < 2 ? 0 : '#');
-  put_byte(c.image, 0);
-  put_byte(c.image, 9);
-  put_byte(c.image, 0);
-  put_byte(c.image, 9);
-}
-
-void string_const(Compilation& c, const std::string& name, const std::string& text) {
-  declare(c, name, static_cast<uint32_t>(text.size()) + 4);
-  put_text(c.image, text);
-  put_dword(c.image, 0);
-}
-
-// The data items of the symbols the test programs use.
+// The program's data as the data step lays it out, and the run-time
+// variables the templates use.
 void lay_out_data(Compilation& c) {
-  for (const char* v : {"_crw", "_crw2", "_random_seed"}) dword(c, v, 0);
-  for (int i = 1; i <= c.sym.count; ++i) {
-    const TSymbolbableRecord& s = sym_at(c.sym, i);
-    const std::string n = std::to_string(s.location);
-    if (s.symbolclass == 1 || s.symbolclass == 4) {
-      if (s.symboltype == 4) dword(c, n, static_cast<uint32_t>(s.tag2));
-      if (s.symboltype == 8) dword(c, n, s.tag3 ? float_bits(sym_at(c.sym, i + 1).name) : 0);
-      if (s.symboltype == 21) dword(c, n, 0);
-      if (s.symboltype == 14 && s.tag3) string_const(c, n, sym_at(c.sym, i + 1).name);
-      if (s.symboltype == 14 && !s.tag3) string_buffer(c, n, s.tag);
-    } else if (s.symbolclass == 5) {
-      int64_t v = 0;
-      if (s.symboltype == 5 && parse_int64(s.name, v)) dword(c, n, static_cast<uint32_t>(v));
-      if (s.symboltype == 9) dword(c, n, float_bits(s.name));
-      if (s.symboltype == 7) string_const(c, n, s.name);
-    } else if (s.symbolclass == 7) {
-      AddLabel(c, s.name, current_address(c.image), i);
-      sym_at(c.sym, i).tag2 = c.image.pos;
-      dword(c, n, 0);
-    }
-  }
+  declare_user_data(c);
+  for (const char* v : {"_crw", "_crw2", "_random_seed"}) DeclareDword(c, v, 0);
 }
 
 // The string comparison the templates call: strcmp(a, b) gives in eax a value
