@@ -21,7 +21,7 @@ namespace {
 bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
 bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { read_token(c, tok); }
+void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
 
@@ -82,7 +82,11 @@ void builtin_function(Compilation& c, Token& tok) {
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) parse_simple_expression(c, tok);
+  // An argument must be there exactly when the function takes one, or the
+  // operation would take an operand that belongs to the enclosing expression.
+  const bool takes_argument = c.post.arity[-op] == 1;
+  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
+  if (takes_argument) parse_simple_expression(c, tok);
   emit(c, op);
   if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
   next(c, tok);
@@ -173,7 +177,7 @@ void parse_record_element_index(Compilation& c, Token& tok, int array) {
 }
 
 int parse_field_name(Compilation& c, Token& tok, int record_type) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   const TTypeDesc* d = type_by_number(c.types, record_type);
   const TField* f = d ? find_field(*d, tok.text) : nullptr;
   if (f == nullptr) report_error(c, 136, tok.text);

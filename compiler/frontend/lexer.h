@@ -96,6 +96,12 @@ void push_back_char(Compilation& c, char ch);
 bool read_token(Compilation& c, Token& tok);
 bool read_raw_token(Compilation& c, Token& tok);
 
+// The parsers' readers: read_token / read_raw_token, except that at the end
+// of the source the token becomes empty (kind 0, code 0, no text), so that no
+// parse loop waits forever on the last token.
+bool next_token(Compilation& c, Token& tok);
+bool next_raw_token(Compilation& c, Token& tok);
+
 // Error 0 with `message` unless `kind` is `expected_kind` and, for expected
 // kinds other than 4 and 5, `code` is `expected_code`.
 void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,

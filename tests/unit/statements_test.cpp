@@ -134,6 +134,16 @@ const ErrorCase kErrors[] = {
      "(6): Error 113: Incompatible types (actual and formal parameters).\r\n  q(s);\r\n     ^\r\n"},
     {"SourceEndsInsideBlock", "program p()\nvar a: integer;\nbegin\n  a := 1;\n",
      "(5): Error 99: 'end' expected.\r\n\r\n^\r\n"},
+    {"SourceEndsInsideParentheses", "program p()\nvar a: integer;\nbegin\n  a := (",
+     "(4): Error 102: Variable, constant or '(' expected, but '' found.\r\n  a := (\r\n       ^\r\n"},
+    {"SourceEndsAfterMinus", "program p()\nvar a: integer;\nbegin\n  a := -",
+     "(4): Error 102: Variable, constant or '(' expected, but '' found.\r\n  a := -\r\n       ^\r\n"},
+    {"SourceEndsInsideRecord", "program p()\ntype r = record a: integer;",
+     "(2): Error 136: '' - bad record field name.\r\ntype r = record a: integer;\r\n                          ^\r\n"},
+    {"BuiltinWithoutItsArgument", "program p()\nvar f: float;\nbegin\n  f := sqrt();\nend.",
+     "(4): Error 102: Variable, constant or '(' expected, but ')' found.\r\n  f := sqrt();\r\n            ^\r\n"},
+    {"BuiltinWithAnArgumentItTakesNot", "program p()\nvar a: integer;\nbegin\n  a := getday(1);\nend.",
+     "(4): Error 99: ')' expected.\r\n  a := getday(1);\r\n              ^\r\n"},
 };
 
 class StatementErrors : public ::testing::TestWithParam<ErrorCase> {};
