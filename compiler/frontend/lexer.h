@@ -35,7 +35,8 @@ struct LexerState {
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
   int current_function = 0;  // the function that `return` refers to; 0 outside functions
-  std::vector<int> goto_targets;  // user labels that `goto` names in the routine being compiled
+  std::vector<int> goto_targets;
+  int nesting = 0;  // open parentheses and statement lists: bounds the parsers' recursion  // user labels that `goto` names in the routine being compiled
 };
 
 // Token kinds.

@@ -242,3 +242,43 @@ TEST(MessageCodes, EveryCodeTheFrontEndReportsHasASourceThatTriggersIt) {
 
 }  // namespace
 }  // namespace tarn
+
+namespace tarn {
+namespace {
+
+std::string repeated(const std::string& s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i) r += s;
+  return r;
+}
+
+TEST(Nesting, DeepSourcesAreReportedNotOverflowTheStack) {
+  const std::string head = "program p()\r\nvar a: integer;\r\nbegin\r\n";
+  struct Row {
+    int depth;
+    const char* message;  // empty: accepted
+  };
+  for (const Row& r : {Row{150, ""}, Row{5000, "Error 0: 'Expression nested too deeply'"}}) {
+    test::FrontEnd fe;
+    std::string source = head + "  a := " + repeated("(", r.depth) + "1" + repeated(")", r.depth) + ";\r\nend.\r\n";
+    if (*r.message == 0) {
+      fe.start(source);
+      EXPECT_NO_THROW(fe.compile());
+    } else {
+      EXPECT_NE(fe.compile_error(source).find(r.message), std::string::npos);
+    }
+  }
+  for (const Row& r : {Row{150, ""}, Row{3000, "Error 0: 'Statements nested too deeply'"}}) {
+    test::FrontEnd fe;
+    std::string source = head + repeated("if a = 1 then ", r.depth) + "a := 1; " + repeated("end; ", r.depth) + "\r\nend.\r\n";
+    if (*r.message == 0) {
+      fe.start(source);
+      EXPECT_NO_THROW(fe.compile());
+    } else {
+      EXPECT_NE(fe.compile_error(source).find(r.message), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarn
