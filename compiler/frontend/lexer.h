@@ -28,7 +28,7 @@ struct LexerState {
   std::string line_text;        // characters of the current line delivered so far
   std::string last_token_text;  // the caret goes under its last occurrence
   char pushed_back = 0;         // one character given back; 0 = none
-  char pending = 0;             // the character read after a "/" that began no comment
+  char pending = 0;             // unused: the character after a "/" that begins no comment stays in the source
   std::string pushed_back_token;  // ".." after a number
   bool string_mode = false;
   bool declaration_mode = false;
