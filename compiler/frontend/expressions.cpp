@@ -21,13 +21,26 @@ namespace {
 bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
 bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { read_token(c, tok); }
+void next(Compilation& c, Token& tok) { next_token(c, tok); }
+
+// Parentheses and statements nest by recursion: a source nested thousands of
+// levels deep would exhaust the compiler's stack instead of being reported.
+constexpr int kMaxNesting = 200;
+
+struct Nested {
+  explicit Nested(Compilation& c) : lex(c.lex) {
+    if (++lex.nesting > kMaxNesting) report_error(c, 0, "Expression nested too deeply");
+  }
+  ~Nested() { --lex.nesting; }
+  LexerState& lex;
+};
 
 bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
 
 // relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
 void relation(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
+    Nested nested(c);
     next(c, tok);
     parse_condition(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -82,7 +95,11 @@ void builtin_function(Compilation& c, Token& tok) {
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) parse_simple_expression(c, tok);
+  // An argument must be there exactly when the function takes one, or the
+  // operation would take an operand that belongs to the enclosing expression.
+  const bool takes_argument = c.post.arity[-op] == 1;
+  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
+  if (takes_argument) parse_simple_expression(c, tok);
   emit(c, op);
   if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
   next(c, tok);
@@ -173,7 +190,7 @@ void parse_record_element_index(Compilation& c, Token& tok, int array) {
 }
 
 int parse_field_name(Compilation& c, Token& tok, int record_type) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   const TTypeDesc* d = type_by_number(c.types, record_type);
   const TField* f = d ? find_field(*d, tok.text) : nullptr;
   if (f == nullptr) report_error(c, 136, tok.text);
@@ -182,6 +199,7 @@ int parse_field_name(Compilation& c, Token& tok, int record_type) {
 
 void parse_factor(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
+    Nested nested(c);
     next(c, tok);
     parse_simple_expression(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -248,6 +266,7 @@ void parse_factor(Compilation& c, Token& tok) {
       break;
   }
   if (tok.kind == kTokArith && tok.code == kMinus) {
+    Nested nested(c);
     next(c, tok);
     term(c, tok);
     emit(c, U_MINUS);

@@ -455,6 +455,24 @@ void push_back_char(Compilation& c, char ch) { c.lex.pushed_back = ch; }
 bool read_token(Compilation& c, Token& tok) { return read_any(c, tok, false); }
 bool read_raw_token(Compilation& c, Token& tok) { return read_any(c, tok, true); }
 
+namespace {
+
+bool end_of_source(const LexerState& lex) {
+  return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
+}
+
+bool next_any(Compilation& c, Token& tok, bool raw) {
+  const bool pending_dots = !raw && !c.lex.pushed_back_token.empty();
+  if (read_any(c, tok, raw)) return true;
+  if (!pending_dots && tok.kind != kTokOpenString && end_of_source(c.lex)) tok = Token{};
+  return false;
+}
+
+}  // namespace
+
+bool next_token(Compilation& c, Token& tok) { return next_any(c, tok, false); }
+bool next_raw_token(Compilation& c, Token& tok) { return next_any(c, tok, true); }
+
 void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code) {
   bool kind_only = expected_kind == kTokLocalName || expected_kind == kTokLiteral;

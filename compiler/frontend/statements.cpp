@@ -22,7 +22,7 @@ namespace {
 bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
 bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { read_token(c, tok); }
+void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 bool is_integer_literal(Compilation& c, const Token& t) {
   return t.kind == kTokLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
@@ -316,7 +316,7 @@ void case_statement(Compilation& c, Token& tok) {
 
 // "goto" label
 void goto_statement(Compilation& c, Token& tok) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c, 132);
   c.lex.goto_targets.push_back(tok.code);
   emit(c, tok.code);
@@ -471,6 +471,8 @@ bool at_end_of_source(const Compilation& c) {
 }  // namespace
 
 void parse_statement_list(Compilation& c, Token& tok) {
+  // Structured statements nest by recursion: bounded like parentheses.
+  if (++c.lex.nesting > 200) report_error(c, 0, "Statements nested too deeply");
   if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c, 107, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
@@ -487,8 +489,9 @@ void parse_statement_list(Compilation& c, Token& tok) {
     }
     // A list still open at the end of the source would otherwise wait forever
     // on the last token.
-    if (!read_token(c, tok) && at_end_of_source(c)) report_error(c, 99, "end");
+    if (!next_token(c, tok) && at_end_of_source(c)) report_error(c, 99, "end");
   }
+  --c.lex.nesting;
 }
 
 void check_goto_targets(Compilation& c) {
