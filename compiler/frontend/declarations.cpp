@@ -1,9 +1,659 @@
+// Declarations: the source file, routine headers and the label, const, type and
+// var sections.
+//
+// Input: tokens from the lexer. Output: the symbols and user types that the
+// declarations describe, and the few postfix records they produce (routine
+// starts and ends, parameter bindings, constant values). Every parse routine
+// starts on its construct's first token and leaves `tok` on the first token
+// after it, unless its comment says otherwise.
 #include "frontend/declarations.h"
 
+#include <vector>
+
+#include "common/text.h"
 #include "driver/compilation.h"
+#include "frontend/lexer.h"
+#include "frontend/statements.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
+#include "ir/postfix.h"
 
 namespace tarn {
 
-void parse_source_file(Compilation&) {}
+namespace {
+
+constexpr int kMaxListNames = 10;
+constexpr int kMaxArrayBound = 255;
+constexpr int kMaxStringCapacity = 128;
+
+bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
+bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
+bool is_routine_start(const Token& t) { return is_keyword(t, kProcedure) || is_keyword(t, kFunction); }
+
+// A name that the lexer has just declared.
+bool is_new_name(const Token& t) {
+  return (t.kind == kTokLocalName || t.kind == kTokSeparator || t.kind == kTokFunction) && t.code > 0;
+}
+
+bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
+  for (int k : keywords)
+    if (is_keyword(t, k)) return true;
+  return false;
+}
+
+TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
+
+void next(Compilation& c, Token& tok) { read_token(c, tok); }
+
+// Reads the next token with declaration mode on: names met are declared.
+void next_declaring(Compilation& c, Token& tok) {
+  c.lex.declaration_mode = true;
+  read_token(c, tok);
+  c.lex.declaration_mode = false;
+}
+
+// intconst = integer literal | name of an integer constant (value in tag2).
+bool read_intconst(Compilation& c, Token& tok, int& value) {
+  read_raw_token(c, tok);
+  if (tok.kind == kTokLiteral) {
+    int64_t v = 0;
+    parse_int64(tok.text, v);
+    value = static_cast<int>(v);
+    return true;
+  }
+  if (tok.code > 0 && tok.code <= c.sym.count && tok.kind != kTokString && tok.kind != kTokFloat) {
+    const TSymbolbableRecord& e = entry(c, tok.code);
+    if (e.tag3 == 1 && e.symboltype == kTypeInteger) {
+      value = e.tag2;
+      return true;
+    }
+  }
+  return false;
+}
+
+// "[" intconst "]" after `string`: the capacity, 1 to 128 when checked.
+int string_capacity(Compilation& c, Token& tok, bool check_range) {
+  read_raw_token(c, tok);
+  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  int n = 0;
+  if (!read_intconst(c, tok, n)) report_error(c, 115);
+  if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c, 116);
+  read_raw_token(c, tok);
+  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  return n;
+}
+
+// Gives `position` the description of user type `type_symbol` (a class 25
+// entry): arrays keep their element type and dimensions, records their size,
+// pointers name the record they point to in tag4.
+void apply_user_type(Compilation& c, int position, int type_symbol) {
+  const TSymbolbableRecord& ts = entry(c, type_symbol);
+  TSymbolbableRecord& e = entry(c, position);
+  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
+  if (d == nullptr) report_error(c, 23);
+  e.symbolclass = static_cast<uint8_t>(d->kind);
+  if (d->kind == kKindArray) {
+    e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
+    e.tag = ts.tag;
+    e.tag2 = ts.tag2;
+    e.tag3 = ts.tag3;
+    e.tag4 = static_cast<uint8_t>(d->attr1 >= 100 ? d->attr1 : 0);
+  } else if (d->kind == kKindRecord) {
+    e.symboltype = kTypeRecord;
+    e.tag = static_cast<uint8_t>(d->attr2);
+    e.tag4 = static_cast<uint8_t>(d->number);
+  } else {
+    e.symboltype = kTypePointer;
+    e.tag = 8;
+    e.tag4 = static_cast<uint8_t>(d->attr1);
+  }
+}
+
+// The number of the user type that a class 25 symbol names.
+int user_type_number(Compilation& c, int type_symbol) {
+  const TSymbolbableRecord& ts = entry(c, type_symbol);
+  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
+  return d ? d->number : 0;
+}
+
+// bound = "1" ".." intconst; the raw reader may deliver "1." then ".".
+int array_bound(Compilation& c, Token& tok) {
+  read_raw_token(c, tok);
+  if (tok.kind == kTokFloat && tok.text == "1.") {
+    read_token(c, tok);
+    if (tok.text != ".") report_error(c, 99, "..");
+  } else if (tok.kind == kTokLiteral && tok.text == "1") {
+    read_token(c, tok);
+    if (tok.text != "..") report_error(c, 99, "..");
+  } else {
+    report_error(c, 99, "1..");
+  }
+  int n = 0;
+  if (!read_intconst(c, tok, n)) report_error(c, 22, tok.text);
+  if (n > kMaxArrayBound) report_error(c, 126);
+  return n;
+}
+
+// array-type = "[" bound [ "," bound ] "]" "of" element-type
+// Starts on `array`; describes `position` as an array variable.
+void array_type(Compilation& c, Token& tok, int position) {
+  read_raw_token(c, tok);
+  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  int first = array_bound(c, tok);
+  int second = 0;
+  read_raw_token(c, tok);
+  if (is_sign(tok, kComma)) {
+    second = array_bound(c, tok);
+    read_raw_token(c, tok);
+  }
+  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  read_raw_token(c, tok);
+  if (!is_keyword(tok, kOf)) report_error(c, 99, "of");
+  read_raw_token(c, tok);
+  TSymbolbableRecord& e = entry(c, position);
+  e.symbolclass = kClassArray;
+  e.tag = static_cast<uint8_t>(first);
+  e.tag3 = static_cast<uint8_t>(second);
+  if (is_keyword(tok, kInteger)) {
+    e.symboltype = kTypeInteger;
+  } else if (is_keyword(tok, kFloat)) {
+    e.symboltype = kTypeFloat;
+  } else if (is_keyword(tok, kString)) {
+    // The capacity lives in a one-byte tag: it is held to the range of
+    // string variables rather than wrapping round.
+    int capacity = string_capacity(c, tok, true);
+    e.symboltype = kTypeString;
+    e.tag2 = first;
+    e.tag = static_cast<uint8_t>(capacity);
+  } else if (tok.kind == kTokTypeName && entry(c, tok.code).symboltype == kTypeRecordName) {
+    e.symboltype = kTypeRecord;
+    e.tag4 = entry(c, tok.code).tag;
+  } else {
+    report_error(c, 23);
+  }
+  next(c, tok);
+}
+
+// initial-list = value { "," value } ";"   (starts on "=", ends on ";")
+void initial_list(Compilation& c, Token& tok, int array) {
+  const int element = entry(c, array).symboltype;
+  const int capacity = entry(c, array).tag;
+  int count = 0;
+  for (;;) {
+    read_raw_token(c, tok);
+    if (element == kTypeInteger) {
+      if (tok.kind != kTokLiteral) report_error(c, 128);
+    } else if (element == kTypeFloat) {
+      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c, 129);
+    } else if (element == kTypeString) {
+      if (tok.kind != kTokString) report_error(c, 130);
+    } else {
+      report_error(c, 124);
+    }
+    int value = add_raw_entry(c, tok.text, kClassConstant, c.lex.current_procedure);
+    TSymbolbableRecord& v = entry(c, value);
+    v.symboltype = static_cast<uint8_t>(element);
+    v.location = array;
+    if (element == kTypeString) v.tag = static_cast<uint8_t>(capacity);
+    ++count;
+    read_raw_token(c, tok);
+    if (is_sign(tok, kSemicolon)) break;
+    if (!is_sign(tok, kComma)) report_error(c, 85);
+  }
+  TSymbolbableRecord& a = entry(c, array);
+  int first = element == kTypeString ? a.tag2 : a.tag;
+  int elements = a.tag3 != 0 ? first * a.tag3 : first;
+  if (count != elements) report_error(c, 131);
+  if (element == kTypeString) a.tag2 = 0;
+  else a.tag = 0;
+}
+
+// var-type = [ "^" ] ( "integer" | "float" | "text" | "string" "[" intconst "]"
+//            | "array" array-type [ "=" initial-list ] | type-name )
+// Starts after ":"; `names` in written order. Ends on the ";" of the entry.
+void var_type(Compilation& c, Token& tok, const std::vector<int>& names) {
+  read_raw_token(c, tok);
+  bool pointer = false;
+  if (is_sign(tok, kCaret)) {
+    pointer = true;
+    read_raw_token(c, tok);
+  }
+  auto each = [&](auto&& describe) {
+    for (auto it = names.rbegin(); it != names.rend(); ++it) describe(entry(c, *it));
+  };
+  if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kText)) {
+    int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeText;
+    each([&](TSymbolbableRecord& e) { e.symboltype = static_cast<uint8_t>(type); });
+    next(c, tok);
+  } else if (is_keyword(tok, kString)) {
+    int capacity = string_capacity(c, tok, true);
+    each([&](TSymbolbableRecord& e) {
+      e.symboltype = kTypeString;
+      e.tag = static_cast<uint8_t>(capacity);
+    });
+    next(c, tok);
+  } else if (is_keyword(tok, kArray)) {
+    const int described = names.back();
+    array_type(c, tok, described);
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+      const TSymbolbableRecord& d = entry(c, described);
+      TSymbolbableRecord& e = entry(c, names[names.size() - 2 - i]);
+      e.symbolclass = d.symbolclass;
+      e.symboltype = d.symboltype;
+      e.tag = d.tag;
+      e.tag2 = d.tag2;
+      e.tag3 = d.tag3;
+      e.tag4 = d.tag4;
+    }
+    if (tok.kind == kTokRelation && tok.code == kEqual) initial_list(c, tok, described);
+  } else if (tok.kind == kTokTypeName) {
+    const int type_symbol = tok.code;
+    const bool record = entry(c, type_symbol).symboltype == kTypeRecordName;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      apply_user_type(c, *it, type_symbol);
+      if (pointer && record) {
+        TSymbolbableRecord& e = entry(c, *it);
+        e.symbolclass = kClassPointer;
+        e.symboltype = kTypePointer;
+        e.tag = 8;
+      }
+    }
+    next(c, tok);
+  } else {
+    report_error(c, 21);
+  }
+}
+
+void procedure_declaration(Compilation& c, Token& tok);
+void function_declaration(Compilation& c, Token& tok);
+
+// A routine declared inside another one's declarations: the enclosing routine
+// stays searchable through the scope stack and is current again afterwards.
+void nested_routine(Compilation& c, Token& tok) {
+  LexerState& lex = c.lex;
+  const int saved_procedure = lex.current_procedure;
+  const int saved_heading = lex.heading_kind;
+  const int saved_function = lex.current_function;
+  if (push_scope(c.sym, saved_procedure) < 0) report_error(c, 123, "10");
+  if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
+  else function_declaration(c, tok);
+  pop_scope(c.sym);
+  lex.current_procedure = saved_procedure;
+  lex.heading_kind = saved_heading;
+  lex.current_function = saved_function;
+}
+
+// var-section = "var" { ( name { "," name } ":" var-type | routine ) ";" }
+void var_section(Compilation& c, Token& tok) {
+  next_declaring(c, tok);
+  bool first = true;
+  for (;;) {
+    if (is_routine_start(tok)) {
+      nested_routine(c, tok);
+      next_declaring(c, tok);
+      first = false;
+      continue;
+    }
+    if (!is_new_name(tok)) {
+      if (!first && tok.kind == kTokKeyword) return;
+      report_error(c, 2);
+    }
+    std::vector<int> names{tok.code};
+    next(c, tok);
+    while (is_sign(tok, kComma)) {
+      next_declaring(c, tok);
+      if (!is_new_name(tok)) report_error(c, 2);
+      if (static_cast<int>(names.size()) == kMaxListNames) report_error(c, 123);
+      names.push_back(tok.code);
+      next(c, tok);
+    }
+    if (!is_sign(tok, kColon)) report_error(c, 86);
+    var_type(c, tok, names);
+    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    next_declaring(c, tok);
+    first = false;
+  }
+}
+
+// label-section = "label" name { "," name } ";"
+void label_section(Compilation& c, Token& tok) {
+  do {
+    next_declaring(c, tok);
+    if (!is_new_name(tok)) report_error(c, 2);
+    TSymbolbableRecord& e = entry(c, tok.code);
+    e.symbolclass = kClassGotoLabel;
+    e.tag = 0;
+    // A name where "," or ";" belongs is reported as the missing ";", not
+    // as an unknown identifier.
+    next_declaring(c, tok);
+  } while (is_sign(tok, kComma));
+  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+  next_declaring(c, tok);
+}
+
+// const-section = "const" { name "=" literal ";" }
+void const_section(Compilation& c, Token& tok) {
+  next_declaring(c, tok);
+  while (is_new_name(tok)) {
+    const int name = tok.code;
+    next(c, tok);
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
+    read_raw_token(c, tok);
+    int literal = 0, type = 0, literal_type = 0;
+    const int scope = c.lex.current_procedure;
+    if (tok.kind == kTokLiteral) {
+      int symbol_class = kClassLiteral;
+      symbol(c, kDeclare, tok.text, symbol_class, scope, literal);
+      type = kTypeInteger;
+      literal_type = kTypeIntegerLiteral;
+    } else if (tok.kind == kTokFloat || tok.kind == kTokString) {
+      // The generator takes a float or string constant's value from the entry
+      // right after the name, so these never share an earlier literal.
+      literal = add_raw_entry(c, tok.text, kClassLiteral, scope);
+      entry(c, literal).location = literal;
+      type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
+      literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;
+    } else {
+      report_error(c, 124);
+    }
+    entry(c, literal).symboltype = static_cast<uint8_t>(literal_type);
+    TSymbolbableRecord& e = entry(c, name);
+    e.symboltype = static_cast<uint8_t>(type);
+    e.tag3 = 1;
+    if (type == kTypeInteger) {
+      int64_t v = 0;
+      parse_int64(tok.text, v);
+      e.tag2 = static_cast<int32_t>(v);
+    } else if (type == kTypeString) {
+      e.tag = static_cast<uint8_t>(tok.text.size() + 1);
+    }
+    emit(c, name);
+    emit(c, literal);
+    emit(c, ASIGN_OP);
+    next(c, tok);
+    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    next_declaring(c, tok);
+  }
+}
+
+// field-list = { name { "," name } ":" field-type ";" } "end"
+// Starts on `record`; the fields of one line are created last-first.
+void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
+  SymbolTable& t = c.sym;
+  for (;;) {
+    read_raw_token(c, tok);
+    if (is_keyword(tok, kEnd)) return;
+    for (;;) {
+      if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == kTokKeyword ||
+          tok.kind == kTokMathFunction)
+        report_error(c, 136, tok.text);
+      std::string name = tok.text.substr(0, kNameStackNameLength);
+      bool duplicate = find_field(record, name) != nullptr;
+      for (int i = 0; i < t.name_count; ++i) duplicate = duplicate || t.names[i] == name;
+      if (duplicate) report_error(c, 135);
+      if (push_name(t, name) < 0) report_error(c, 0, "Access stack error");
+      read_raw_token(c, tok);
+      if (!is_sign(tok, kComma)) break;
+      read_raw_token(c, tok);
+    }
+    if (!is_sign(tok, kColon)) {
+      t.name_count = 0;
+      report_error(c, 86);
+    }
+    read_raw_token(c, tok);
+    int type = 0, capacity = 0;
+    if (is_keyword(tok, kInteger)) {
+      type = kTypeInteger;
+    } else if (is_keyword(tok, kFloat)) {
+      type = kTypeFloat;
+    } else if (is_keyword(tok, kString)) {
+      type = kTypeString;
+      capacity = string_capacity(c, tok, true);
+    } else if (is_sign(tok, kCaret)) {
+      read_raw_token(c, tok);
+      if (tok.kind != kTokTypeName) report_error(c, 139);
+      type = kTypePointer;
+    } else {
+      report_error(c, 139);
+    }
+    while (t.name_count > 0) add_field(c, record, pop_name(t), type, capacity);
+    read_raw_token(c, tok);
+    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+  }
+}
+
+// type-section = "type" { name "=" ( "array" array-type | "record" field-list
+//                "end" | "^" name ) ";" }
+void type_section(Compilation& c, Token& tok) {
+  next_declaring(c, tok);
+  while (is_new_name(tok)) {
+    const int name = tok.code;
+    next(c, tok);
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
+    read_raw_token(c, tok);
+    TTypeDesc d;
+    d.name = entry(c, name).name;
+    d.scope = entry(c, name).procname;
+    if (is_keyword(tok, kArray)) {
+      array_type(c, tok, name);
+      TSymbolbableRecord& e = entry(c, name);
+      d.kind = kKindArray;
+      d.attr1 = e.tag4 != 0 ? e.tag4 : e.symboltype;
+      d.attr2 = e.tag;
+      d.attr3 = e.tag2;
+      d.attr4 = e.tag3;
+      add_type(c, d);
+      e.symbolclass = kClassTypeName;
+      e.symboltype = kTypeArray;
+    } else if (is_keyword(tok, kRecord)) {
+      TSymbolbableRecord& e = entry(c, name);
+      e.symbolclass = kClassTypeName;
+      e.symboltype = kTypeRecordName;
+      d.kind = kKindRecord;
+      record_fields(c, tok, d);
+      entry(c, name).tag = static_cast<uint8_t>(add_type(c, d));
+      next(c, tok);
+    } else if (is_sign(tok, kCaret)) {
+      read_raw_token(c, tok);
+      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName) report_error(c, 143);
+      d.kind = kKindPointer;
+      d.attr1 = entry(c, tok.code).tag;
+      TSymbolbableRecord& e = entry(c, name);
+      e.symbolclass = kClassTypeName;
+      e.symboltype = kTypePointer;
+      e.tag = static_cast<uint8_t>(add_type(c, d));
+      next(c, tok);
+    } else {
+      report_error(c, 21);
+    }
+    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    next_declaring(c, tok);
+  }
+}
+
+// formal-list = "(" [ formal { "," formal } ] ")"
+// formal = [ "var" ] name ":" ( "integer" | "float" | "string" | type-name )
+void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
+  char after = read_char(c);
+  if (after == ')') {
+    next(c, tok);
+    return;
+  }
+  push_back_char(c, after);
+  for (int ordinal = 1;; ++ordinal) {
+    next_declaring(c, tok);
+    bool by_reference = false;
+    if (is_keyword(tok, kVar)) {
+      by_reference = true;
+      next_declaring(c, tok);
+    }
+    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c, 2);
+    const int formal = tok.code;
+    emit(c, formal);
+    next(c, tok);
+    if (!is_sign(tok, kColon)) report_error(c, 86);
+    read_raw_token(c, tok);
+    TSymbolbableRecord& e = entry(c, formal);
+    if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
+      int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeString;
+      e.symboltype = static_cast<uint8_t>(type);
+      if (type == kTypeString) e.tag = kMaxStringCapacity;
+      add_value_param(signature, type);
+    } else if (tok.kind == kTokTypeName) {
+      apply_user_type(c, formal, tok.code);
+      int number = user_type_number(c, tok.code);
+      if (by_reference) {
+        entry(c, formal).tag5 = 1;
+        add_reference_param(signature, number);
+      } else {
+        add_value_param(signature, number);
+      }
+    } else {
+      report_error(c, 23);
+    }
+    emit(c, ordinal);
+    emit(c, routine);
+    emit(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);
+    next(c, tok);
+    if (is_sign(tok, kCloseParen)) break;
+    if (!is_sign(tok, kComma)) report_error(c, 99, "\",\" or \")\"");
+  }
+  next(c, tok);
+}
+
+// Reads a routine's name in declaration mode with no current routine; the name
+// becomes the current routine.
+int routine_name(Compilation& c, Token& tok, int heading_kind) {
+  LexerState& lex = c.lex;
+  lex.heading_kind = heading_kind;
+  lex.current_procedure = 0;
+  next_declaring(c, tok);
+  if (heading_kind == 2 && tok.code < 0) report_error(c, 118);
+  if (!is_new_name(tok)) report_error(c, 2);
+  lex.current_procedure = tok.code;
+  return tok.code;
+}
+
+// The formal list (if any) and the routine record; leaves the token after it.
+TTblFun routine_header(Compilation& c, Token& tok, int routine) {
+  TTblFun signature = create_signature(routine, 0);
+  next(c, tok);
+  if (is_sign(tok, kOpenParen)) formal_list(c, tok, routine, signature);
+  entry(c, routine).tag = static_cast<uint8_t>(param_count(signature));
+  return signature;
+}
+
+// "begin" statement-list "end"; leaves the token after `end`.
+void routine_body(Compilation& c, Token& tok, int end_op) {
+  if (!is_keyword(tok, kBegin)) report_error(c, 99, "begin");
+  next(c, tok);
+  parse_statement_list(c, tok);
+  if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  emit(c, end_op);
+}
+
+// procedure = "procedure" name [ formal-list ] [ const-section ] [ var-section ]
+//             "begin" statement-list "end" ";"      (ends on the ";")
+void procedure_declaration(Compilation& c, Token& tok) {
+  const int routine = routine_name(c, tok, 1);
+  emit(c, routine);
+  emit(c, WD_PROC);
+  append_signature(c.sym, routine_header(c, tok, routine));
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c, 99, " const, var or begin");
+  if (is_keyword(tok, kConst)) const_section(c, tok);
+  if (is_keyword(tok, kVar)) var_section(c, tok);
+  routine_body(c, tok, END_PROC);
+  next(c, tok);
+  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+}
+
+// function = "function" name [ formal-list ] ":" result-type [ label-section ]
+//            [ const-section ] [ var-section ] "begin" statement-list "end" ";"
+void function_declaration(Compilation& c, Token& tok) {
+  const int routine = routine_name(c, tok, 2);
+  c.lex.current_function = routine;
+  emit(c, routine);
+  emit(c, WD_FUN);
+  TTblFun signature = routine_header(c, tok, routine);
+  if (!is_sign(tok, kColon)) report_error(c, 99, ":");
+  read_raw_token(c, tok);
+  int result = 0;
+  if (is_keyword(tok, kInteger)) result = kTypeInteger;
+  else if (is_keyword(tok, kFloat)) result = kTypeFloat;
+  else if (is_keyword(tok, kString)) result = kTypeString;
+  else if (tok.kind == kTokTypeName) result = entry(c, tok.code).symboltype;
+  else report_error(c, 114);
+  signature.result_type = result;
+  entry(c, routine).symboltype = static_cast<uint8_t>(result);
+  append_signature(c.sym, std::move(signature));
+  next_declaring(c, tok);
+  if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin})) report_error(c, 99, " label, const, var or begin");
+  if (is_keyword(tok, kLabel)) label_section(c, tok);
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c, 99, "const, var or begin");
+  if (is_keyword(tok, kConst)) const_section(c, tok);
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c, 99, "var or begin");
+  if (is_keyword(tok, kVar)) var_section(c, tok);
+  routine_body(c, tok, END_FUN);
+  next(c, tok);
+  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+}
+
+// main-block = "(" ")" [ label-section ] [ const-section ] [ type-section ]
+//              [ var-section ] { routine } [ var-section ]
+//              "begin" statement-list "end" "."
+void main_program(Compilation& c, Token& tok) {
+  LexerState& lex = c.lex;
+  const int program = routine_name(c, tok, 0);
+  next(c, tok);
+  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  next(c, tok);
+  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+  next_declaring(c, tok);
+  if (!is_one_of(tok, {kLabel, kConst, kType, kVar, kProcedure, kFunction, kBegin}))
+    report_error(c, 99, " label, const, type, var, procedure, function, begin");
+  if (is_keyword(tok, kLabel)) label_section(c, tok);
+  if (!is_one_of(tok, {kConst, kType, kVar, kProcedure, kFunction, kBegin}))
+    report_error(c, 99, " const, type, var, procedure, function, begin");
+  if (is_keyword(tok, kConst)) const_section(c, tok);
+  if (!is_one_of(tok, {kType, kVar, kProcedure, kFunction, kBegin}))
+    report_error(c, 99, " type, var, procedure, function, begin");
+  if (is_keyword(tok, kType)) type_section(c, tok);
+  if (!is_one_of(tok, {kVar, kProcedure, kFunction, kBegin})) report_error(c, 99, " var, procedure, function, begin");
+  if (is_keyword(tok, kVar)) var_section(c, tok);
+  while (is_routine_start(tok)) {
+    nested_routine(c, tok);
+    next_declaring(c, tok);
+  }
+  lex.current_procedure = program;
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c, 99, "var or begin");
+  if (is_keyword(tok, kVar)) var_section(c, tok);
+  if (!is_keyword(tok, kBegin)) report_error(c, 99, "begin");
+  emit(c, program);
+  emit(c, WD_PROG);
+  emit(c, GET_HEAP_PROC);
+  next(c, tok);
+  parse_statement_list(c, tok);
+  if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  emit(c, END_PROG);
+  next(c, tok);
+  if (tok.text != ".") report_error(c, 99, ".");
+}
+
+}  // namespace
+
+// source-file = { routine } "program" name "(" ")" main-block
+// The words between routines are read raw: an unknown word there is reported
+// as the missing `procedure` or `program` (108), not as an unknown name.
+void parse_source_file(Compilation& c) {
+  Token tok;
+  bool read = read_raw_token(c, tok);
+  while (read && is_routine_start(tok)) {
+    if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
+    else function_declaration(c, tok);
+    read = read_raw_token(c, tok);
+  }
+  if (!is_keyword(tok, kProgram)) report_error(c, 108, tok.text);
+  main_program(c, tok);
+}
 
 }  // namespace tarn

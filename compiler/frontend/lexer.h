@@ -1,5 +1,11 @@
 // Characters to tokens: the character reader (comments, line ends, the line
 // text kept for error reports) and the main and raw token readers.
+//
+// The main reader enters literals and names in the symbol table as it meets
+// them, so a token's code is often a symbol position; the raw reader is for
+// places where the parser wants the text itself (types, bounds, initial
+// values). The keyword table is a set of symbol-table entries made before the
+// first token.
 #pragma once
 
 #include <string>
@@ -27,6 +33,47 @@ struct LexerState {
   bool declaration_mode = false;
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
+  int current_function = 0;  // the function that `return` refers to
+};
+
+// Token kinds.
+enum TokenKind {
+  kTokOther = 0,       // a character that starts no token
+  kTokArith = 1,
+  kTokSeparator = 2,   // also procedures and global names read in a heading
+  kTokKeyword = 3,
+  kTokLocalName = 4,   // raw reader: also a name not in the table
+  kTokLiteral = 5,     // raw reader: integer literal
+  kTokRelation = 6,
+  kTokString = 7,      // raw reader only
+  kTokFloat = 9,       // raw reader only
+  kTokOpenString = 10, // a string literal not closed on its line
+  kTokMathFunction = 11,
+  kTokFunction = 13,
+  kTokTypeName = 25,
+};
+
+// Fixed codes of signs and keywords (also postfix operation codes).
+enum TokenCode {
+  kPlus = -1, kMinus = -2, kStar = -3, kAssign = -4, kSlash = -6,
+  kVar = -9, kProgram = -10, kProcedure = -11, kBegin = -12, kEnd = -13, kIf = -14, kThen = -15,
+  kElse = -16, kWhile = -17, kDo = -18, kInteger = -19, kFloat = -20, kReadln = -21, kWrite = -22,
+  kWriteln = -23, kNot = -29, kOpenParen = -30, kCloseParen = -31, kComma = -32, kDot = -33,
+  kLess = -34, kLessEqual = -35, kGreater = -36, kGreaterEqual = -37, kEqual = -38, kNotEqual = -39,
+  kAnd = -40, kOr = -41, kColon = -42, kSemicolon = -43, kSqrt = -44, kSin = -46, kCos = -47,
+  kArray = -48, kOf = -49, kOpenBracket = -52, kCloseBracket = -53, kFor = -56, kTo = -57,
+  kRepeat = -59, kUntil = -60, kFunction = -67, kReturn = -69, kRound = -71, kAbs = -72,
+  kTrunc = -73, kRandom = -74, kString = -75, kLength = -76, kText = -91, kArctg = -97, kTg = -98,
+  kGetday = -99, kGetmonth = -100, kGetyear = -101, kGettime = -102, kGetdayofweek = -103,
+  kConst = -104, kMod = -105, kDiv = -106, kLabel = -107, kGoto = -108, kType = -110,
+  kRecord = -111, kCase = -119, kCaret = -120, kNew = -121, kFree = -122, kNil = -124,
+};
+
+// One lexical unit, owned by the caller; a read overwrites only what it sets.
+struct Token {
+  int kind = 0;
+  int code = 0;
+  std::string text;
 };
 
 }  // namespace tarn
@@ -36,5 +83,20 @@ namespace tarn {
 // Enters the keywords and built-in routines in the symbol table, once per
 // compile before the first token.
 void build_keyword_table(Compilation& c);
+
+// The next character after comments and line-end handling; 0 at the end.
+char read_char(Compilation& c);
+// Gives one character back to the next read_char (it stays in the line text).
+void push_back_char(Compilation& c, char ch);
+
+// True when a token was delivered; false at the end of the file, for the
+// pushed-back "..", and for an unclosed string literal (kind 10).
+bool read_token(Compilation& c, Token& tok);
+bool read_raw_token(Compilation& c, Token& tok);
+
+// Error 0 with `message` unless `kind` is `expected_kind` and, for expected
+// kinds other than 4 and 5, `code` is `expected_code`.
+void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
+                  int code);
 
 }  // namespace tarn

@@ -1,12 +1,260 @@
+// The symbol table: look-up, the Symbol operation with its three modes, the
+// function table, the operand / scope / name stacks, and the two text forms of
+// the table ("symtab.tmp" for the back end, the debug listing for people).
 #include "frontend/symtab.h"
 
+#include <cstdio>
+
+#include "common/text.h"
 #include "driver/compilation.h"
 
 namespace tarn {
 
-void dump_symbol_table(Compilation&) {}
-void reload_symbol_table(Compilation&) {}
-void print_symbol_listing(const Compilation&) {}
-void print_function_listing(const Compilation&) {}
+namespace {
+
+bool is_global_class(int symbol_class) {
+  return symbol_class == kClassKeyword || symbol_class == kClassMathFunction || symbol_class == kClassFunction;
+}
+
+void check_room(Compilation& c) {
+  if (c.sym.count >= kSymbolCapacity) report_error(c, 0, "Symboltable overflow");
+}
+
+int append_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
+  check_room(c);
+  SymbolTable& t = c.sym;
+  int position = ++t.count;
+  TSymbolbableRecord& e = t.entries[position];
+  e = TSymbolbableRecord{};
+  e.name = name;
+  e.symbolclass = static_cast<uint8_t>(symbol_class);
+  e.procname = scope;
+  return position;
+}
+
+}  // namespace
+
+bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code) {
+  for (int i = t.count; i >= 1; --i) {
+    const TSymbolbableRecord& e = t.entries[i];
+    if (e.symboltype == kTypeStringLiteral || e.name != name) continue;
+    if (is_global_class(e.symbolclass)) {
+      symbol_class = e.symbolclass;
+      code = e.location;
+      return true;
+    }
+    if (e.procname == scope) {
+      symbol_class = e.symbolclass;
+      code = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code) {
+  check_room(c);
+  SymbolTable& t = c.sym;
+  if (mode == kResolve) {
+    if (look_up(t, name, scope, symbol_class, code)) return;
+    if (look_up(t, name, 0, symbol_class, code)) return;
+    if (t.scope_count > 0 && look_up(t, name, top_scope(t), symbol_class, code)) return;
+    report_error(c, 3, name);
+  }
+  if (symbol_class == kClassLiteral) {
+    for (int i = t.count; i >= 1; --i)
+      if (t.entries[i].symbolclass == kClassLiteral && t.entries[i].name == name) {
+        code = t.entries[i].location;
+        return;
+      }
+    int position = append_entry(c, name, kClassLiteral, scope);
+    t.entries[position].location = position;
+    code = position;
+    return;
+  }
+  if (mode == kDeclare) {
+    int found_class = 0, found_code = 0;
+    if (look_up(t, name, scope, found_class, found_code)) report_error(c, 4, name);
+  }
+  // A declared name belongs to the routine being compiled, whatever scope the
+  // duplicate check used.
+  int position = append_entry(c, name, symbol_class, c.lex.current_procedure);
+  TSymbolbableRecord& e = t.entries[position];
+  if (symbol_class == kClassKeyword || symbol_class == kClassMathFunction) {
+    e.location = code;
+  } else {
+    e.location = position;
+    code = position;
+  }
+}
+
+int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
+  return append_entry(c, name, symbol_class, scope);
+}
+
+int declare_named(Compilation& c, const std::string& name, int symbol_class) {
+  int code = 0;
+  symbol(c, kDeclare, name, symbol_class, 0, code);
+  return code;
+}
+
+int declare_temporary(Compilation& c, const std::string& name, int type) {
+  int symbol_class = kClassVariable, code = 0;
+  symbol(c, kDeclare, name, symbol_class, 0, code);
+  TSymbolbableRecord& e = c.sym.entries[code];
+  e.symboltype = static_cast<uint8_t>(type);
+  e.procname = c.lex.current_procedure;
+  return code;
+}
+
+int find_by_location(const SymbolTable& t, int value) {
+  for (int i = 1; i <= t.count; ++i)
+    if (t.entries[i].location == value) return i;
+  return -1;
+}
+
+TTblFun create_signature(int key, int result_type) {
+  TTblFun f;
+  f.key = key;
+  f.result_type = result_type;
+  return f;
+}
+
+void add_value_param(TTblFun& f, int type) { f.params.push_back({type, false}); }
+void add_reference_param(TTblFun& f, int type) { f.params.push_back({type, true}); }
+
+int param_type(const TTblFun& f, int k) {
+  return k >= 1 && k <= param_count(f) ? f.params[k - 1].type : 0;
+}
+
+bool param_is_reference(const TTblFun& f, int k) {
+  return k >= 1 && k <= param_count(f) && f.params[k - 1].by_reference;
+}
+
+int param_count(const TTblFun& f) { return static_cast<int>(f.params.size()); }
+
+void append_signature(SymbolTable& t, TTblFun f) { t.functions.push_back(std::move(f)); }
+
+const TTblFun* find_signature(const SymbolTable& t, int key) {
+  for (const TTblFun& f : t.functions)
+    if (f.key == key) return &f;
+  return nullptr;
+}
+
+int push_operand(Compilation& c, int value) {
+  SymbolTable& t = c.sym;
+  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
+  t.operands[t.operand_pointer++] = value;
+  return t.operand_pointer;
+}
+
+int pop_operand(Compilation& c) {
+  SymbolTable& t = c.sym;
+  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
+  int value = t.operands[--t.operand_pointer];
+  t.operands[t.operand_pointer] = 0;
+  return value;
+}
+
+int push_scope(SymbolTable& t, int procedure) {
+  if (t.scope_count >= kScopeStackCapacity) return -1;
+  t.scopes[t.scope_count++] = procedure;
+  return t.scope_count;
+}
+
+int pop_scope(SymbolTable& t) {
+  if (t.scope_count <= 0) return -1;
+  return t.scopes[--t.scope_count];
+}
+
+int top_scope(const SymbolTable& t) { return t.scope_count > 0 ? t.scopes[t.scope_count - 1] : -1; }
+
+int push_name(SymbolTable& t, std::string_view name) {
+  if (t.name_count >= kNameStackCapacity) return -1;
+  t.names[t.name_count++] = std::string(name.substr(0, kNameStackNameLength));
+  return t.name_count;
+}
+
+std::string pop_name(SymbolTable& t) {
+  if (t.name_count <= 0) return {};
+  return std::move(t.names[--t.name_count]);
+}
+
+void dump_symbol_table(Compilation& c) {
+  const SymbolTable& t = c.sym;
+  std::string text;
+  for (int i = 1; i <= t.count; ++i) {
+    const TSymbolbableRecord& e = t.entries[i];
+    for (const std::string& line :
+         {e.name, std::to_string(e.symbolclass), std::to_string(e.symboltype), std::to_string(e.location),
+          std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
+      text += line + "\r\n";
+  }
+  const std::string path = work_file(c, "symtab.tmp");
+  if (!platform::write_file(path, text)) throw std::runtime_error("Cannot write file " + path);
+}
+
+void reload_symbol_table(Compilation& c) {
+  const std::string path = work_file(c, "symtab.tmp");
+  std::string bytes;
+  if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot read file " + path);
+  std::vector<std::string> lines;
+  for (size_t pos = 0; pos < bytes.size();) {
+    size_t end = bytes.find('\n', pos);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    pos = end + 1;
+  }
+  SymbolTable& t = c.sym;
+  auto number = [](const std::string& s) {
+    int64_t v = 0;
+    if (!parse_int64(trim(s), v)) throw std::runtime_error("Bad number in symtab.tmp: " + s);
+    return v;
+  };
+  int records = 0;
+  for (size_t i = 0; i + 7 <= lines.size() && records < kSymbolCapacity; i += 7) {
+    TSymbolbableRecord& e = t.entries[++records];
+    e.name = lines[i];
+    e.symbolclass = static_cast<uint8_t>(number(lines[i + 1]));
+    e.symboltype = static_cast<uint8_t>(number(lines[i + 2]));
+    e.location = static_cast<int32_t>(number(lines[i + 3]));
+    e.procname = static_cast<int32_t>(number(lines[i + 4]));
+    e.tag = static_cast<uint8_t>(number(lines[i + 5]));
+    e.tag2 = static_cast<int32_t>(number(lines[i + 6]));
+  }
+  t.count = records;
+  open_listing(c, work_file(c, "log.tmp"));
+}
+
+std::string symbol_listing(const SymbolTable& t) {
+  std::string text = "\r\n--- Symboltable ---\r\n";
+  char line[160];
+  for (int i = 1; i <= t.count; ++i) {
+    const TSymbolbableRecord& e = t.entries[i];
+    std::snprintf(line, sizeof line, "%10s%5d%4d%4d%5d%5d%5d%5d%5d%5d\r\n", e.name.c_str(), e.location,
+                  e.symbolclass, e.symboltype, e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
+    text += line;
+  }
+  return text + "--------------------\r\n";
+}
+
+std::string function_listing(const SymbolTable& t) {
+  std::string text = "Function table\r\n";
+  for (const TTblFun& f : t.functions) {
+    text += std::to_string(f.key) + " ( ";
+    for (size_t k = 0; k < f.params.size(); ++k) {
+      if (k > 0) text += ", ";
+      if (f.params[k].by_reference) text += "ref ";
+      text += std::to_string(f.params[k].type);
+    }
+    text += " ) :" + std::to_string(f.result_type) + "\r\n";
+  }
+  return text;
+}
+
+void print_symbol_listing(const Compilation& c) { console_write(symbol_listing(c.sym)); }
+void print_function_listing(const Compilation& c) { console_write(function_listing(c.sym)); }
 
 }  // namespace tarn

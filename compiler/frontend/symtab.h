@@ -1,9 +1,96 @@
 // The symbol table, the function table and the parser's small stacks.
+//
+// One flat table holds every name the compiler knows: keywords and built-in
+// routines first, then literals, user names, temporaries and labels in the
+// order they are met. An entry's position never changes, because postfix code
+// and the generator refer to entries by position ("location").
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarn {
 
-struct SymbolTable {};
+constexpr int kSymbolCapacity = 650;
+constexpr int kOperandStackCapacity = 50;
+constexpr int kScopeStackCapacity = 10;
+constexpr int kNameStackCapacity = 10;
+constexpr size_t kNameStackNameLength = 15;
+
+// Symbol classes.
+enum SymbolClass {
+  kClassVariable = 1,   // temporary or scalar variable
+  kClassProcedure = 2,  // also a name declared at global level while a heading is read
+  kClassKeyword = 3,
+  kClassLocal = 4,      // name declared inside a procedure
+  kClassLiteral = 5,
+  kClassSysLabel = 6,
+  kClassGotoLabel = 7,
+  kClassMathFunction = 11,
+  kClassArray = 12,
+  kClassFunction = 13,
+  kClassConstant = 16,
+  kClassRecord = 20,
+  kClassPointer = 21,
+  kClassTypeName = 25,
+};
+
+// Type numbers, shared by symbols, parameters and results.
+enum TypeNumber {
+  kTypeNone = 0,
+  kTypeInteger = 4,
+  kTypeIntegerLiteral = 5,
+  kTypeStringLiteral = 7,
+  kTypeFloat = 8,
+  kTypeFloatLiteral = 9,
+  kTypeArray = 12,
+  kTypeString = 14,
+  kTypeText = 15,
+  kTypeRecordName = 20,
+  kTypePointer = 21,
+  kTypeRecord = 25,
+  kFirstUserType = 101,
+};
+
+struct TSymbolbableRecord {
+  std::string name;      // lower case; literals as written, strings without quotes
+  int32_t procname = 0;  // scope: position of the owning routine, 0 = global
+  uint8_t symbolclass = 0;
+  uint8_t symboltype = 0;
+  int32_t location = 0;  // keywords and class 11: their fixed code; otherwise the own position
+  uint8_t tag = 0;       // routines: parameter count
+  int32_t tag2 = 0;
+  uint8_t tag3 = 0;
+  uint8_t tag4 = 0;
+  uint8_t tag5 = 0;
+};
+
+struct TFunParam {
+  int type = 0;
+  bool by_reference = false;
+};
+
+// The parameter list and result of one routine, keyed by its symbol position.
+struct TTblFun {
+  int key = 0;
+  int result_type = 0;
+  std::vector<TFunParam> params;  // parameter k is params[k - 1]
+};
+
+struct SymbolTable {
+  std::array<TSymbolbableRecord, kSymbolCapacity + 1> entries;  // position 0 unused
+  int count = 0;
+  std::vector<TTblFun> functions;
+  std::array<int, kOperandStackCapacity> operands{};
+  int operand_pointer = 0;  // 0 = empty
+  std::array<int, kScopeStackCapacity> scopes{};
+  int scope_count = 0;
+  std::array<std::string, kNameStackCapacity> names;
+  int name_count = 0;
+};
 
 }  // namespace tarn
 
@@ -11,12 +98,66 @@ namespace tarn {
 
 struct Compilation;
 
+enum SymbolMode { kDeclare = 0, kResolve = 1, kDeclareAlways = 2 };
+
+inline TSymbolbableRecord& sym_at(SymbolTable& t, int position) { return t.entries[position]; }
+inline const TSymbolbableRecord& sym_at(const SymbolTable& t, int position) { return t.entries[position]; }
+
+// Walks from the newest entry down, skipping string literals. Keywords and
+// routines (classes 3, 11, 13) match in every scope and give their location;
+// other entries match in `scope` only and give their position. On a miss the
+// class and code are left untouched.
+bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code);
+
+// The one way names and literals enter the table (see SymbolMode). Declare:
+// `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
+// (class 5) reuses an earlier entry of the same text. Resolve: looks in
+// `scope`, then globally, then in the innermost enclosing routine; class and
+// code out. Reports 0 "Symboltable overflow", 3 and 4.
+void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code);
+
+// A bare entry (location stays 0); the new position.
+int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope);
+// Declared in scope 0; the position.
+int declare_named(Compilation& c, const std::string& name, int symbol_class);
+// A class 1 entry of the given type owned by the current routine; the position.
+int declare_temporary(Compilation& c, const std::string& name, int type);
+
+// The first position whose location equals `value`, or -1.
+int find_by_location(const SymbolTable& t, int value);
+
+// Function table.
+TTblFun create_signature(int key, int result_type);
+void add_value_param(TTblFun& f, int type);
+void add_reference_param(TTblFun& f, int type);
+int param_type(const TTblFun& f, int k);
+bool param_is_reference(const TTblFun& f, int k);
+int param_count(const TTblFun& f);
+void append_signature(SymbolTable& t, TTblFun f);
+const TTblFun* find_signature(const SymbolTable& t, int key);
+
+// Operand stack of the postfix emitter: error 0 on overflow or when empty.
+int push_operand(Compilation& c, int value);
+int pop_operand(Compilation& c);
+
+// Scope stack of enclosing routines: -1 when full (push) or empty (pop, top).
+int push_scope(SymbolTable& t, int procedure);
+int pop_scope(SymbolTable& t);
+int top_scope(const SymbolTable& t);
+
+// Name stack of the declaration parser: names cut to 15 characters; push gives
+// -1 when full, pop the empty text when empty.
+int push_name(SymbolTable& t, std::string_view name);
+std::string pop_name(SymbolTable& t);
+
 // "symtab.tmp" in the work folder: written after the front end, read back
 // before code generation (which also creates the listing "log.tmp").
 void dump_symbol_table(Compilation& c);
 void reload_symbol_table(Compilation& c);
 
-// Debug-mode listings on standard output.
+// Debug-mode listings on standard output, and the texts they print.
+std::string symbol_listing(const SymbolTable& t);
+std::string function_listing(const SymbolTable& t);
 void print_symbol_listing(const Compilation& c);
 void print_function_listing(const Compilation& c);
 

@@ -1,11 +1,338 @@
+// The postfix emitter: operation table, type checks, result temporaries and
+// both record formats.
+//
+// "postfix.tmp": four signed decimal lines per record (op, A, B, R or the
+// result temporary); operands stand as their symbols' `location`, except where
+// an operand is a small number (parameter ordinals, field numbers, counts,
+// sizes). "postfix_.tmp": the same records with names, one line per present
+// item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
 #include "driver/compilation.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
 
 namespace tarn {
 
-void build_operation_table(Compilation&) {}
-void open_postfix_files(Compilation&) {}
-void close_postfix_files(Compilation&) {}
+namespace {
+
+struct OpInfo {
+  int code;
+  const char* name;  // empty: written as its code in "postfix_.tmp"
+  int arity;
+  int result;  // 1: yields a value
+};
+
+const OpInfo kOps[] = {
+    {PLUS_OP, "PLUS_OP", 2, 1},        {MINUS_OP, "MINUS_OP", 2, 1},     {MULT_OP, "MULT_OP", 2, 1},
+    {ASIGN_OP, "ASIGN_OP", 2, 0},      {DIV_OP, "DIV_OP", 2, 1},         {WD_PROG, "WD_PROG", 1, 0},
+    {WD_PROC, "WD_PROC", 1, 0},        {WD_IF, "WD_IF", 2, 0},           {WD_ELSE, "WD_ELSE", 2, 0},
+    {WD_WHILE, "WD_WHILE", 1, 0},      {WD_DO, "WD_DO", 2, 0},           {WD_READLN, "", 1, 0},
+    {WRITE, "WRITE", 3, 0},            {WD_WRITELN, "", 0, 0},           {END_PROC, "END_PROC", 0, 0},
+    {END_IF, "END_IF", 1, 0},          {END_WHILE, "END_WHILE", 2, 0},   {WD_NOT, "WD_NOT", 1, 1},
+    {LT_OP, "LT_OP", 2, 1},            {LTE_OP, "LTE_OP", 2, 1},         {GT_OP, "GT_OP", 2, 1},
+    {GTE_OP, "GTE_OP", 2, 1},          {E_OP, "E_OP", 2, 1},             {NE_OP, "NE_OP", 2, 1},
+    {AND_OP, "AND_OP", 2, 1},          {OR_OP, "OR_OP", 2, 1},           {SQRT_FUN, "SQRT_FUN", 1, 1},
+    {U_MINUS, "U_MINUS", 1, 1},        {SIN_FUN, "SIN_FUN", 1, 1},       {COS_FUN, "COS_FUN", 1, 1},
+    {GET_ARR, "GET_ARR", 2, 1},        {SET_ARR, "SET_ARR", 3, 0},       {READ_ARR, "", 1, 1},
+    {WD_READLN0, "", 0, 0},            {WD_FOR, "", 1, 0},               {END_FOR, "", 2, 0},
+    {WD_REPEAT, "", 1, 0},             {WD_UNTIL, "", 2, 0},             {FOR_INC, "", 1, 0},
+    {PAR_CALL, "PAR_CALL", 3, 0},      {CALL, "CALL", 2, 0},             {GET_PAR, "GET_PAR", 3, 0},
+    {END_PROG, "END_PROG", 0, 0},      {WD_FUN, "WD_FUN", 1, 0},         {END_FUN, "END_FUN", 0, 0},
+    {WD_RETURN, "WD_RETURN", 2, 0},    {CALL_FUN, "CALL_FUN", 2, 1},     {ROUND_FUN, "ROUND_FUN", 1, 1},
+    {ABS_FUN, "ABS_FUN", 1, 1},        {TRUNC_FUN, "TRUNC_FUN", 1, 1},   {RANDOM_FUN, "RANDOM_FUN", 1, 1},
+    {LENGTH_FUN, "LENGTH_FUN", 1, 1},  {-77, "POS_FUN", 2, 1},           {-78, "SUBSTR_FUN", 3, 1},
+    {-79, "", 1, 1},                   {-80, "", 1, 1},                  {INDEX_OP, "INDEX_OP", 2, 1},
+    {INDEX_OP2, "INDEX_OP2", 2, 1},    {-84, "RESET_FUN", 1, 1},         {-85, "EOF_FUN", 1, 1},
+    {-86, "READSTRING_FUN", 1, 1},     {-87, "CLOSE_FILE_FUN", 1, 0},    {-88, "REWRITE_FUN", 1, 1},
+    {-90, "WRITESTRING_FUN", 2, 2},    {ARCTG_FUN, "ARCTG_FUN", 1, 1},   {TG_FUN, "TG_FUN", 1, 1},
+    {DAY_FUN, "DAY_FUN", 0, 1},        {MONTH_FUN, "MONTH_FUN", 0, 1},   {YEAR_FUN, "YEAR_FUN", 0, 1},
+    {TIME_FUN, "TIME_FUN", 0, 1},      {DAYOFWEEK_FUN, "DAYOFWEEK_FUN", 0, 1},
+    {MOD_OP, "MOD_OP", 2, 1},          {DIV2_OP, "DIV2_OP", 2, 1},       {GOTO, "GOTO", 1, 0},
+    {MARK, "MARK", 1, 0},              {P_PAR_CALL, "P_PAR_CALL", 3, 0}, {GET_P_PAR, "GET_P_PAR", 3, 0},
+    {GET_FLD, "GET_FLD", 2, 1},        {SET_FLD, "SET_FLD", 3, 0},       {GET_FLD_A, "GET_FLD_A", 2, 1},
+    {SET_FLD_A, "SET_FLD_A", 3, 0},    {INDEX_OP3, "INDEX_OP3", 3, 0},   {WD_NEW, "WD_NEW", 2, 0},
+    {WD_FREE, "WD_FREE", 1, 0},        {GET_HEAP_PROC, "GET_HEAP_PROC", 0, 0},
+    {WD_NIL, "WD_NIL", 0, 1},          {P_P_PAR_CALL, "P_P_PAR_CALL", 3, 0},
+};
+
+bool is_int(int type) { return type == kTypeInteger || type == kTypeIntegerLiteral; }
+bool is_float(int type) { return type == kTypeFloat || type == kTypeFloatLiteral; }
+bool is_string(int type) { return type == kTypeString || type == kTypeStringLiteral; }
+
+bool is_comparison(int op) { return op <= LT_OP && op >= NE_OP; }
+
+// A is written as a plain number where it is an ordinal, a field number or
+// the variable's own position.
+bool plain_a(int op) {
+  switch (op) {
+    case GET_PAR: case PAR_CALL: case GET_P_PAR: case P_PAR_CALL: case SET_FLD: case SET_FLD_A:
+    case GET_FLD: case GET_FLD_A:
+      return true;
+    default:
+      return false;
+  }
+}
+
+struct Operands {
+  int a = 0, b = 0, r = 0;
+};
+
+void check_types(Compilation& c, int op, const Operands& o) {
+  const SymbolTable& t = c.sym;
+  auto type = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
+  auto cls = [&](int position) { return position > 0 ? int(sym_at(t, position).symbolclass) : 0; };
+  const int ta = type(o.a), tb = type(o.b), tr = type(o.r);
+  switch (op) {
+    case ASIGN_OP: {
+      bool ok = true;
+      if (ta == kTypeInteger) ok = is_int(tb);
+      else if (ta == kTypeFloat) ok = is_int(tb) || is_float(tb);
+      else if (ta == kTypeString) ok = is_string(tb);
+      else if (ta == kTypeText) ok = tb == kTypeText;
+      if (!ok) report_error(c, 26);
+      if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && sym_at(t, o.a).tag4 != sym_at(t, o.b).tag4)
+        report_error(c, 26);
+      break;
+    }
+    case WD_RETURN: {
+      const TTblFun* f = find_signature(t, o.a);
+      int result = f ? f->result_type : ta;
+      // A string literal is a string function's value as much as an integer
+      // literal is an integer function's.
+      bool ok = tb == result || (result == kTypeInteger && tb == kTypeIntegerLiteral) ||
+                (result == kTypeFloat && tb == kTypeFloatLiteral) ||
+                (result == kTypeString && tb == kTypeStringLiteral);
+      if (!ok) report_error(c, 26);
+      break;
+    }
+    case GET_ARR:
+      if (!is_int(tb)) report_error(c, 109);
+      break;
+    case SET_ARR: {
+      if (!is_int(ta)) report_error(c, 109);
+      bool ok = true;
+      if (tr == kTypeInteger) ok = is_int(tb);
+      else if (tr == kTypeFloat) ok = is_int(tb) || is_float(tb);
+      else if (tr == kTypeString) ok = is_string(tb);
+      else ok = false;
+      if (!ok) report_error(c, 26);
+      break;
+    }
+    case PAR_CALL: {
+      const TTblFun* f = find_signature(t, o.b);
+      int formal = f ? param_type(*f, o.a) : 0;
+      bool ok = true;
+      if (formal == kTypeInteger) ok = is_int(tr);
+      else if (formal == kTypeFloat) ok = is_float(tr);
+      else if (formal == kTypeString) ok = is_string(tr);
+      else if (const TTypeDesc* d = type_by_number(c.types, formal)) {
+        if (d->kind == kKindPointer) {
+          ok = tr == kTypePointer;
+        } else if (d->kind == kKindArray && o.r > 0) {
+          // Arrays of records name their record type in tag4; arrays of
+          // simple elements only have their element type.
+          const TSymbolbableRecord& actual = sym_at(t, o.r);
+          int element = actual.tag4 != 0 ? actual.tag4 : actual.symboltype;
+          ok = actual.symbolclass == kClassArray && element == d->attr1;
+        }
+      }
+      if (!ok) report_error(c, 113);
+      break;
+    }
+    case P_PAR_CALL: {
+      const TTblFun* f = find_signature(t, o.b);
+      const TTypeDesc* d = f ? type_by_number(c.types, param_type(*f, o.a)) : nullptr;
+      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1) report_error(c, 113);
+      break;
+    }
+    case MOD_OP:
+    case DIV2_OP:
+      if (!is_int(ta) || !is_int(tb)) report_error(c, 26);
+      break;
+    case INDEX_OP2:
+      if (!is_int(ta)) report_error(c, 109);
+      break;
+    case INDEX_OP:
+      if (!is_int(tb)) report_error(c, 109);
+      break;
+    case LENGTH_FUN:
+      if (!is_string(ta)) report_error(c, 113);
+      break;
+    default:
+      break;
+  }
+  if (op == PLUS_OP || is_comparison(op)) {
+    if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb))) report_error(c, 120);
+    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP) report_error(c, 142);
+  }
+}
+
+int value_type(int type) {
+  if (type == kTypeIntegerLiteral) return kTypeInteger;
+  if (type == kTypeFloatLiteral) return kTypeFloat;
+  return type;
+}
+
+// The type of an operation's result temporary, and for strings its capacity.
+void result_type(const Compilation& c, int op, const Operands& o, int& type, int& capacity) {
+  const SymbolTable& t = c.sym;
+  auto ty = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
+  const int ta = ty(o.a), tb = ty(o.b);
+  capacity = 0;
+  if (o.a > 0 && sym_at(t, o.a).symbolclass == kClassFunction) {
+    const TTblFun* f = find_signature(t, o.a);
+    type = f ? f->result_type : ta;
+    capacity = 128;
+    return;
+  }
+  switch (op) {
+    case PLUS_OP: case MINUS_OP: case MULT_OP: case DIV_OP:
+      type = op == DIV_OP || is_float(ta) || is_float(tb) ? kTypeFloat : kTypeInteger;
+      if (is_string(ta) || is_string(tb)) type = kTypeString;
+      break;
+    case GET_FLD:
+    case GET_FLD_A: {
+      const TField* f = o.a > 0 ? field_of(c.types, sym_at(t, o.a).tag4, o.b) : nullptr;
+      type = f ? f->type : 0;
+      capacity = f && f->length >= 2 ? f->length - 2 : 0;
+      return;
+    }
+    case SQRT_FUN: case SIN_FUN: case COS_FUN: case ARCTG_FUN: case TG_FUN:
+      type = kTypeFloat;
+      break;
+    case U_MINUS:
+      type = is_float(ta) ? kTypeFloat : kTypeInteger;
+      break;
+    case ABS_FUN:
+      // A temporary is a variable: an absolute literal value is still a number.
+      type = value_type(ta);
+      break;
+    case GET_ARR:
+    case READ_ARR:
+      type = ta;
+      break;
+    case WD_NIL:
+      type = kTypePointer;
+      break;
+    case -77: type = kTypeInteger; break;
+    case -78: case -86: type = kTypeString; break;
+    case -84: case -88: type = kTypeText; break;
+    case -85: type = kTypeInteger; break;
+    default:
+      type = kTypeInteger;
+      break;
+  }
+  if (type == kTypeString) {
+    int sum = 0;
+    for (int p : {o.a, o.b})
+      if (p > 0 && is_string(ty(p))) sum += sym_at(t, p).tag;
+    capacity = sum < 127 ? sum + 1 : 128;
+  }
+}
+
+std::string readable_operand(const Compilation& c, int value) {
+  if (value < 26) return std::to_string(value);
+  return sym_at(c.sym, value).name;
+}
+
+int location_of(const Compilation& c, int position) {
+  return position > 0 && position <= c.sym.count ? sym_at(c.sym, position).location : position;
+}
+
+void write_record(Compilation& c, int op, const Operands& o, int temporary) {
+  PostfixState& p = c.post;
+  int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
+  int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
+  int r = o.r != 0 ? location_of(c, o.r) : temporary != 0 ? location_of(c, temporary) : 0;
+  for (int v : {op, a, b, r}) p.numeric += std::to_string(v) + "\r\n";
+
+  const char* name = operation_name(op);
+  p.readable += (*name ? std::string(name) : std::to_string(op)) + "\r\n";
+  if (o.a != 0) p.readable += readable_operand(c, o.a) + "\r\n";
+  if (o.b != 0) p.readable += (op == WD_NEW ? std::to_string(o.b) : readable_operand(c, o.b)) + "\r\n";
+  if (o.r != 0) p.readable += sym_at(c.sym, o.r).name + "\r\n";
+  else if (temporary != 0) p.readable += sym_at(c.sym, temporary).name + "\r\n";
+}
+
+void write_work_file(Compilation& c, const char* name, const std::string& bytes) {
+  const std::string path = work_file(c, name);
+  if (!platform::write_file(path, bytes)) throw std::runtime_error("Cannot write file " + path);
+}
+
+}  // namespace
+
+const char* operation_name(int code) {
+  for (const OpInfo& op : kOps)
+    if (op.code == code) return op.name;
+  return "";
+}
+
+void build_operation_table(Compilation& c) {
+  PostfixState& p = c.post;
+  p.arity.fill(0);
+  p.result_flag.fill(0);
+  for (const OpInfo& op : kOps) {
+    p.arity[-op.code] = op.arity;
+    p.result_flag[-op.code] = op.result;
+  }
+}
+
+void open_postfix_files(Compilation& c) {
+  PostfixState& p = c.post;
+  p.numeric.clear();
+  p.readable.clear();
+  write_work_file(c, "postfix_.tmp", "");
+  write_work_file(c, "postfix.tmp", "");
+  p.open = true;
+}
+
+void close_postfix_files(Compilation& c) {
+  PostfixState& p = c.post;
+  if (!p.open) return;
+  p.open = false;
+  write_work_file(c, "postfix_.tmp", p.readable);
+  write_work_file(c, "postfix.tmp", p.numeric);
+}
+
+void emit(Compilation& c, int value) {
+  if (value == 0) return;
+  if (value > 0) {
+    push_operand(c, value);
+    return;
+  }
+  if (value == EMPTY_OPERAND) {
+    push_operand(c, 0);
+    return;
+  }
+  const int op = value;
+  const bool known = op >= kLowestOp;
+  const int arity = known ? c.post.arity[-op] : 0;
+  Operands o;
+  if (arity == 1) {
+    o.a = pop_operand(c);
+  } else if (arity == 2) {
+    o.b = pop_operand(c);
+    o.a = pop_operand(c);
+  } else if (arity == 3) {
+    o.b = pop_operand(c);
+    o.a = pop_operand(c);
+    o.r = pop_operand(c);
+  }
+  check_types(c, op, o);
+  int temporary = 0;
+  if (known && c.post.result_flag[-op] == 1) {
+    int type = 0, capacity = 0;
+    result_type(c, op, o, type, capacity);
+    temporary = declare_temporary(c, "_t" + std::to_string(c.post.temporary_counter++), type);
+    if (type == kTypeString) sym_at(c.sym, temporary).tag = static_cast<uint8_t>(capacity);
+  }
+  write_record(c, op, o, temporary);
+  if (temporary != 0) push_operand(c, temporary);
+}
+
+int new_sys_label(Compilation& c) {
+  return declare_named(c, "_sys" + std::to_string(c.post.label_counter++), kClassSysLabel);
+}
 
 }  // namespace tarn

@@ -2,6 +2,8 @@
 // the same usage text, the same output file, the same files written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/test_support.h"
 #include "support/wine.h"
 
@@ -22,6 +24,21 @@ class WindowsTarnc : public ::testing::Test {
   }
   std::string exe;
 };
+
+// A learner copies tarnc.exe anywhere: it must need no DLL beyond Windows' own.
+TEST_F(WindowsTarnc, NeedsOnlyWindowsSystemLibraries) {
+  auto r = test::run_process({"objdump", "-p", exe});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::vector<std::string> system_dlls = {"KERNEL32.dll", "msvcrt.dll", "SHELL32.dll", "USER32.dll",
+                                                "ADVAPI32.dll"};
+  int count = 0;
+  for (size_t p = r.out.find("DLL Name: "); p != std::string::npos; p = r.out.find("DLL Name: ", p + 1)) {
+    std::string dll = r.out.substr(p + 10, r.out.find('\n', p) - p - 10);
+    EXPECT_NE(std::find(system_dlls.begin(), system_dlls.end(), dll), system_dlls.end()) << dll;
+    ++count;
+  }
+  EXPECT_GT(count, 0);
+}
 
 TEST_F(WindowsTarnc, UsageTextMatchesNative) {
   TempDir dir;

@@ -1,0 +1,223 @@
+// The postfix emitter: record formats, result temporaries and type checks.
+#include <gtest/gtest.h>
+
+#include "frontend_fixture.h"
+#include "ir/postfix.h"
+
+namespace tarn {
+namespace {
+
+// A compilation ready to emit, with a few named symbols of given types.
+class Emitter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fe.start("");
+    build_operation_table(c());
+    open_postfix_files(c());
+  }
+  Compilation& c() { return fe.c(); }
+  int var(const char* name, int type, int tag = 0, int symbol_class = kClassVariable) {
+    int p = declare_named(c(), name, symbol_class);
+    sym_at(c().sym, p).symboltype = static_cast<uint8_t>(type);
+    sym_at(c().sym, p).tag = static_cast<uint8_t>(tag);
+    return p;
+  }
+  int literal(const char* text, int type) {
+    int cls = kClassLiteral, code = 0;
+    symbol(c(), kDeclare, text, cls, 0, code);
+    sym_at(c().sym, code).symboltype = static_cast<uint8_t>(type);
+    return code;
+  }
+  void ops(std::initializer_list<int> values) {
+    for (int v : values) emit(c(), v);
+  }
+  std::string numeric() {
+    close_postfix_files(c());
+    return fe.work_file("postfix.tmp");
+  }
+  std::string readable() {
+    close_postfix_files(c());
+    return fe.work_file("postfix_.tmp");
+  }
+  std::string error_of(std::initializer_list<int> values) {
+    return fe.report_of([&] { ops(values); });
+  }
+  int top_type() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).symboltype; }
+  int top_tag() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).tag; }
+  test::FrontEnd fe;
+};
+
+TEST_F(Emitter, IntegerPlusFloatGivesAFloatTemporary) {
+  int x = var("x", kTypeFloat);
+  int two = literal("2", kTypeIntegerLiteral);
+  int f = literal("3.5", kTypeFloatLiteral);
+  ops({x, two, f, PLUS_OP, ASIGN_OP});
+  const int t = x + 3;
+  EXPECT_EQ(sym_at(c().sym, t).name, "_t0");
+  EXPECT_EQ(sym_at(c().sym, t).symboltype, kTypeFloat);
+  EXPECT_EQ(numeric(), "-1\r\n" + std::to_string(two) + "\r\n" + std::to_string(f) + "\r\n" + std::to_string(t) +
+                           "\r\n-4\r\n" + std::to_string(x) + "\r\n" + std::to_string(t) + "\r\n0\r\n");
+  EXPECT_EQ(readable(), "PLUS_OP\r\n2\r\n3.5\r\n_t0\r\nASIGN_OP\r\nx\r\n_t0\r\n");
+}
+
+TEST_F(Emitter, ResultTypes) {
+  struct Row {
+    int op;
+    int a_type, b_type;
+    int result;
+  };
+  const Row rows[] = {
+      {PLUS_OP, kTypeInteger, kTypeIntegerLiteral, kTypeInteger}, {MINUS_OP, kTypeFloatLiteral, kTypeInteger, kTypeFloat},
+      {MULT_OP, kTypeInteger, kTypeFloat, kTypeFloat},            {DIV_OP, kTypeInteger, kTypeInteger, kTypeFloat},
+      {PLUS_OP, kTypeString, kTypeStringLiteral, kTypeString},    {LT_OP, kTypeFloat, kTypeInteger, kTypeInteger},
+      {MOD_OP, kTypeInteger, kTypeInteger, kTypeInteger},         {AND_OP, kTypeInteger, kTypeInteger, kTypeInteger},
+  };
+  for (const Row& r : rows) {
+    int a = var(("a" + std::to_string(c().sym.count)).c_str(), r.a_type);
+    int b = var(("b" + std::to_string(c().sym.count)).c_str(), r.b_type);
+    ops({a, b, r.op});
+    EXPECT_EQ(top_type(), r.result) << operation_name(r.op);
+  }
+  int f = var("f", kTypeFloatLiteral);
+  ops({f, U_MINUS});
+  EXPECT_EQ(top_type(), kTypeFloat);
+  ops({f, ABS_FUN});
+  EXPECT_EQ(top_type(), kTypeFloat);
+  int i = var("i", kTypeInteger);
+  ops({i, SQRT_FUN});
+  EXPECT_EQ(top_type(), kTypeFloat);
+  ops({WD_NIL});
+  EXPECT_EQ(top_type(), kTypePointer);
+  ops({52, i, i, CALL_FUN});  // pos gives an integer
+  EXPECT_EQ(top_type(), kTypeInteger);
+}
+
+TEST_F(Emitter, StringTemporariesAddTheirCapacities) {
+  ops({var("a", kTypeString, 20), var("b", kTypeString, 30), PLUS_OP});
+  EXPECT_EQ(top_tag(), 51);
+  ops({var("c", kTypeString, 100), var("d", kTypeString, 100), PLUS_OP});
+  EXPECT_EQ(top_tag(), 128);
+  ops({var("e", kTypeString, 60), var("f", kTypeString, 66), PLUS_OP});
+  EXPECT_EQ(top_tag(), 127);
+  ops({var("g", kTypeString, 60), var("h", kTypeString, 67), PLUS_OP});
+  EXPECT_EQ(top_tag(), 128);
+  ops({54, var("s", kTypeString, 5), CALL_FUN});  // lowcase
+  EXPECT_EQ(top_type(), kTypeString);
+  EXPECT_EQ(top_tag(), 128);
+}
+
+TEST_F(Emitter, SmallNumbersAndOrdinalsAreWrittenPlain) {
+  int proc = var("q", 0, 0, kClassProcedure);
+  int formal = var("n", kTypeInteger);
+  sym_at(c().sym, formal).location = 999;  // shows where a location is written
+  ops({formal, 1, proc, GET_PAR});
+  ops({proc, EMPTY_OPERAND, CALL});
+  int p = var("p", kTypePointer, 8, kClassPointer);
+  ops({p, 24, WD_NEW});
+  ops({p, 3, formal, SET_FLD});
+  EXPECT_EQ(numeric(), "-65\r\n1\r\n" + std::to_string(proc) + "\r\n999\r\n" +  // GET_PAR
+                           "-64\r\n" + std::to_string(proc) + "\r\n0\r\n0\r\n" +  // CALL with no arguments
+                           "-121\r\n" + std::to_string(p) + "\r\n24\r\n0\r\n" +   // WD_NEW with its size
+                           "-115\r\n3\r\n999\r\n" + std::to_string(p) + "\r\n");  // SET_FLD
+  EXPECT_EQ(readable(), "GET_PAR\r\n1\r\nq\r\nn\r\nCALL\r\nq\r\nWD_NEW\r\np\r\n24\r\nSET_FLD\r\n3\r\nn\r\np\r\n");
+}
+
+TEST_F(Emitter, UnnamedOperationsAreWrittenAsCodes) {
+  int x = var("x", kTypeInteger);
+  ops({x, WD_READLN, WD_WRITELN, x, FOR_INC});
+  EXPECT_EQ(readable(), "-21\r\nx\r\n-23\r\n-61\r\nx\r\n");
+}
+
+TEST_F(Emitter, TheFiftyFirstOperandOverflows) {
+  int x = var("x", kTypeInteger);
+  for (int i = 0; i < 50; ++i) emit(c(), x);
+  EXPECT_EQ(fe.report_of([&] { emit(c(), EMPTY_OPERAND); }),
+            "src.pas(1): Error 0: 'Stack_put: stack overflow'\r\n\r\n^\r\n");
+}
+
+struct CheckCase {
+  const char* name;
+  int op;
+  int a_type, b_type;
+  int code;  // 0: accepted
+};
+
+const CheckCase kChecks[] = {
+    {"AssignFloatToInteger", ASIGN_OP, kTypeInteger, kTypeFloat, 26},
+    {"AssignIntegerToFloat", ASIGN_OP, kTypeFloat, kTypeIntegerLiteral, 0},
+    {"AssignNumberToString", ASIGN_OP, kTypeString, kTypeIntegerLiteral, 26},
+    {"AssignStringLiteral", ASIGN_OP, kTypeString, kTypeStringLiteral, 0},
+    {"AssignStringToText", ASIGN_OP, kTypeText, kTypeString, 26},
+    {"ConcatenateStringAndNumber", PLUS_OP, kTypeString, kTypeInteger, 120},
+    {"CompareNumberAndString", LT_OP, kTypeInteger, kTypeStringLiteral, 120},
+    {"PointerLessThanNil", LT_OP, kTypePointer, kTypePointer, 142},
+    {"NilGreaterThanPointer", GT_OP, kTypePointer, kTypePointer, 142},
+    {"PointerEqualsNil", E_OP, kTypePointer, kTypePointer, 0},
+    {"PointerNotEqual", NE_OP, kTypePointer, kTypePointer, 0},
+    {"ModOfFloat", MOD_OP, kTypeFloat, kTypeInteger, 26},
+    {"DivOfIntegers", DIV2_OP, kTypeInteger, kTypeIntegerLiteral, 0},
+    {"FloatIndex", GET_ARR, kTypeInteger, kTypeFloat, 109},
+    {"RowIndexFloat", INDEX_OP2, kTypeFloatLiteral, kTypeInteger, 109},
+    {"ColumnIndexFloat", INDEX_OP, kTypeInteger, kTypeFloat, 109},
+};
+
+class EmitterChecks : public Emitter, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(EmitterChecks, ReportTheirCode) {
+  const CheckCase& k = GetParam();
+  int a = var("a", k.a_type);
+  int b = var("b", k.b_type);
+  if (k.code == 0) {
+    EXPECT_NO_THROW(ops({a, b, k.op}));
+  } else {
+    std::string report = error_of({a, b, k.op});
+    EXPECT_EQ(report.substr(0, report.find(':', 12)), "src.pas(1): Error " + std::to_string(k.code));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Emitter, EmitterChecks, ::testing::ValuesIn(kChecks), [](const auto& info) { return info.param.name; });
+
+TEST_F(Emitter, ReturnAcceptsLiteralsOfTheResultType) {
+  auto function = [&](const char* name, int result) {
+    int f = var(name, result, 0, kClassFunction);
+    append_signature(c().sym, create_signature(f, result));
+    return f;
+  };
+  int fi = function("fi", kTypeInteger), fs = function("fs", kTypeString), ff = function("ff", kTypeFloat);
+  int one = literal("1", kTypeIntegerLiteral);
+  int abc = literal("abc", kTypeStringLiteral);
+  EXPECT_NO_THROW(ops({fi, one, WD_RETURN}));
+  EXPECT_NO_THROW(ops({fs, abc, WD_RETURN}));
+  std::string report = error_of({ff, one, WD_RETURN});
+  EXPECT_EQ(report.substr(0, 33), "src.pas(1): Error 26: Type mismat");
+}
+
+TEST_F(Emitter, ParameterChecksFollowTheFormalTypes) {
+  // substr(string, integer, integer): a float for the second formal is rejected.
+  int s = var("s", kTypeString, 10);
+  int i = var("i", kTypeInteger);
+  int f = var("f", kTypeFloat);
+  EXPECT_NO_THROW(ops({s, 1, 53, PAR_CALL, i, 2, 53, PAR_CALL}));
+  std::string report = error_of({f, 3, 53, PAR_CALL});
+  EXPECT_EQ(report.substr(0, 22), "src.pas(1): Error 113:");
+}
+
+TEST_F(Emitter, ArraysOfSimpleElementsPassToArrayFormals) {
+  TTypeDesc vec;
+  vec.name = "vec";
+  vec.kind = kKindArray;
+  vec.attr1 = kTypeInteger;
+  int number = add_type(c(), vec);
+  int q = var("q", 0, 0, kClassProcedure);
+  TTblFun sig = create_signature(q, 0);
+  add_value_param(sig, number);
+  append_signature(c().sym, sig);
+  int a = var("a", kTypeInteger, 3, kClassArray);
+  int fl = var("fl", kTypeFloat, 3, kClassArray);
+  EXPECT_NO_THROW(ops({a, 1, q, PAR_CALL}));
+  std::string report = error_of({fl, 1, q, PAR_CALL});
+  EXPECT_EQ(report.substr(0, 22), "src.pas(1): Error 113:");
+}
+
+}  // namespace
+}  // namespace tarn
