@@ -18,6 +18,20 @@ void emit_digit_at_esi(Routine& r, Label not_digit) {
   r.jump("ja", not_digit);
 }
 
+// The parsers round to the nearest single whatever rounding mode the program
+// left in force (div, mod and trunc leave truncation): the caller's control
+// word is kept in _cwr and given back at the end.
+void emit_round_to_nearest(Routine& r) {
+  r.op("fnstcw [_cwr]", "d93d", r.at("_cwr"));
+  r.op("mov ax, [_cwr]", "66a1", r.at("_cwr"));
+  r.op("and ax, 0f3ffh", "6625fff3");  // round to nearest
+  r.op("or ax, 0300h", "660d0003");    // 64-bit precision
+  r.op("mov [_x], ax", "66a3", r.at("_x"));
+  r.op("fldcw [_x]", "d92d", r.at("_x"));
+}
+
+void emit_restore_control_word(Routine& r) { r.op("fldcw [_cwr]", "d92d", r.at("_cwr")); }
+
 }  // namespace
 
 // _str2int(address of the result): the integer at the start of "_buff": an
@@ -69,6 +83,7 @@ void emit_str2si(Routine& r, LibraryState&) {
   Label divisor_done = r.label("divisor_done");
   Label positive = r.label("positive");
 
+  emit_round_to_nearest(r);
   r.op("xor eax, eax", "31c0");
   for (const char* cell : {"_fn1", "_fn2", "_fn3", "_fn4", "_fn5"})
     r.op(std::string("mov [") + cell + "], eax", "a3", r.at(cell));
@@ -155,6 +170,7 @@ void emit_str2si(Routine& r, LibraryState&) {
   r.bind(positive);
   r.op("mov eax, [esp+4]", "8b442404");
   r.op("fstp dword ptr [eax]", "d918");
+  emit_restore_control_word(r);
   r.op("ret", "c3");
 }
 
@@ -572,6 +588,7 @@ void emit_strtofloat(Routine& r, LibraryState&) {
   Label divide = r.label("divide");
   Label store = r.label("store");
 
+  emit_round_to_nearest(r);
   r.op("mov esi, [esp+8]", "8b742408");
   r.op("xor ebx, ebx", "31db");  // 1 when negative
   r.op("xor edi, edi", "31ff");  // 1 for a negative exponent
@@ -650,6 +667,7 @@ void emit_strtofloat(Routine& r, LibraryState&) {
   r.bind(store);
   r.op("mov eax, [esp+4]", "8b442404");
   r.op("fstp dword ptr [eax]", "d918");
+  emit_restore_control_word(r);
   r.op("ret", "c3");
 }
 

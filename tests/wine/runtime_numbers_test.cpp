@@ -52,6 +52,13 @@ void write_bits(Routine& r, uint32_t cell) {
   P::call(r, "_int2hst");
 }
 
+// Leaves the x87 truncating, as div, mod and trunc do in a program.
+void truncate_conversions(Routine& r, uint32_t cell) {
+  r.op("fnstcw [cell]", "d93d", cell);
+  r.op("or word ptr [cell], 0c00h", "66810d", cell, "000c");
+  r.op("fldcw [cell]", "d92d", cell);
+}
+
 struct FloatField {
   float value;
   int width, decimals;
@@ -130,11 +137,12 @@ TEST(NumberRoutines, StrtofloatReadsItsOwnGrammarToTheNearestSingle) {
       {"0.1", 0.1f},       {"", 0.0f},         {"12345678901.5", 12345678901.5f}, {"7.5E-1x", 0.75f},
   };
   P p;
-  const uint32_t sep = p.string("|"), result = p.single(0);
+  const uint32_t sep = p.string("|"), result = p.single(0), control = p.integer(0);
   std::vector<uint32_t> texts;
   for (const auto& c : cases) texts.push_back(p.string(c.first));
   std::string expected;
   p.build([&](Routine& r) {
+    truncate_conversions(r, control);
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "strtofloat", {texts[i]}, result);
       write_bits(r, result);
@@ -149,12 +157,13 @@ TEST(NumberRoutines, ReadlnOfFloatsKeepsEightSignificantDigits) {
   const std::vector<std::pair<std::string, float>> cases = {
       {"3.25", 3.25f},         {"-0.5", -0.5f}, {"123456789", 123456700.0f}, {"1.5E3", 1.5f},
       {"0.05", 0.05f},         {"", 0.0f},      {"007.125", 7.125f},         {"1234567.89", 1234567.8f},
-      {"0.000123456789", 0.00012345678f},
+      {"0.000123456789", 0.00012345678f}, {"0.1", 0.1f},
   };
   P p;
-  const uint32_t sep = p.string("|"), result = p.single(0);
+  const uint32_t sep = p.string("|"), result = p.single(0), control = p.integer(0);
   std::string input, expected;
   p.build([&](Routine& r) {
+    truncate_conversions(r, control);
     for (const auto& c : cases) {
       P::push_byte(r, 8);
       P::push(r, result);
