@@ -195,6 +195,12 @@ TEST(RuntimeLibrary, RoutinesThatRemoveTheirArgumentsEndWithTheMatchingRet) {
   EXPECT_NE(hex(lib.bytes_of("_si2st")).find("dbe3c20c00"), std::string::npos);
 }
 
+TEST(RuntimeLibrary, StaysSmallBesideTheProgramsItIsPartOf) {
+  // Every program carries the whole library inside its 64 KiB.
+  const Library& lib = library();
+  EXPECT_LT(lib.end - lib.start, 4096u);
+}
+
 TEST(RuntimeLibrary, RefusesToRunWithoutItsVariables) {
   Compilation c;
   seek(c.image, kCodeOffset);

@@ -3,6 +3,7 @@
 // readln parser with their exact single results, strtoint and inttostr.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/runtime_program.h"
@@ -107,6 +108,24 @@ TEST(NumberRoutines, FloatsAreWrittenWithTheirDigitsCutFromTheExactValue) {
     }
   });
   EXPECT_EQ(run(p), expected);
+}
+
+TEST(NumberRoutines, InfinitiesAndNaNsEndTheirWriteAndTheProgram) {
+  P p;
+  const uint32_t sep = p.string("|");
+  std::vector<uint32_t> cells;
+  for (uint32_t bits : {0x7f800000u, 0xff800000u, 0x7fc00000u}) cells.push_back(p.single_bits(bits));
+  p.build([&](Routine& r) {
+    for (uint32_t cell : cells) {
+      P::push_byte(r, 2);
+      P::push_byte(r, 10);
+      P::push(r, cell);
+      P::call(r, "_si2st");
+      write_string(r, sep);
+    }
+  });
+  const std::string out = run(p);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '|'), 3) << out;
 }
 
 TEST(NumberRoutines, FloattostrHasTwoDecimalsAndNoSpaceForThePlusSign) {
