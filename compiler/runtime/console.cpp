@@ -2,6 +2,9 @@
 // in a field, the line end, and reading one line into a variable.
 // Output goes through _wrst, which fetches the standard output handle on every
 // call; fields are built in "_buff" and never run past its 131 bytes.
+// Widths, decimals and string capacities are literals of 0 to 255 that the
+// generated code pushes as one byte (6a ib, which the processor extends with
+// the sign): the routines read back that byte, so a width of 200 is 200.
 #include "runtime/library.h"
 
 namespace tarn {
@@ -29,7 +32,6 @@ void emit_wrst(Routine& r, LibraryState&) {
 // width when it is longer; width 0 writes the whole text. A width beyond what
 // "_buff" holds is cut to fit; a negative width counts as 0. ret 8.
 void emit_wrstf(Routine& r, LibraryState&) {
-  Label width_positive = r.label("width_positive");
   Label width_fits = r.label("width_fits");
   Label count_set = r.label("count_set");
   Label count_fits = r.label("count_fits");
@@ -38,11 +40,7 @@ void emit_wrstf(Routine& r, LibraryState&) {
   r.op("mov esi, [esp+4]", "8b742404");
   r.op("push esi", "56");
   r.call_import("lstrlenA");  // eax = length; esi survives the call
-  r.op("mov ebx, [esp+8]", "8b5c2408");
-  r.op("test ebx, ebx", "85db");
-  r.jump("jge", width_positive);
-  r.op("xor ebx, ebx", "31db");
-  r.bind(width_positive);
+  r.op("movzx ebx, byte ptr [esp+8]", "0fb65c2408");
   r.op("cmp ebx, 130", "81fb", kBuffText);
   r.jump("jle", width_fits);
   r.op("mov ebx, 130", "bb", kBuffText);
@@ -86,7 +84,7 @@ void emit_int2st(Routine& r, LibraryState&) {
   r.op("push offset _fmt_int", "68", r.at("_fmt_int"));
   r.op("push offset _buf", "68", r.at("_buf"));
   r.call_import("wvsprintfA");
-  r.op("mov ebx, [esp+8]", "8b5c2408");
+  r.op("movzx ebx, byte ptr [esp+8]", "0fb65c2408");
   r.op("cmp ebx, 130", "81fb", kBuffText);
   r.jump("jle", width_fits);
   r.op("mov ebx, 130", "bb", kBuffText);
@@ -200,7 +198,7 @@ void emit_readln(Routine& r, LibraryState&) {
   r.op("cmp eax, 14", "83f80e");
   r.jump("jne", not_string);
   r.op("mov edi, [esp+4]", "8b7c2404");
-  r.op("mov ecx, [esp+12]", "8b4c240c");
+  r.op("movzx ecx, byte ptr [esp+12]", "0fb64c240c");
   r.op("mov esi, offset _buff", "be", buff);
   r.bind(copy);
   r.op("test ecx, ecx", "85c9");

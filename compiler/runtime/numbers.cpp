@@ -250,11 +250,10 @@ void emit_si2nsi(Routine& r, LibraryState&) {
 // The text is built by a local subroutine, float_text, that floattostr calls
 // too: eax = address of x, ebx = width, ecx = decimals, edx = the sign
 // character of a value that is not negative (a space, or 0 for none); it
-// leaves the text in "_buff" and the x87 in truncating mode. Decimals are
-// kept within 0..100 and the width at most 127, so the text fits "_buff".
+// leaves the text in "_buff" and the x87 in truncating mode. Decimals are cut
+// to 100 and the width to 127, so the text fits "_buff".
 void emit_si2st(Routine& r, LibraryState& lib) {
   Label float_text = r.label("float_text");
-  Label decimals_positive = r.label("decimals_positive");
   Label decimals_fit = r.label("decimals_fit");
   Label width_fits = r.label("width_fits");
   Label p_positive = r.label("p_positive");
@@ -281,8 +280,8 @@ void emit_si2st(Routine& r, LibraryState& lib) {
   Label low_nibble = r.label("low_nibble");
 
   r.op("mov eax, [esp+4]", "8b442404");
-  r.op("mov ebx, [esp+8]", "8b5c2408");
-  r.op("mov ecx, [esp+12]", "8b4c240c");
+  r.op("movzx ebx, byte ptr [esp+8]", "0fb65c2408");
+  r.op("movzx ecx, byte ptr [esp+12]", "0fb64c240c");
   r.op("mov edx, ' '", "ba", 0x20);
   r.call(float_text);
   r.op("push offset _buff", "68", r.at("_buff"));
@@ -294,10 +293,6 @@ void emit_si2st(Routine& r, LibraryState& lib) {
   r.bind(float_text);
   r.op("mov [_fs], edx", "8915", r.at("_fs"));
   r.op("mov [_fr1], eax", "a3", r.at("_fr1"));
-  r.op("test ecx, ecx", "85c9");
-  r.jump("jge", decimals_positive);
-  r.op("xor ecx, ecx", "31c9");
-  r.bind(decimals_positive);
   r.op("cmp ecx, 100", "83f964");
   r.jump("jle", decimals_fit);
   r.op("mov ecx, 100", "b9", 100);

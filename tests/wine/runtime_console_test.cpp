@@ -34,7 +34,7 @@ TEST(ConsoleRoutines, StringFieldsPadCutOrTakeTheWholeText) {
     uint32_t text;
     int width;
   };
-  const std::vector<Field> fields = {{abc, 6}, {abcdef, 3}, {abc, 0}, {abc, -5}, {long_text, 127}, {abc, 3}};
+  const std::vector<Field> fields = {{abc, 6}, {abcdef, 3}, {abc, 0}, {abc, 200}, {long_text, 127}, {abc, 3}};
   p.build([&](Routine& r) {
     for (const Field& f : fields) {
       P::push_byte(r, f.width);
@@ -43,7 +43,8 @@ TEST(ConsoleRoutines, StringFieldsPadCutOrTakeTheWholeText) {
       bar(r, sep);
     }
   });
-  EXPECT_EQ(run(p), "abc   |abc|abc|abc|" + std::string(127, 'x') + "|abc|");
+  // Widths are bytes 0..255; beyond 130 characters the field is cut to fit.
+  EXPECT_EQ(run(p), "abc   |abc|abc|abc" + std::string(127, ' ') + "|" + std::string(127, 'x') + "|abc|");
 }
 
 TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {
@@ -53,7 +54,7 @@ TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {
     int32_t value;
     int width;
   };
-  const std::vector<Field> fields = {{42, 5}, {12345, 2}, {-7, 0}, {0, 1}, {-2147483647 - 1, 0}, {7, 127}};
+  const std::vector<Field> fields = {{42, 5}, {12345, 2}, {-7, 0}, {0, 1}, {-2147483647 - 1, 0}, {7, 127}, {7, 200}};
   std::vector<uint32_t> cells;
   for (const Field& f : fields) cells.push_back(p.integer(f.value));
   p.build([&](Routine& r) {
@@ -64,7 +65,7 @@ TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {
       bar(r, sep);
     }
   });
-  EXPECT_EQ(run(p), "   42|12345|-7|0|-2147483648|" + std::string(126, ' ') + "7|");
+  EXPECT_EQ(run(p), "   42|12345|-7|0|-2147483648|" + std::string(126, ' ') + "7|" + std::string(129, ' ') + "7|");
 }
 
 TEST(ConsoleRoutines, HexadecimalKeepsEightDigitsAndWritelnIsCrLf) {
@@ -135,7 +136,7 @@ TEST(ConsoleRoutines, AnOverlongLineKeepsItsFirst128Bytes) {
   const uint32_t s = p.string("", 128), sep = p.string("|");
   p.build([&](Routine& r) {
     for (int i = 0; i < 2; ++i) {
-      P::push_byte(r, 127);
+      P::push_byte(r, 128);  // the largest capacity: the byte 80
       P::push_byte(r, 14);
       P::push(r, s);
       P::call(r, "readln", 12);
@@ -145,7 +146,7 @@ TEST(ConsoleRoutines, AnOverlongLineKeepsItsFirst128Bytes) {
     }
   });
   const std::string line = std::string(100, 'a') + std::string(100, 'b');
-  EXPECT_EQ(run(p, line + "\r\nnext\r\n"), std::string(100, 'a') + std::string(27, 'b') + "|next|");
+  EXPECT_EQ(run(p, line + "\r\nnext\r\n"), std::string(100, 'a') + std::string(28, 'b') + "|next|");
 }
 
 }  // namespace

@@ -91,6 +91,9 @@ TEST(NumberRoutines, FloatsAreWrittenWithTheirDigitsCutFromTheExactValue) {
       {0.5f, 30, 20, std::string(8, ' ') + "0.50000000000000000000"},
       {-7.25f, 1, 2, "-7.250000E+00"},
       {99.99f, 3, 2, " 99.98"},  // 99.9899978...
+      // Widths and decimals are bytes 0..255, cut to 127 and 100 to fit the buffer.
+      {1.5f, 200, 1, std::string(124, ' ') + "1.5"},
+      {0.5f, 130, 120, std::string(25, ' ') + "0.5" + std::string(99, '0')},
   };
   P p;
   const uint32_t sep = p.string("|");
