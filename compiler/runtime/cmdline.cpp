@@ -13,9 +13,9 @@ namespace {
 
 // Copies from esi to edi up to (not including) a 0 byte, or a space when
 // `stop_at_space`, at most 128 characters, then stores a 0 byte.
-void emit_copy_word(Routine& r, bool stop_at_space) {
-  Label copy = r.label("copy");
-  Label copied = r.label("copied");
+void emit_copy_word(RoutineBuilder& r, bool stop_at_space) {
+  LocalLabel copy = r.label("copy");
+  LocalLabel copied = r.label("copied");
   r.op("mov ecx, 128", "b9", kMaxStringCapacity);
   r.bind(copy);
   r.op("mov al, [esi]", "8a06");
@@ -34,14 +34,14 @@ void emit_copy_word(Routine& r, bool stop_at_space) {
   r.op("mov byte ptr [edi], 0", "c60700");
 }
 
-void emit_output_handle(Routine& r) {
+void emit_output_handle(RoutineBuilder& r) {
   r.op("push -11", "6af5");
   r.call_import("GetStdHandle");
   r.op("mov [_hHandle], eax", "a3", r.at("_hHandle"));
 }
 
 // SetConsoleCursorInfo with size 20 and the visibility given.
-void emit_cursor_info(Routine& r, uint32_t visible) {
+void emit_cursor_info(RoutineBuilder& r, uint32_t visible) {
   emit_output_handle(r);
   r.op("mov dword ptr [_ci], 20", "c705", r.at("_ci"), "14000000");
   r.op("mov dword ptr [_ci+4], " + std::to_string(visible), "c705", r.at("_ci", 4),
@@ -55,7 +55,7 @@ void emit_cursor_info(Routine& r, uint32_t visible) {
 }  // namespace
 
 // getcommandline(destination): the whole command line. Plain ret.
-void emit_getcommandline(Routine& r, LibraryState&) {
+void emit_getcommandline(RoutineBuilder& r, LibraryState&) {
   r.call_import("GetCommandLineA");
   r.op("mov esi, eax", "89c6");
   r.op("mov edi, [esp+4]", "8b7c2404");
@@ -65,10 +65,10 @@ void emit_getcommandline(Routine& r, LibraryState&) {
 
 // paramcount(address of the result): the number of words, the program name
 // included. Plain ret.
-void emit_paramcount(Routine& r, LibraryState&) {
-  Label blank = r.label("blank");
-  Label in_word = r.label("in_word");
-  Label done = r.label("done");
+void emit_paramcount(RoutineBuilder& r, LibraryState&) {
+  LocalLabel blank = r.label("blank");
+  LocalLabel in_word = r.label("in_word");
+  LocalLabel done = r.label("done");
   r.call_import("GetCommandLineA");
   r.op("mov esi, eax", "89c6");
   r.op("xor ecx, ecx", "31c9");
@@ -96,12 +96,12 @@ void emit_paramcount(Routine& r, LibraryState&) {
 
 // paramstr(destination, address of the index): word number index (0 the
 // program name), empty when there are fewer words. Plain ret.
-void emit_paramstr(Routine& r, LibraryState&) {
-  Label blank = r.label("blank");
-  Label word_start = r.label("word_start");
-  Label skip_word = r.label("skip_word");
-  Label empty = r.label("empty");
-  Label found = r.label("found");
+void emit_paramstr(RoutineBuilder& r, LibraryState&) {
+  LocalLabel blank = r.label("blank");
+  LocalLabel word_start = r.label("word_start");
+  LocalLabel skip_word = r.label("skip_word");
+  LocalLabel empty = r.label("empty");
+  LocalLabel found = r.label("found");
   r.call_import("GetCommandLineA");
   r.op("mov esi, eax", "89c6");
   r.op("mov edi, [esp+4]", "8b7c2404");
@@ -136,7 +136,7 @@ void emit_paramstr(Routine& r, LibraryState&) {
 
 // ClrScr: every cell of the screen buffer becomes a space (colours stay), the
 // cursor goes to the top left. Plain ret.
-void emit_clrscr(Routine& r, LibraryState&) {
+void emit_clrscr(RoutineBuilder& r, LibraryState&) {
   emit_output_handle(r);
   r.op("push offset _csbi", "68", r.at("_csbi"));
   r.op("push eax", "50");
@@ -158,7 +158,7 @@ void emit_clrscr(Routine& r, LibraryState&) {
 
 // PosCursor(address of the row, address of the column): 0-based cells, read
 // as 16-bit values. Plain ret.
-void emit_poscursor(Routine& r, LibraryState&) {
+void emit_poscursor(RoutineBuilder& r, LibraryState&) {
   emit_output_handle(r);
   r.op("mov edx, [esp+8]", "8b542408");
   r.op("mov cx, [edx]", "668b0a");
@@ -172,7 +172,7 @@ void emit_poscursor(Routine& r, LibraryState&) {
   r.op("ret", "c3");
 }
 
-void emit_hidecursor(Routine& r, LibraryState&) { emit_cursor_info(r, 0); }
-void emit_showcursor(Routine& r, LibraryState&) { emit_cursor_info(r, 16); }
+void emit_hidecursor(RoutineBuilder& r, LibraryState&) { emit_cursor_info(r, 0); }
+void emit_showcursor(RoutineBuilder& r, LibraryState&) { emit_cursor_info(r, 16); }
 
 }  // namespace tarn

@@ -10,7 +10,7 @@
 namespace tarn {
 
 // _wrst(text): writes a 0-terminated string to standard output; ret 4.
-void emit_wrst(Routine& r, LibraryState&) {
+void emit_wrst(RoutineBuilder& r, LibraryState&) {
   r.op("mov eax, [esp+4]", "8b442404");
   r.op("mov [_pst], eax", "a3", r.at("_pst"));
   r.op("push [_pst]", "ff35", r.at("_pst"));
@@ -31,11 +31,11 @@ void emit_wrst(Routine& r, LibraryState&) {
 // _wrstf(text, width): the text left-aligned in a field of `width`, cut to the
 // width when it is longer; width 0 writes the whole text. A width beyond what
 // "_buff" holds is cut to fit; a negative width counts as 0. ret 8.
-void emit_wrstf(Routine& r, LibraryState&) {
-  Label width_fits = r.label("width_fits");
-  Label count_set = r.label("count_set");
-  Label count_fits = r.label("count_fits");
-  Label no_padding = r.label("no_padding");
+void emit_wrstf(RoutineBuilder& r, LibraryState&) {
+  LocalLabel width_fits = r.label("width_fits");
+  LocalLabel count_set = r.label("count_set");
+  LocalLabel count_fits = r.label("count_fits");
+  LocalLabel no_padding = r.label("no_padding");
 
   r.op("mov esi, [esp+4]", "8b742404");
   r.op("push esi", "56");
@@ -75,10 +75,10 @@ void emit_wrstf(Routine& r, LibraryState&) {
 // _int2st(address of an integer, width): signed decimal, right-aligned in the
 // field; a narrow field never cuts digits, a wide one is cut to fit "_buff".
 // ret 8.
-void emit_int2st(Routine& r, LibraryState&) {
-  Label width_fits = r.label("width_fits");
-  Label no_padding = r.label("no_padding");
-  Label copy = r.label("copy");
+void emit_int2st(RoutineBuilder& r, LibraryState&) {
+  LocalLabel width_fits = r.label("width_fits");
+  LocalLabel no_padding = r.label("no_padding");
+  LocalLabel copy = r.label("copy");
 
   r.op("push [esp+4]", "ff742404");  // wvsprintfA takes the integer's address as its argument list
   r.op("push offset _fmt_int", "68", r.at("_fmt_int"));
@@ -111,8 +111,8 @@ void emit_int2st(Routine& r, LibraryState&) {
 
 // _int2hst(value, ignored): the value as 8 upper-case hexadecimal digits,
 // leading zeros kept. ret 8.
-void emit_int2hst(Routine& r, LibraryState&) {
-  Label digit = r.label("digit");
+void emit_int2hst(RoutineBuilder& r, LibraryState&) {
+  LocalLabel digit = r.label("digit");
   r.op("mov edx, [esp+4]", "8b542404");
   r.op("mov edi, offset _buff", "bf", r.at("_buff"));
   r.op("mov ecx, 8", "b9", 8);
@@ -132,7 +132,7 @@ void emit_int2hst(Routine& r, LibraryState&) {
 }
 
 // writeln: CR LF to standard output.
-void emit_writeln(Routine& r, LibraryState&) {
+void emit_writeln(RoutineBuilder& r, LibraryState&) {
   r.op("push -11", "6af5");
   r.call_import("GetStdHandle");
   r.op("mov [hStdOut], eax", "a3", r.at("hStdOut"));
@@ -152,15 +152,15 @@ void emit_writeln(Routine& r, LibraryState&) {
 // CR LF; at the end of the input the line is empty. Then by type code:
 // 14 copies at most `maximum length` bytes into the string, 4 parses an
 // integer, 8 a float; 0 only consumes the line. Plain ret.
-void emit_readln(Routine& r, LibraryState&) {
-  Label next_byte = r.label("next_byte");
-  Label line_end = r.label("line_end");
-  Label terminate = r.label("terminate");
-  Label not_string = r.label("not_string");
-  Label copy = r.label("copy");
-  Label copied = r.label("copied");
-  Label not_integer = r.label("not_integer");
-  Label done = r.label("done");
+void emit_readln(RoutineBuilder& r, LibraryState&) {
+  LocalLabel next_byte = r.label("next_byte");
+  LocalLabel line_end = r.label("line_end");
+  LocalLabel terminate = r.label("terminate");
+  LocalLabel not_string = r.label("not_string");
+  LocalLabel copy = r.label("copy");
+  LocalLabel copied = r.label("copied");
+  LocalLabel not_integer = r.label("not_integer");
+  LocalLabel done = r.label("done");
   const uint32_t buff = r.at("_buff");
 
   r.op("push -10", "6af6");

@@ -27,46 +27,46 @@ constexpr int kBuffText = 130;
 constexpr int kMaxStringCapacity = 128;
 
 // Console output and input.
-void emit_wrst(Routine& r, LibraryState& lib);
-void emit_wrstf(Routine& r, LibraryState& lib);
-void emit_int2st(Routine& r, LibraryState& lib);
-void emit_int2hst(Routine& r, LibraryState& lib);
-void emit_writeln(Routine& r, LibraryState& lib);
-void emit_readln(Routine& r, LibraryState& lib);
+void emit_wrst(RoutineBuilder& r, LibraryState& lib);
+void emit_wrstf(RoutineBuilder& r, LibraryState& lib);
+void emit_int2st(RoutineBuilder& r, LibraryState& lib);
+void emit_int2hst(RoutineBuilder& r, LibraryState& lib);
+void emit_writeln(RoutineBuilder& r, LibraryState& lib);
+void emit_readln(RoutineBuilder& r, LibraryState& lib);
 
 // Strings.
-void emit_pos(Routine& r, LibraryState& lib);
-void emit_upcase(Routine& r, LibraryState& lib);
-void emit_lowcase(Routine& r, LibraryState& lib);
-void emit_substr(Routine& r, LibraryState& lib);
-void emit_strcmp(Routine& r, LibraryState& lib);
+void emit_pos(RoutineBuilder& r, LibraryState& lib);
+void emit_upcase(RoutineBuilder& r, LibraryState& lib);
+void emit_lowcase(RoutineBuilder& r, LibraryState& lib);
+void emit_substr(RoutineBuilder& r, LibraryState& lib);
+void emit_strcmp(RoutineBuilder& r, LibraryState& lib);
 
 // Numbers.
-void emit_str2int(Routine& r, LibraryState& lib);
-void emit_str2si(Routine& r, LibraryState& lib);
-void emit_si2nsi(Routine& r, LibraryState& lib);
-void emit_si2st(Routine& r, LibraryState& lib);
-void emit_strtoint(Routine& r, LibraryState& lib);
-void emit_inttostr(Routine& r, LibraryState& lib);
-void emit_floattostr(Routine& r, LibraryState& lib);
-void emit_strtofloat(Routine& r, LibraryState& lib);
+void emit_str2int(RoutineBuilder& r, LibraryState& lib);
+void emit_str2si(RoutineBuilder& r, LibraryState& lib);
+void emit_si2nsi(RoutineBuilder& r, LibraryState& lib);
+void emit_si2st(RoutineBuilder& r, LibraryState& lib);
+void emit_strtoint(RoutineBuilder& r, LibraryState& lib);
+void emit_inttostr(RoutineBuilder& r, LibraryState& lib);
+void emit_floattostr(RoutineBuilder& r, LibraryState& lib);
+void emit_strtofloat(RoutineBuilder& r, LibraryState& lib);
 
 // Text files.
-void emit_reset(Routine& r, LibraryState& lib);
-void emit_readstring(Routine& r, LibraryState& lib);
-void emit_eof(Routine& r, LibraryState& lib);
-void emit_close(Routine& r, LibraryState& lib);
-void emit_append(Routine& r, LibraryState& lib);
-void emit_rewrite(Routine& r, LibraryState& lib);
-void emit_writestring(Routine& r, LibraryState& lib);
+void emit_reset(RoutineBuilder& r, LibraryState& lib);
+void emit_readstring(RoutineBuilder& r, LibraryState& lib);
+void emit_eof(RoutineBuilder& r, LibraryState& lib);
+void emit_close(RoutineBuilder& r, LibraryState& lib);
+void emit_append(RoutineBuilder& r, LibraryState& lib);
+void emit_rewrite(RoutineBuilder& r, LibraryState& lib);
+void emit_writestring(RoutineBuilder& r, LibraryState& lib);
 
 // Command line and console control.
-void emit_getcommandline(Routine& r, LibraryState& lib);
-void emit_paramcount(Routine& r, LibraryState& lib);
-void emit_paramstr(Routine& r, LibraryState& lib);
-void emit_clrscr(Routine& r, LibraryState& lib);
-void emit_poscursor(Routine& r, LibraryState& lib);
-void emit_hidecursor(Routine& r, LibraryState& lib);
-void emit_showcursor(Routine& r, LibraryState& lib);
+void emit_getcommandline(RoutineBuilder& r, LibraryState& lib);
+void emit_paramcount(RoutineBuilder& r, LibraryState& lib);
+void emit_paramstr(RoutineBuilder& r, LibraryState& lib);
+void emit_clrscr(RoutineBuilder& r, LibraryState& lib);
+void emit_poscursor(RoutineBuilder& r, LibraryState& lib);
+void emit_hidecursor(RoutineBuilder& r, LibraryState& lib);
+void emit_showcursor(RoutineBuilder& r, LibraryState& lib);
 
 }  // namespace tarn

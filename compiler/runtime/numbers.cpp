@@ -11,7 +11,7 @@ namespace {
 
 // Reads the byte at [esi] as a decimal digit into eax (0..9); jumps to `not_digit`
 // otherwise.
-void emit_digit_at_esi(Routine& r, Label not_digit) {
+void emit_digit_at_esi(RoutineBuilder& r, LocalLabel not_digit) {
   r.op("movzx eax, byte ptr [esi]", "0fb606");
   r.op("sub eax, '0'", "83e830");
   r.op("cmp eax, 9", "83f809");
@@ -21,7 +21,7 @@ void emit_digit_at_esi(Routine& r, Label not_digit) {
 // The parsers round to the nearest single whatever rounding mode the program
 // left in force (div, mod and trunc leave truncation): the caller's control
 // word is kept in _cwr and given back at the end.
-void emit_round_to_nearest(Routine& r) {
+void emit_round_to_nearest(RoutineBuilder& r) {
   r.op("fnstcw [_cwr]", "d93d", r.at("_cwr"));
   r.op("mov ax, [_cwr]", "66a1", r.at("_cwr"));
   r.op("and ax, 0f3ffh", "6625fff3");  // round to nearest
@@ -30,17 +30,17 @@ void emit_round_to_nearest(Routine& r) {
   r.op("fldcw [_x]", "d92d", r.at("_x"));
 }
 
-void emit_restore_control_word(Routine& r) { r.op("fldcw [_cwr]", "d92d", r.at("_cwr")); }
+void emit_restore_control_word(RoutineBuilder& r) { r.op("fldcw [_cwr]", "d92d", r.at("_cwr")); }
 
 }  // namespace
 
 // _str2int(address of the result): the integer at the start of "_buff": an
 // optional "-", then digits up to the first other byte. Wraps at 32 bits.
 // Plain ret.
-void emit_str2int(Routine& r, LibraryState&) {
-  Label digits = r.label("digits");
-  Label end = r.label("end");
-  Label store = r.label("store");
+void emit_str2int(RoutineBuilder& r, LibraryState&) {
+  LocalLabel digits = r.label("digits");
+  LocalLabel end = r.label("end");
+  LocalLabel store = r.label("store");
   r.op("mov esi, offset _buff", "be", r.at("_buff"));
   r.op("xor edx, edx", "31d2");  // n
   r.op("xor ecx, ecx", "31c9");  // 1 when negative
@@ -68,20 +68,20 @@ void emit_str2int(Routine& r, LibraryState&) {
 // optional "-", integer digits, an optional "." and fraction digits; at most 7
 // significant digits before the point and 8 in all are used (later integer
 // digits count as zeros). No exponent. Plain ret.
-void emit_str2si(Routine& r, LibraryState&) {
-  Label integer = r.label("integer");
-  Label integer_significant = r.label("integer_significant");
-  Label integer_end = r.label("integer_end");
-  Label none_dropped = r.label("none_dropped");
-  Label fraction = r.label("fraction");
-  Label fraction_significant = r.label("fraction_significant");
-  Label fraction_end = r.label("fraction_end");
-  Label value = r.label("value");
-  Label scale = r.label("scale");
-  Label scaled = r.label("scaled");
-  Label divisor = r.label("divisor");
-  Label divisor_done = r.label("divisor_done");
-  Label positive = r.label("positive");
+void emit_str2si(RoutineBuilder& r, LibraryState&) {
+  LocalLabel integer = r.label("integer");
+  LocalLabel integer_significant = r.label("integer_significant");
+  LocalLabel integer_end = r.label("integer_end");
+  LocalLabel none_dropped = r.label("none_dropped");
+  LocalLabel fraction = r.label("fraction");
+  LocalLabel fraction_significant = r.label("fraction_significant");
+  LocalLabel fraction_end = r.label("fraction_end");
+  LocalLabel value = r.label("value");
+  LocalLabel scale = r.label("scale");
+  LocalLabel scaled = r.label("scaled");
+  LocalLabel divisor = r.label("divisor");
+  LocalLabel divisor_done = r.label("divisor_done");
+  LocalLabel positive = r.label("positive");
 
   emit_round_to_nearest(r);
   r.op("xor eax, eax", "31c0");
@@ -178,13 +178,13 @@ void emit_str2si(Routine& r, LibraryState&) {
 // x): x = m * 10^p with 1 <= |m| < 10, or m = p = 0 for x = 0. p is found by
 // comparing |x| with whole powers of ten, which the x87 holds exactly far
 // beyond the range that matters, so p is exact. Resets the x87. Plain ret.
-void emit_si2nsi(Routine& r, LibraryState&) {
-  Label zero = r.label("zero");
-  Label up = r.label("up");
-  Label up_done = r.label("up_done");
-  Label down = r.label("down");
-  Label down_done = r.label("down_done");
-  Label positive = r.label("positive");
+void emit_si2nsi(RoutineBuilder& r, LibraryState&) {
+  LocalLabel zero = r.label("zero");
+  LocalLabel up = r.label("up");
+  LocalLabel up_done = r.label("up_done");
+  LocalLabel down = r.label("down");
+  LocalLabel down_done = r.label("down_done");
+  LocalLabel positive = r.label("positive");
 
   r.op("fninit", "dbe3");
   r.op("mov eax, [esp+12]", "8b44240c");
@@ -252,32 +252,32 @@ void emit_si2nsi(Routine& r, LibraryState&) {
 // character of a value that is not negative (a space, or 0 for none); it
 // leaves the text in "_buff" and the x87 in truncating mode. Decimals are cut
 // to 100 and the width to 127, so the text fits "_buff".
-void emit_si2st(Routine& r, LibraryState& lib) {
-  Label float_text = r.label("float_text");
-  Label decimals_fit = r.label("decimals_fit");
-  Label width_fits = r.label("width_fits");
-  Label p_positive = r.label("p_positive");
-  Label scientific = r.label("scientific");
-  Label layout_done = r.label("layout_done");
-  Label padding = r.label("padding");
-  Label sign = r.label("sign");
-  Label not_negative = r.label("not_negative");
-  Label digit_source = r.label("digit_source");
-  Label large = r.label("large");
-  Label scale_small = r.label("scale_small");
-  Label power = r.label("power");
-  Label split = r.label("split");
-  Label fixed_small = r.label("fixed_small");
-  Label integer_digits = r.label("integer_digits");
-  Label fraction_digits = r.label("fraction_digits");
-  Label small_digits = r.label("small_digits");
-  Label scientific_text = r.label("scientific_text");
-  Label scientific_digits = r.label("scientific_digits");
-  Label exponent = r.label("exponent");
-  Label finish = r.label("finish");
-  Label next_digit = r.label("next_digit");
-  Label fraction_digit = r.label("fraction_digit");
-  Label low_nibble = r.label("low_nibble");
+void emit_si2st(RoutineBuilder& r, LibraryState& lib) {
+  LocalLabel float_text = r.label("float_text");
+  LocalLabel decimals_fit = r.label("decimals_fit");
+  LocalLabel width_fits = r.label("width_fits");
+  LocalLabel p_positive = r.label("p_positive");
+  LocalLabel scientific = r.label("scientific");
+  LocalLabel layout_done = r.label("layout_done");
+  LocalLabel padding = r.label("padding");
+  LocalLabel sign = r.label("sign");
+  LocalLabel not_negative = r.label("not_negative");
+  LocalLabel digit_source = r.label("digit_source");
+  LocalLabel large = r.label("large");
+  LocalLabel scale_small = r.label("scale_small");
+  LocalLabel power = r.label("power");
+  LocalLabel split = r.label("split");
+  LocalLabel fixed_small = r.label("fixed_small");
+  LocalLabel integer_digits = r.label("integer_digits");
+  LocalLabel fraction_digits = r.label("fraction_digits");
+  LocalLabel small_digits = r.label("small_digits");
+  LocalLabel scientific_text = r.label("scientific_text");
+  LocalLabel scientific_digits = r.label("scientific_digits");
+  LocalLabel exponent = r.label("exponent");
+  LocalLabel finish = r.label("finish");
+  LocalLabel next_digit = r.label("next_digit");
+  LocalLabel fraction_digit = r.label("fraction_digit");
+  LocalLabel low_nibble = r.label("low_nibble");
 
   r.op("mov eax, [esp+4]", "8b442404");
   r.op("movzx ebx, byte ptr [esp+8]", "0fb65c2408");
@@ -510,9 +510,9 @@ void emit_si2st(Routine& r, LibraryState& lib) {
 
 // strtoint(address of the result, string): the string (at most 130 bytes of
 // it) copied into "_buff" and parsed by _str2int. Plain ret.
-void emit_strtoint(Routine& r, LibraryState&) {
-  Label copy = r.label("copy");
-  Label copied = r.label("copied");
+void emit_strtoint(RoutineBuilder& r, LibraryState&) {
+  LocalLabel copy = r.label("copy");
+  LocalLabel copied = r.label("copied");
   r.op("mov esi, [esp+8]", "8b742408");
   r.op("mov edi, offset _buff", "bf", r.at("_buff"));
   r.op("mov ecx, 130", "b9", kBuffText);
@@ -534,7 +534,7 @@ void emit_strtoint(Routine& r, LibraryState&) {
 }
 
 // inttostr(destination, address of the integer): signed decimal. Plain ret.
-void emit_inttostr(Routine& r, LibraryState&) {
+void emit_inttostr(RoutineBuilder& r, LibraryState&) {
   r.op("push [esp+8]", "ff742408");  // the integer's address is the argument list
   r.op("push offset _fmt_int", "68", r.at("_fmt_int"));
   r.op("push [esp+12]", "ff74240c");  // the destination, two pushes further
@@ -545,8 +545,8 @@ void emit_inttostr(Routine& r, LibraryState&) {
 // floattostr(destination, address of the float): the text _si2st would write
 // with width 5 and 2 decimals, but with no space for a positive sign.
 // Plain ret.
-void emit_floattostr(Routine& r, LibraryState& lib) {
-  Label copy = r.label("copy");
+void emit_floattostr(RoutineBuilder& r, LibraryState& lib) {
+  LocalLabel copy = r.label("copy");
   r.op("mov eax, [esp+8]", "8b442408");
   r.op("mov ebx, 5", "bb", 5);
   r.op("mov ecx, 2", "b9", 2);
@@ -569,19 +569,19 @@ void emit_floattostr(Routine& r, LibraryState& lib) {
 // fraction digits, then an exponent "E+n" or "E-n" right after the fraction.
 // The digits are gathered on the x87, so long digit strings keep their value.
 // Plain ret.
-void emit_strtofloat(Routine& r, LibraryState&) {
-  Label integer = r.label("integer");
-  Label integer_end = r.label("integer_end");
-  Label fraction = r.label("fraction");
-  Label fraction_end = r.label("fraction_end");
-  Label positive = r.label("positive");
-  Label exponent_sign = r.label("exponent_sign");
-  Label exponent_digits = r.label("exponent_digits");
-  Label exponent_end = r.label("exponent_end");
-  Label power = r.label("power");
-  Label apply = r.label("apply");
-  Label divide = r.label("divide");
-  Label store = r.label("store");
+void emit_strtofloat(RoutineBuilder& r, LibraryState&) {
+  LocalLabel integer = r.label("integer");
+  LocalLabel integer_end = r.label("integer_end");
+  LocalLabel fraction = r.label("fraction");
+  LocalLabel fraction_end = r.label("fraction_end");
+  LocalLabel positive = r.label("positive");
+  LocalLabel exponent_sign = r.label("exponent_sign");
+  LocalLabel exponent_digits = r.label("exponent_digits");
+  LocalLabel exponent_end = r.label("exponent_end");
+  LocalLabel power = r.label("power");
+  LocalLabel apply = r.label("apply");
+  LocalLabel divide = r.label("divide");
+  LocalLabel store = r.label("store");
 
   emit_round_to_nearest(r);
   r.op("mov esi, [esp+8]", "8b742408");

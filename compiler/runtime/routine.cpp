@@ -56,50 +56,50 @@ const JumpForm& jump_form(std::string_view mnemonic) {
 
 }  // namespace
 
-Routine::Routine(Compilation& c) : c_(c), start_(current_address(c.image)) {}
+RoutineBuilder::RoutineBuilder(Compilation& c) : c_(c), start_(current_address(c.image)) {}
 
-uint32_t Routine::at(std::string_view name, int offset) const {
+uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
   const std::string key = to_lower_ascii(name);
   for (const TVariable& v : c_.gen.variables)
     if (to_lower_ascii(v.Name) == key) return v.VarAddr + static_cast<uint32_t>(offset);
   throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
 }
 
-void Routine::add(std::string text, std::vector<uint8_t> bytes) {
+void RoutineBuilder::add(std::string text, std::vector<uint8_t> bytes) {
   if (finished_) throw std::logic_error("instruction after the end of a routine");
   size_ += static_cast<int>(bytes.size());
   code_.push_back(Instruction{std::move(text), std::move(bytes)});
 }
 
-void Routine::op(std::string text, std::string_view hex) { add(std::move(text), hex_bytes(hex)); }
+void RoutineBuilder::op(std::string text, std::string_view hex) { add(std::move(text), hex_bytes(hex)); }
 
-void Routine::op(std::string text, std::string_view hex, uint32_t value, std::string_view tail_hex) {
+void RoutineBuilder::op(std::string text, std::string_view hex, uint32_t value, std::string_view tail_hex) {
   std::vector<uint8_t> bytes = hex_bytes(hex);
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
   for (uint8_t b : hex_bytes(tail_hex)) bytes.push_back(b);
   add(std::move(text), std::move(bytes));
 }
 
-void Routine::call_import(std::string_view function) {
+void RoutineBuilder::call_import(std::string_view function) {
   op("call [" + std::string(function) + "]", "ff15", at(function));
 }
 
-void Routine::call_routine(std::string_view routine) {
+void RoutineBuilder::call_routine(std::string_view routine) {
   op("mov ebx, " + std::string(routine), "bb", at(routine));
   op("call ebx", "ffd3");
 }
 
-Label Routine::label(std::string name) {
+LocalLabel RoutineBuilder::label(std::string name) {
   labels_.push_back(LabelState{std::move(name), -1, {}});
-  return Label{static_cast<int>(labels_.size()) - 1};
+  return LocalLabel{static_cast<int>(labels_.size()) - 1};
 }
 
-Routine::LabelState& Routine::state(Label l) {
+RoutineBuilder::LabelState& RoutineBuilder::state(LocalLabel l) {
   if (l.id < 0 || l.id >= static_cast<int>(labels_.size())) throw std::logic_error("label of another routine");
   return labels_[static_cast<size_t>(l.id)];
 }
 
-void Routine::patch(const Fixup& f, int target) {
+void RoutineBuilder::patch(const Fixup& f, int target) {
   const int displacement = target - f.next_offset;
   std::vector<uint8_t>& bytes = code_[f.instruction].bytes;
   if (f.width == 1) {
@@ -112,7 +112,7 @@ void Routine::patch(const Fixup& f, int target) {
     bytes[bytes.size() - 4 + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * i));
 }
 
-void Routine::bind(Label l) {
+void RoutineBuilder::bind(LocalLabel l) {
   LabelState& s = state(l);
   if (s.offset >= 0) throw std::logic_error("label bound twice: " + s.name);
   s.offset = size_;
@@ -121,7 +121,7 @@ void Routine::bind(Label l) {
   add(s.name + ":", {});
 }
 
-void Routine::jump(std::string_view mnemonic, Label target) {
+void RoutineBuilder::jump(std::string_view mnemonic, LocalLabel target) {
   const JumpForm& form = jump_form(mnemonic);
   add(std::string(mnemonic) + " " + state(target).name, {form.short_opcode, 0});
   const Fixup f{code_.size() - 1, 1, size_};
@@ -131,7 +131,7 @@ void Routine::jump(std::string_view mnemonic, Label target) {
     state(target).pending.push_back(f);
 }
 
-void Routine::jump_near(std::string_view mnemonic, Label target) {
+void RoutineBuilder::jump_near(std::string_view mnemonic, LocalLabel target) {
   const JumpForm& form = jump_form(mnemonic);
   std::vector<uint8_t> bytes;
   if (mnemonic == "jmp")
@@ -149,7 +149,7 @@ void Routine::jump_near(std::string_view mnemonic, Label target) {
     state(target).pending.push_back(f);
 }
 
-void Routine::call(Label target) {
+void RoutineBuilder::call(LocalLabel target) {
   add("call " + state(target).name, {0xe8, 0, 0, 0, 0});
   const Fixup f{code_.size() - 1, 4, size_};
   if (state(target).offset >= 0)
@@ -158,7 +158,7 @@ void Routine::call(Label target) {
     state(target).pending.push_back(f);
 }
 
-void Routine::finish() {
+void RoutineBuilder::finish() {
   for (const LabelState& s : labels_)
     if (!s.pending.empty()) throw std::logic_error("label never bound: " + s.name);
   if (current_address(c_.image) != start_) throw std::logic_error("code emitted inside a routine");

@@ -14,13 +14,13 @@ namespace tarn {
 
 struct Compilation;
 
-struct Label {
+struct LocalLabel {
   int id = -1;
 };
 
-class Routine {
+class RoutineBuilder {
  public:
-  explicit Routine(Compilation& c);
+  explicit RoutineBuilder(Compilation& c);
 
   // The address of a named run-time variable, routine or import slot, plus an
   // offset. The library only names items that are always declared, so a
@@ -38,13 +38,13 @@ class Routine {
   // mov ebx, routine / call ebx: how every routine of the library is called.
   void call_routine(std::string_view routine);
 
-  Label label(std::string name);
-  void bind(Label l);
+  LocalLabel label(std::string name);
+  void bind(LocalLabel l);
   // Short jumps (jz, jnz, jb, jbe, ja, jae, jl, jle, jg, jge, js, jns, jmp,
   // loop) take an 8-bit displacement; the near forms a 32-bit one.
-  void jump(std::string_view mnemonic, Label target);
-  void jump_near(std::string_view mnemonic, Label target);
-  void call(Label target);  // e8: a local subroutine inside the routine
+  void jump(std::string_view mnemonic, LocalLabel target);
+  void jump_near(std::string_view mnemonic, LocalLabel target);
+  void call(LocalLabel target);  // e8: a local subroutine inside the routine
 
   // The current offset from the routine's first byte.
   int offset() const { return size_; }
@@ -71,7 +71,7 @@ class Routine {
 
   void add(std::string text, std::vector<uint8_t> bytes);
   void patch(const Fixup& f, int target);
-  LabelState& state(Label l);
+  LabelState& state(LocalLabel l);
 
   Compilation& c_;
   uint32_t start_;

@@ -16,7 +16,7 @@ struct LibraryRoutine {
   const char* name;
   const char* header;  // the listing line before the routine's code
   bool blank_line_before;
-  void (*emit)(Routine&, LibraryState&);
+  void (*emit)(RoutineBuilder&, LibraryState&);
 };
 
 constexpr LibraryRoutine kLibrary[] = {
@@ -63,7 +63,7 @@ void emit_runtime_library(Compilation& c) {
     if (routine.blank_line_before) listing_line(c);
     listing_line(c, routine.header);
     AddVariable(c, routine.name, "", 4, current_address(c.image));
-    Routine r(c);
+    RoutineBuilder r(c);
     routine.emit(r, lib);
     r.finish();
   }

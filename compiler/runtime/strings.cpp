@@ -19,9 +19,9 @@ struct CaseRange {
 
 // Copies [esp+8] to [esp+4] byte by byte, forward (so source and destination
 // may be the same string), converting the bytes of the three ranges.
-void emit_case_copy(Routine& r, const CaseRange (&ranges)[3]) {
-  Label next = r.label("next");
-  Label store = r.label("store");
+void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[3]) {
+  LocalLabel next = r.label("next");
+  LocalLabel store = r.label("store");
   r.op("mov edi, [esp+4]", "8b7c2404");
   r.op("mov esi, [esp+8]", "8b742408");
   r.bind(next);
@@ -29,7 +29,7 @@ void emit_case_copy(Routine& r, const CaseRange (&ranges)[3]) {
   r.op("inc esi", "46");
   for (int i = 0; i < 3; ++i) {
     const CaseRange& range = ranges[i];
-    Label outside = r.label("outside" + std::to_string(i + 1));
+    LocalLabel outside = r.label("outside" + std::to_string(i + 1));
     r.op("cmp al, " + std::to_string(range.first), "3c" + HexText(range.first, 2));
     r.jump("jb", outside);
     r.op("cmp al, " + std::to_string(range.last), "3c" + HexText(range.last, 2));
@@ -52,13 +52,13 @@ void emit_case_copy(Routine& r, const CaseRange (&ranges)[3]) {
 }  // namespace
 
 // upcase(destination, source): a-z, а-п and р-я to upper case. Plain ret.
-void emit_upcase(Routine& r, LibraryState&) {
+void emit_upcase(RoutineBuilder& r, LibraryState&) {
   const CaseRange ranges[3] = {{0x61, 0x7a, -0x20}, {0xa0, 0xaf, -0x20}, {0xe0, 0xef, -0x50}};
   emit_case_copy(r, ranges);
 }
 
 // lowcase(destination, source): A-Z, А-П and Р-Я to lower case. Plain ret.
-void emit_lowcase(Routine& r, LibraryState&) {
+void emit_lowcase(RoutineBuilder& r, LibraryState&) {
   const CaseRange ranges[3] = {{0x41, 0x5a, 0x20}, {0x80, 0x8f, 0x20}, {0x90, 0x9f, 0x50}};
   emit_case_copy(r, ranges);
 }
@@ -66,11 +66,11 @@ void emit_lowcase(Routine& r, LibraryState&) {
 // pos(address of the result, text, pattern): the 1-based position of the
 // first occurrence of the pattern in the text, 0 when there is none; an empty
 // pattern gives the text's length + 1. Plain ret.
-void emit_pos(Routine& r, LibraryState&) {
-  Label try_position = r.label("try_position");
-  Label found = r.label("found");
-  Label empty_pattern = r.label("empty_pattern");
-  Label store = r.label("store");
+void emit_pos(RoutineBuilder& r, LibraryState&) {
+  LocalLabel try_position = r.label("try_position");
+  LocalLabel found = r.label("found");
+  LocalLabel empty_pattern = r.label("empty_pattern");
+  LocalLabel store = r.label("store");
 
   r.op("push [esp+8]", "ff742408");
   r.call_import("lstrlenA");
@@ -110,10 +110,10 @@ void emit_pos(Routine& r, LibraryState&) {
 // substr(destination, address of the count, address of the start, source):
 // at most `count` characters from the 1-based start (a negative count takes
 // the rest); empty when the start lies outside 1..length. Plain ret.
-void emit_substr(Routine& r, LibraryState&) {
-  Label walk = r.label("walk");
-  Label copy = r.label("copy");
-  Label terminate = r.label("terminate");
+void emit_substr(RoutineBuilder& r, LibraryState&) {
+  LocalLabel walk = r.label("walk");
+  LocalLabel copy = r.label("copy");
+  LocalLabel terminate = r.label("terminate");
 
   r.op("mov edi, [esp+4]", "8b7c2404");
   r.op("mov esi, [esp+16]", "8b742410");
@@ -148,12 +148,12 @@ void emit_substr(Routine& r, LibraryState&) {
 
 // strcmp(a, b): eax = -1, 0 or 1 as a orders before, equal to or after b,
 // bytes compared unsigned. edx is kept. ret 8.
-void emit_strcmp(Routine& r, LibraryState&) {
-  Label next = r.label("next");
-  Label a_ended = r.label("a_ended");
-  Label less = r.label("less");
-  Label greater = r.label("greater");
-  Label done = r.label("done");
+void emit_strcmp(RoutineBuilder& r, LibraryState&) {
+  LocalLabel next = r.label("next");
+  LocalLabel a_ended = r.label("a_ended");
+  LocalLabel less = r.label("less");
+  LocalLabel greater = r.label("greater");
+  LocalLabel done = r.label("done");
 
   r.op("push esi", "56");
   r.op("push edi", "57");

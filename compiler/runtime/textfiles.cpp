@@ -22,7 +22,7 @@ constexpr uint32_t kNormalFile = 0x80;
 // eax = CreateFileA(file name at [esp+8], access, no sharing, no security,
 // disposition, normal attributes, no template); the handle goes to the file
 // variable, whose address ebx then holds.
-void emit_open(Routine& r, uint32_t access, uint32_t disposition) {
+void emit_open(RoutineBuilder& r, uint32_t access, uint32_t disposition) {
   r.op("push 0", "6a00");
   r.op("push 80h", "68", kNormalFile);
   r.op("push " + std::to_string(disposition), "6a" + HexText(disposition, 2));
@@ -37,7 +37,7 @@ void emit_open(Routine& r, uint32_t access, uint32_t disposition) {
 
 // Reads the next byte of the file at ebx into its look-ahead cell; the count
 // cell says whether there was one. A failed read counts as the end.
-void emit_read_ahead(Routine& r, Label done) {
+void emit_read_ahead(RoutineBuilder& r, LocalLabel done) {
   r.op("mov dword ptr [ebx+4], 1", "c74304", 1);
   r.op("mov dword ptr [ebx+8], 0", "c74308", 0);
   r.op("push 0", "6a00");
@@ -58,9 +58,9 @@ void emit_read_ahead(Routine& r, Label done) {
 // reset(file, name): opens an existing file for reading and reads its first
 // byte ahead. A failed open leaves the handle -1 and the file at its end, so
 // eof is 1 at once. Plain ret.
-void emit_reset(Routine& r, LibraryState&) {
-  Label opened = r.label("opened");
-  Label done = r.label("done");
+void emit_reset(RoutineBuilder& r, LibraryState&) {
+  LocalLabel opened = r.label("opened");
+  LocalLabel done = r.label("done");
   emit_open(r, kGenericRead, kOpenExisting);
   r.op("cmp eax, -1", "83f8ff");
   r.jump("jne", opened);
@@ -75,14 +75,14 @@ void emit_reset(Routine& r, LibraryState&) {
 
 // rewrite(file, name): creates the file, or empties an existing one, for
 // writing. Plain ret.
-void emit_rewrite(Routine& r, LibraryState&) {
+void emit_rewrite(RoutineBuilder& r, LibraryState&) {
   emit_open(r, kGenericWrite, kCreateAlways);
   r.op("ret", "c3");
 }
 
 // append(file, name): opens an existing file for writing after its last byte.
 // Plain ret.
-void emit_append(Routine& r, LibraryState&) {
+void emit_append(RoutineBuilder& r, LibraryState&) {
   emit_open(r, kGenericWrite, kOpenExisting);
   r.op("push 2", "6a02");  // from the end
   r.op("push 0", "6a00");
@@ -96,17 +96,17 @@ void emit_append(Routine& r, LibraryState&) {
 // to LF; CR bytes are dropped; at most the maximum number of characters are
 // kept and the rest of a longer line is skipped. Then the next byte is read
 // ahead, so eof tells whether another line follows. ret 12.
-void emit_readstring(Routine& r, LibraryState&) {
-  Label have_byte = r.label("have_byte");
-  Label need_byte = r.label("need_byte");
-  Label read_byte = r.label("read_byte");
-  Label upper_half = r.label("upper_half");
-  Label converted = r.label("converted");
-  Label stored = r.label("stored");
-  Label line_feed = r.label("line_feed");
-  Label skip_rest = r.label("skip_rest");
-  Label at_end = r.label("at_end");
-  Label done = r.label("done");
+void emit_readstring(RoutineBuilder& r, LibraryState&) {
+  LocalLabel have_byte = r.label("have_byte");
+  LocalLabel need_byte = r.label("need_byte");
+  LocalLabel read_byte = r.label("read_byte");
+  LocalLabel upper_half = r.label("upper_half");
+  LocalLabel converted = r.label("converted");
+  LocalLabel stored = r.label("stored");
+  LocalLabel line_feed = r.label("line_feed");
+  LocalLabel skip_rest = r.label("skip_rest");
+  LocalLabel at_end = r.label("at_end");
+  LocalLabel done = r.label("done");
 
   r.op("mov edi, [esp+4]", "8b7c2404");  // where the next character goes
   r.op("mov esi, [esp+8]", "8b742408");  // the length cell, then the byte count
@@ -184,11 +184,11 @@ void emit_readstring(Routine& r, LibraryState&) {
 
 // writestring(string, file): the string (at most 130 characters of it),
 // converted to 1251, then CR LF. Plain ret.
-void emit_writestring(Routine& r, LibraryState&) {
-  Label copy = r.label("copy");
-  Label upper_half = r.label("upper_half");
-  Label store = r.label("store");
-  Label copied = r.label("copied");
+void emit_writestring(RoutineBuilder& r, LibraryState&) {
+  LocalLabel copy = r.label("copy");
+  LocalLabel upper_half = r.label("upper_half");
+  LocalLabel store = r.label("store");
+  LocalLabel copied = r.label("copied");
 
   r.op("mov esi, [esp+4]", "8b742404");
   r.op("mov ebx, [esp+8]", "8b5c2408");
@@ -237,7 +237,7 @@ void emit_writestring(Routine& r, LibraryState&) {
 
 // eof(address of the result, file): 1 when no look-ahead byte is held.
 // Plain ret.
-void emit_eof(Routine& r, LibraryState&) {
+void emit_eof(RoutineBuilder& r, LibraryState&) {
   r.op("xor eax, eax", "31c0");
   r.op("mov edx, [esp+8]", "8b542408");
   r.op("cmp dword ptr [edx+4], 0", "837a0400");
@@ -249,7 +249,7 @@ void emit_eof(Routine& r, LibraryState&) {
 
 // close(file): closes the handle and marks the file closed and at its end.
 // Plain ret.
-void emit_close(Routine& r, LibraryState&) {
+void emit_close(RoutineBuilder& r, LibraryState&) {
   r.op("mov ebx, [esp+4]", "8b5c2404");
   r.op("push [ebx]", "ff33");
   r.call_import("CloseHandle");

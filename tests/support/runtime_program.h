@@ -58,7 +58,7 @@ class RuntimeProgram {
     seek(c_.image, data_pos_ + 64);
     emit_runtime_library(c_);
     entry_ = current_address(c_.image);
-    Routine r(c_);
+    RoutineBuilder r(c_);
     body(r);
     r.op("push 0", "6a00");
     r.call_import("ExitProcess");
@@ -66,13 +66,13 @@ class RuntimeProgram {
   }
 
   // Calls of the library as the generated code makes them.
-  static void push(Routine& r, uint32_t address) { r.op("push offset", "68", address); }
-  static void push_byte(Routine& r, int v) { r.op("push", "6a" + HexText(v, 2)); }
-  static void call(Routine& r, const char* routine, int argument_bytes = 0) {
+  static void push(RoutineBuilder& r, uint32_t address) { r.op("push offset", "68", address); }
+  static void push_byte(RoutineBuilder& r, int v) { r.op("push", "6a" + HexText(v, 2)); }
+  static void call(RoutineBuilder& r, const char* routine, int argument_bytes = 0) {
     r.call_routine(routine);
     if (argument_bytes) r.op("add esp", "83c4" + HexText(argument_bytes, 2));
   }
-  static void writeln(Routine& r) { call(r, "writeln"); }
+  static void writeln(RoutineBuilder& r) { call(r, "writeln"); }
 
   uint32_t address(const char* name) const { return address_value(c_, name); }
   Compilation& compilation() { return c_; }

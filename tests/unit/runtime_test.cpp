@@ -218,11 +218,11 @@ struct Scratch {
   }
 };
 
-TEST(Routine, ForwardAndBackwardJumpsGetTheirDisplacements) {
+TEST(RoutineBuilder, ForwardAndBackwardJumpsGetTheirDisplacements) {
   Scratch s;
-  Routine r(s.c);
-  Label top = r.label("top");
-  Label out = r.label("out");
+  RoutineBuilder r(s.c);
+  LocalLabel top = r.label("top");
+  LocalLabel out = r.label("out");
   r.bind(top);
   r.op("inc eax", "40");
   r.jump("jz", out);         // 74 08: to out
@@ -235,28 +235,28 @@ TEST(Routine, ForwardAndBackwardJumpsGetTheirDisplacements) {
   EXPECT_EQ(s.code(), "40" "7408" "ebfb" "0f8500000000" "e8f0ffffff" "c3");
 }
 
-TEST(Routine, AShortJumpOutOfRangeIsRefused) {
+TEST(RoutineBuilder, AShortJumpOutOfRangeIsRefused) {
   Scratch s;
-  Routine r(s.c);
-  Label far = r.label("far");
+  RoutineBuilder r(s.c);
+  LocalLabel far = r.label("far");
   r.jump("jmp", far);
   for (int i = 0; i < 128; ++i) r.op("nop", "90");
   EXPECT_THROW(r.bind(far), std::logic_error);
 }
 
-TEST(Routine, AnUnboundLabelIsRefusedAtTheEnd) {
+TEST(RoutineBuilder, AnUnboundLabelIsRefusedAtTheEnd) {
   Scratch s;
-  Routine r(s.c);
-  Label nowhere = r.label("nowhere");
+  RoutineBuilder r(s.c);
+  LocalLabel nowhere = r.label("nowhere");
   r.jump("jz", nowhere);
   EXPECT_THROW(r.finish(), std::logic_error);
   EXPECT_EQ(s.c.image.pos, kCodeOffset);  // nothing was emitted
 }
 
-TEST(Routine, LabelLinesAndInstructionsGoToTheListing) {
+TEST(RoutineBuilder, LabelLinesAndInstructionsGoToTheListing) {
   Scratch s;
-  Routine r(s.c);
-  Label l = r.label("again");
+  RoutineBuilder r(s.c);
+  LocalLabel l = r.label("again");
   r.bind(l);
   r.jump("jmp", l);
   r.finish();

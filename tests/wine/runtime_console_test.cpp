@@ -21,7 +21,7 @@ std::string run(P& p, const std::string& input = {}, const std::vector<std::stri
 }
 
 // Writes "|" between fields so that spaces show.
-void bar(Routine& r, uint32_t text) {
+void bar(RoutineBuilder& r, uint32_t text) {
   P::push(r, text);
   P::call(r, "_wrst");
 }
@@ -35,7 +35,7 @@ TEST(ConsoleRoutines, StringFieldsPadCutOrTakeTheWholeText) {
     int width;
   };
   const std::vector<Field> fields = {{abc, 6}, {abcdef, 3}, {abc, 0}, {abc, 200}, {long_text, 127}, {abc, 3}};
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (const Field& f : fields) {
       P::push_byte(r, f.width);
       P::push(r, f.text);
@@ -57,7 +57,7 @@ TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {
   const std::vector<Field> fields = {{42, 5}, {12345, 2}, {-7, 0}, {0, 1}, {-2147483647 - 1, 0}, {7, 127}, {7, 200}};
   std::vector<uint32_t> cells;
   for (const Field& f : fields) cells.push_back(p.integer(f.value));
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < fields.size(); ++i) {
       P::push_byte(r, fields[i].width);
       P::push(r, cells[i]);
@@ -71,7 +71,7 @@ TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {
 TEST(ConsoleRoutines, HexadecimalKeepsEightDigitsAndWritelnIsCrLf) {
   P p;
   const uint32_t sep = p.string("|");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (uint32_t v : {0xffu, 0xdeadbeefu, 0u}) {
       P::push_byte(r, 0);
       r.op("push", "68", v);
@@ -88,24 +88,24 @@ TEST(ConsoleRoutines, ReadlnTakesOneLineAtATime) {
   P p;
   const uint32_t s = p.string("", 20), short_s = p.string("", 3), n = p.integer(99), f = p.single(0);
   const uint32_t sep = p.string("|");
-  auto read = [&](Routine& r, uint32_t target, int type, int capacity) {
+  auto read = [&](RoutineBuilder& r, uint32_t target, int type, int capacity) {
     if (type == 14) P::push_byte(r, capacity);
     P::push_byte(r, type);
     P::push(r, target);
     P::call(r, "readln", type == 14 ? 12 : 8);
   };
-  auto show_string = [&](Routine& r, uint32_t target) {
+  auto show_string = [&](RoutineBuilder& r, uint32_t target) {
     P::push(r, target);
     P::call(r, "_wrst");
     bar(r, sep);
   };
-  auto show_integer = [&](Routine& r) {
+  auto show_integer = [&](RoutineBuilder& r) {
     P::push_byte(r, 0);
     P::push(r, n);
     P::call(r, "_int2st");
     bar(r, sep);
   };
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     read(r, s, 14, 20);
     show_string(r, s);
     read(r, short_s, 14, 3);
@@ -134,7 +134,7 @@ TEST(ConsoleRoutines, ReadlnTakesOneLineAtATime) {
 TEST(ConsoleRoutines, AnOverlongLineKeepsItsFirst128Bytes) {
   P p;
   const uint32_t s = p.string("", 128), sep = p.string("|");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (int i = 0; i < 2; ++i) {
       P::push_byte(r, 128);  // the largest capacity: the byte 80
       P::push_byte(r, 14);

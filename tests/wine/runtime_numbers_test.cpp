@@ -34,19 +34,19 @@ std::string bits_text(float f) {
 
 // A function of the library as the generated code calls it: the actuals'
 // addresses in order, then the result's, and the caller removes them all.
-void call_function(Routine& r, const char* name, const std::vector<uint32_t>& actuals, uint32_t result) {
+void call_function(RoutineBuilder& r, const char* name, const std::vector<uint32_t>& actuals, uint32_t result) {
   for (uint32_t a : actuals) P::push(r, a);
   P::push(r, result);
   P::call(r, name, 4 * static_cast<int>(actuals.size() + 1));
 }
 
-void write_string(Routine& r, uint32_t s) {
+void write_string(RoutineBuilder& r, uint32_t s) {
   P::push(r, s);
   P::call(r, "_wrst");
 }
 
 // The bits of the single at `cell` as 8 hexadecimal digits.
-void write_bits(Routine& r, uint32_t cell) {
+void write_bits(RoutineBuilder& r, uint32_t cell) {
   P::push_byte(r, 0);
   r.op("mov edi, [cell]", "8b3d", cell);
   r.op("push edi", "57");
@@ -54,7 +54,7 @@ void write_bits(Routine& r, uint32_t cell) {
 }
 
 // Leaves the x87 truncating, as div, mod and trunc do in a program.
-void truncate_conversions(Routine& r, uint32_t cell) {
+void truncate_conversions(RoutineBuilder& r, uint32_t cell) {
   r.op("fnstcw [cell]", "d93d", cell);
   r.op("or word ptr [cell], 0c00h", "66810d", cell, "000c");
   r.op("fldcw [cell]", "d92d", cell);
@@ -100,7 +100,7 @@ TEST(NumberRoutines, FloatsAreWrittenWithTheirDigitsCutFromTheExactValue) {
   std::vector<uint32_t> cells;
   for (const FloatField& f : fields) cells.push_back(p.single(f.value));
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < fields.size(); ++i) {
       P::push_byte(r, fields[i].decimals);
       P::push_byte(r, fields[i].width);
@@ -118,7 +118,7 @@ TEST(NumberRoutines, InfinitiesAndNaNsEndTheirWriteAndTheProgram) {
   const uint32_t sep = p.string("|");
   std::vector<uint32_t> cells;
   for (uint32_t bits : {0x7f800000u, 0xff800000u, 0x7fc00000u}) cells.push_back(p.single_bits(bits));
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (uint32_t cell : cells) {
       P::push_byte(r, 2);
       P::push_byte(r, 10);
@@ -141,7 +141,7 @@ TEST(NumberRoutines, FloattostrHasTwoDecimalsAndNoSpaceForThePlusSign) {
   std::vector<uint32_t> cells;
   for (const auto& c : cases) cells.push_back(p.single(c.first));
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "floattostr", {cells[i]}, text);
       write_string(r, text);
@@ -163,7 +163,7 @@ TEST(NumberRoutines, StrtofloatReadsItsOwnGrammarToTheNearestSingle) {
   std::vector<uint32_t> texts;
   for (const auto& c : cases) texts.push_back(p.string(c.first));
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     truncate_conversions(r, control);
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "strtofloat", {texts[i]}, result);
@@ -184,7 +184,7 @@ TEST(NumberRoutines, ReadlnOfFloatsKeepsEightSignificantDigits) {
   P p;
   const uint32_t sep = p.string("|"), result = p.single(0), control = p.integer(0);
   std::string input, expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     truncate_conversions(r, control);
     for (const auto& c : cases) {
       P::push_byte(r, 8);
@@ -209,7 +209,7 @@ TEST(NumberRoutines, StrtointAndInttostrRoundTrip) {
   std::vector<uint32_t> texts;
   for (const auto& c : cases) texts.push_back(p.string(c.first));
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "strtoint", {texts[i]}, n);
       call_function(r, "inttostr", {n}, text);

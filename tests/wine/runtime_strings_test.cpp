@@ -27,23 +27,23 @@ Outcome run(P& p, const std::vector<std::string>& args = {},
   return result;
 }
 
-void call_function(Routine& r, const char* name, const std::vector<uint32_t>& actuals, uint32_t result) {
+void call_function(RoutineBuilder& r, const char* name, const std::vector<uint32_t>& actuals, uint32_t result) {
   for (uint32_t a : actuals) P::push(r, a);
   P::push(r, result);
   P::call(r, name, 4 * static_cast<int>(actuals.size() + 1));
 }
 
-void call_procedure(Routine& r, const char* name, const std::vector<uint32_t>& actuals) {
+void call_procedure(RoutineBuilder& r, const char* name, const std::vector<uint32_t>& actuals) {
   for (uint32_t a : actuals) P::push(r, a);
   P::call(r, name, 4 * static_cast<int>(actuals.size()));
 }
 
-void write_string(Routine& r, uint32_t s) {
+void write_string(RoutineBuilder& r, uint32_t s) {
   P::push(r, s);
   P::call(r, "_wrst");
 }
 
-void write_integer(Routine& r, uint32_t cell) {
+void write_integer(RoutineBuilder& r, uint32_t cell) {
   P::push_byte(r, 0);
   P::push(r, cell);
   P::call(r, "_int2st");
@@ -54,7 +54,7 @@ TEST(StringRoutines, CaseConversionKnowsTheRussianLettersOfCodePage866) {
   // "Привет, world Ёё" in code page 866.
   const std::string mixed = "\x8f\xe0\xa8\xa2\xa5\xe2, world \xf0\xf1";
   const uint32_t text = p.string(mixed), result = p.string("", 40), sep = p.string("|");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     call_function(r, "upcase", {text}, result);
     write_string(r, result);
     write_string(r, sep);
@@ -78,7 +78,7 @@ TEST(StringRoutines, PosFindsTheFirstOccurrence) {
   std::vector<std::pair<uint32_t, uint32_t>> args;
   for (const auto& [pattern, text, expected] : cases) args.push_back({p.string(pattern), p.string(text)});
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "pos", {args[i].first, args[i].second}, n);
       write_integer(r, n);
@@ -98,7 +98,7 @@ TEST(StringRoutines, SubstrTakesAtMostCountCharactersFromTheStart) {
   std::vector<std::pair<uint32_t, uint32_t>> args;
   for (const auto& [start, count, expected] : cases) args.push_back({p.integer(start), p.integer(count)});
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < cases.size(); ++i) {
       call_function(r, "substr", {text, args[i].first, args[i].second}, result);
       write_string(r, result);
@@ -119,7 +119,7 @@ TEST(StringRoutines, StrcmpOrdersBytesUnsignedAndKeepsEdx) {
   std::vector<std::pair<uint32_t, uint32_t>> args;
   for (const auto& [a, b, expected] : cases) args.push_back({p.string(a), p.string(b)});
   std::string expected;
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     for (size_t i = 0; i < cases.size(); ++i) {
       r.op("mov edx, 1234", "ba", 1234);
       P::push(r, args[i].second);
@@ -142,13 +142,13 @@ struct Files {
   uint32_t line, eof_cell, sep;
   Files(P& program) : p(program), line(p.string("", 128)), eof_cell(p.integer(-1)), sep(p.string("|")) {}
   uint32_t file() { return p.bytes(std::string(12, '\0')); }
-  void reset(Routine& r, uint32_t f, uint32_t name) { call_function(r, "reset", {name}, f); }
-  void rewrite(Routine& r, uint32_t f, uint32_t name) { call_function(r, "rewrite", {name}, f); }
-  void append(Routine& r, uint32_t f, uint32_t name) { call_function(r, "append", {name}, f); }
-  void close(Routine& r, uint32_t f) { call_procedure(r, "close", {f}); }
-  void writestring(Routine& r, uint32_t f, uint32_t s) { call_procedure(r, "writestring", {f, s}); }
+  void reset(RoutineBuilder& r, uint32_t f, uint32_t name) { call_function(r, "reset", {name}, f); }
+  void rewrite(RoutineBuilder& r, uint32_t f, uint32_t name) { call_function(r, "rewrite", {name}, f); }
+  void append(RoutineBuilder& r, uint32_t f, uint32_t name) { call_function(r, "append", {name}, f); }
+  void close(RoutineBuilder& r, uint32_t f) { call_procedure(r, "close", {f}); }
+  void writestring(RoutineBuilder& r, uint32_t f, uint32_t s) { call_procedure(r, "writestring", {f, s}); }
   // readstring(f) into `line`, then "line|eof|".
-  void readstring(Routine& r, uint32_t f, int capacity = 128) {
+  void readstring(RoutineBuilder& r, uint32_t f, int capacity = 128) {
     P::push(r, f);
     r.op("mov word ptr [_strmaxlen], capacity", "66c705", p.address("_strmaxlen"), HexText(capacity, 2) + "00");
     P::push(r, p.address("_strmaxlen"));
@@ -158,7 +158,7 @@ struct Files {
     write_string(r, sep);
     show_eof(r, f);
   }
-  void show_eof(Routine& r, uint32_t f) {
+  void show_eof(RoutineBuilder& r, uint32_t f) {
     call_function(r, "eof", {f}, eof_cell);
     write_integer(r, eof_cell);
     write_string(r, sep);
@@ -171,7 +171,7 @@ TEST(TextFileRoutines, LinesEndAtLineFeedsAndEofLooksAhead) {
   const uint32_t f = io.file(), g = io.file(), h = io.file();
   const uint32_t crlf = p.string("crlf.txt"), lf = p.string("lf.txt"), empty = p.string("empty.txt");
   const uint32_t missing = p.string("missing.txt");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     io.reset(r, f, crlf);
     io.show_eof(r, f);
     io.readstring(r, f);
@@ -196,7 +196,7 @@ TEST(TextFileRoutines, LongLinesAreCutAndTheirRestSkipped) {
   P p;
   Files io(p);
   const uint32_t f = io.file(), name = p.string("t.txt");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     io.reset(r, f, name);
     io.readstring(r, f, 3);
     io.readstring(r, f, 3);
@@ -213,7 +213,7 @@ TEST(TextFileRoutines, RussianLettersAreConvertedBetween1251And866) {
   const uint32_t in_name = p.string("in.txt"), out_name = p.string("out.txt");
   // "Привет" and two more 866 bytes that are no letters, "Ая", "pq".
   const uint32_t text = p.string("\x8f\xe0\xa8\xa2\xa5\xe2 \xf0\xf1\x80\xefpq");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     io.reset(r, in, in_name);
     io.readstring(r, in);
     io.rewrite(r, out, out_name);
@@ -231,7 +231,7 @@ TEST(TextFileRoutines, RewriteEmptiesAndAppendAddsAfterTheLastByte) {
   P p;
   Files io(p);
   const uint32_t f = io.file(), name = p.string("t.txt"), a = p.string("a"), b = p.string("b");
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     io.rewrite(r, f, name);
     io.writestring(r, f, a);
     io.close(r, f);
@@ -248,7 +248,7 @@ TEST(CommandLineRoutines, WordsAreSeparatedBySpaces) {
   const uint32_t n = p.integer(0), text = p.string("", 128), sep = p.string("|");
   std::vector<uint32_t> indexes;
   for (int k : {1, 2, 3, -1}) indexes.push_back(p.integer(k));
-  p.build([&](Routine& r) {
+  p.build([&](RoutineBuilder& r) {
     call_function(r, "paramcount", {}, n);
     write_integer(r, n);
     write_string(r, sep);
