@@ -1,5 +1,6 @@
 #include "codegen/generator.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/text.h"
@@ -72,6 +73,28 @@ uint32_t FindLabelById(const Compilation& c, int id) {
   for (const TLabel& l : c.gen.labels)
     if (l.id == id) return l.Virtual_Addr;
   return 0;
+}
+
+int32_t add_patch_label(Compilation& c, std::string_view name) {
+  const int32_t p = c.image.pos;
+  AddLabel(c, name, static_cast<uint32_t>(p));
+  c.gen.pending_patches.emplace_back(name);
+  return p;
+}
+
+void patch_label(Compilation& c, std::string_view name, int length, std::string_view opcode_hex,
+                 std::string_view text) {
+  auto& pending = c.gen.pending_patches;
+  auto it = std::find(pending.begin(), pending.end(), name);
+  if (it == pending.end()) throw std::logic_error("no patch waits for label " + std::string(name));
+  pending.erase(it);
+  const int32_t p = static_cast<int32_t>(FindLabel(c, name));
+  const int32_t here = c.image.pos;
+  if (p < kCodeFileOffset || p + length > here) throw std::logic_error("patch outside the code: " + std::string(name));
+  const int64_t displacement = static_cast<int64_t>(current_address(c.image)) - address_of_offset(p) - length;
+  seek(c.image, p);
+  emit(c, text, opcode_hex, HexText(displacement, 8));
+  seek(c.image, here);
 }
 
 void listing_write(Compilation& c, std::string_view text) { c.gen.listing += text; }

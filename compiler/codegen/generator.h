@@ -33,6 +33,7 @@ struct GeneratorState {
   std::vector<TLabel> labels;
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
+  std::vector<std::string> pending_patches;  // patch labels not yet consumed, in order
 };
 
 // Stores the bytes of opcode_hex followed by operand_hex with the operand's byte
@@ -57,6 +58,25 @@ void AddVariable(Compilation& c, std::string_view name, std::string_view initial
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);
 uint32_t FindLabel(const Compilation& c, std::string_view name);  // exact name; 0 when none
 uint32_t FindLabelById(const Compilation& c, int id);              // 0 when none
+
+// Back-patching, the only fix-up mechanism. A patch label remembers the file
+// offset of a placeholder (a bare 32-bit displacement or a whole jump);
+// patch_label rewrites it once the target is the write position. Each patch
+// label is consumed by exactly one patch.
+int32_t add_patch_label(Compilation& c, std::string_view name);
+// Writes opcode_hex followed by the displacement from the placeholder to the
+// current address, less `length` (the size of what is written there: 4, 5 or
+// 6), at the label's offset; lists it with that offset's address, and puts
+// the write position back. A label that is unknown, already consumed or whose
+// bytes lie outside the code written so far is an internal failure.
+void patch_label(Compilation& c, std::string_view name, int length, std::string_view opcode_hex,
+                 std::string_view text);
+
+// Reads "postfix.tmp" from the work folder (which ends with a separator) and
+// writes the program's code from the write position on: "jmp start", the
+// run-time library, then one template per record. A missing or malformed file
+// throws, as does a jump label that was never placed.
+void generate_code(Compilation& c, const std::string& work_folder);
 
 // The listing: text without and with a line end (CR LF).
 void listing_write(Compilation& c, std::string_view text);

@@ -143,12 +143,16 @@ void compile(Compilation& c) {
   d.phase = kPhaseBackEnd;
   prepare_resource_info(c);
   reload_symbol_table(c);
+  write_executable(c);
+}
+
+void write_executable(Compilation& c) {
   write_headers(c, 1);
   write_section_headers(c);
   set_code_section_size(c, 512);
   if (generate_image(c) != 0) report_error(c, 202);
-  build_version_resource(c, file_name_of(d.exe_path));
-  if (!write_image_file(c, d.exe_path)) report_error(c, 201, utf8_to_cp1251(d.exe_path));
+  build_version_resource(c, file_name_of(c.drv.exe_path));
+  if (!write_image_file(c, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
 }
 
 int run_tarnc(const std::vector<std::string>& args) {

@@ -29,4 +29,9 @@ std::string default_resource_info(int year);
 // Every pass of one compile, from the work folder to the executable write.
 void compile(Compilation& c);
 
+// The back end's last passes: headers, the code section (error 202 when it
+// fails), the version resource and the write of c.drv.exe_path (error 201).
+// Expects "postfix.tmp" and "res.tmp" in the work folder.
+void write_executable(Compilation& c);
+
 }  // namespace tarn

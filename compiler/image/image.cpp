@@ -1,21 +1,77 @@
 #include "image/image.h"
 
+#include <cstdio>
+
 #include "common/codepage.h"
 #include "driver/compilation.h"
+#include "platform/platform.h"
 
 namespace tarn {
 
 namespace {
 
-constexpr int32_t kSizeOfImageOffset = 144;
-constexpr int32_t kSizeOfCodeOffset = 92;
-constexpr int32_t kCodeHeaderOffset = 312;
+// The layout every produced program shares: one image base, page-sized
+// sections in memory, 512-byte sections in the file, and the code section
+// right after the 512 bytes of headers.
+constexpr uint32_t kSectionAlignment = 0x1000;
+constexpr uint32_t kFileAlignment = 0x200;
+constexpr uint32_t kHeadersSize = 512;
+constexpr uint32_t kPeSignatureOffset = 64;  // no DOS program: the PE signature follows the MZ header
 
-// Stores bytes at a position without the growth rule: for header fields that
-// lie inside the first 512 bytes, which exist from the first put on.
-void poke_dword(ImageState& im, int32_t p, uint32_t d) {
-  for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(p + i)] = static_cast<uint8_t>(d >> (8 * i));
-}
+struct HeaderField {
+  int32_t offset;
+  int size;  // 1, 2 or 4 bytes
+  uint32_t value;
+};
+
+// The MZ and PE headers, one row per field; every byte of the first 512 that
+// no row names stays 0 (the DOS header fields, the data directories other
+// than the ones later steps fill in).
+const HeaderField kHeaderTemplate[] = {
+    {0, 2, 'M' | 'Z' << 8},            // MZ signature
+    {60, 4, kPeSignatureOffset},       // where the PE signature is
+    {64, 4, 'P' | 'E' << 8},           // "PE" and two 0 bytes
+    {68, 2, 0x014C},                   // Machine: i386
+    {70, 2, 1},                        // NumberOfSections (written by write_headers)
+    {72, 4, 0},                        // TimeDateStamp: 0, so two compiles give identical files
+    {76, 4, 0},                        // PointerToSymbolTable
+    {80, 4, 0},                        // NumberOfSymbols
+    {84, 2, 224},                      // SizeOfOptionalHeader
+    {86, 2, 0x010F},                   // Characteristics: no relocations, executable, no line numbers or
+                                       // local symbols, 32-bit machine
+    {88, 2, 0x010B},                   // Magic: PE32
+    {90, 1, 0},                        // MajorLinkerVersion
+    {91, 1, 0},                        // MinorLinkerVersion
+    {92, 4, 512},                      // SizeOfCode, kept up to date as the image grows
+    {96, 4, 512},                      // SizeOfInitializedData
+    {100, 4, 0},                       // SizeOfUninitializedData
+    {104, 4, kCodeRva},                // AddressOfEntryPoint, replaced once the data is laid out
+    {108, 4, kCodeRva},                // BaseOfCode
+    {112, 4, kCodeRva},                // BaseOfData: data and code share the one section
+    {116, 4, kImageBase},              // ImageBase: fixed, the code holds absolute addresses
+    {120, 4, kSectionAlignment},       // SectionAlignment
+    {124, 4, kFileAlignment},          // FileAlignment
+    {128, 2, 4},                       // MajorOperatingSystemVersion
+    {130, 2, 0},                       // MinorOperatingSystemVersion
+    {132, 2, 0},                       // MajorImageVersion
+    {134, 2, 0},                       // MinorImageVersion
+    {136, 2, 4},                       // MajorSubsystemVersion
+    {138, 2, 0},                       // MinorSubsystemVersion
+    {140, 4, 0},                       // Win32VersionValue
+    {144, 4, 0x2000},                  // SizeOfImage, kept up to date as the image grows
+    {148, 4, kHeadersSize},            // SizeOfHeaders
+    {152, 4, 0},                       // CheckSum
+    {156, 2, 3},                       // Subsystem: Windows console
+    {158, 2, 0},                       // DllCharacteristics
+    {160, 4, 0x1000},                  // SizeOfStackReserve
+    {164, 4, 0x1000},                  // SizeOfStackCommit
+    {168, 4, 0x10000},                 // SizeOfHeapReserve
+    {172, 4, 0},                       // SizeOfHeapCommit
+    {176, 4, 0},                       // LoaderFlags
+    {180, 4, 16},                      // NumberOfRvaAndSizes
+    // 184: 16 data directories (RVA, size); the import directory (192) and the
+    // resource directory (200) are filled in by the steps that write them.
+};
 
 // Grows the buffer in 512-byte steps until a write of k bytes at the write
 // position fits with one byte to spare, keeping the header sizes in step.
@@ -74,9 +130,65 @@ void set_code_section_size(ImageState& im, int n) {
   poke_dword(im, kSizeOfCodeOffset, raw);
 }
 
-void write_headers(Compilation&, int) {}
-void write_section_headers(Compilation&) {}
+uint32_t peek_dword(const ImageState& im, int32_t p) {
+  uint32_t d = 0;
+  for (int i = 0; i < 4; ++i) d |= static_cast<uint32_t>(im.bytes[static_cast<size_t>(p + i)]) << (8 * i);
+  return d;
+}
+
+void poke_dword(ImageState& im, int32_t p, uint32_t d) {
+  for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(p + i)] = static_cast<uint8_t>(d >> (8 * i));
+}
+
+void poke_word(ImageState& im, int32_t p, uint16_t w) {
+  for (int i = 0; i < 2; ++i) im.bytes[static_cast<size_t>(p + i)] = static_cast<uint8_t>(w >> (8 * i));
+}
+
+void put_dword_at(ImageState& im, int32_t p, uint32_t d) {
+  const int32_t saved = im.pos;
+  seek(im, p);
+  put_dword(im, d);
+  seek(im, saved);
+}
+
+void put_word_at(ImageState& im, int32_t p, uint16_t w) {
+  const int32_t saved = im.pos;
+  seek(im, p);
+  put_word(im, w);
+  seek(im, saved);
+}
+
+void write_headers(Compilation& c, int section_count) {
+  ImageState& im = c.image;
+  for (const HeaderField& f : kHeaderTemplate) {
+    uint32_t value = f.offset == kNumberOfSectionsOffset ? (section_count == 1 ? 1u : 2u) : f.value;
+    seek(im, f.offset);
+    if (f.size == 1) put_byte(im, static_cast<uint8_t>(value));
+    else if (f.size == 2) put_word(im, static_cast<uint16_t>(value));
+    else put_dword(im, value);
+  }
+}
+
+void write_section_headers(Compilation& c) {
+  ImageState& im = c.image;
+  seek(im, kCodeHeaderOffset);  // the `.rsrc` header follows at kResourceHeaderOffset
+  for (const char* name : {".code", ".rsrc"}) {
+    std::string field(name);
+    field.resize(8, '\0');
+    put_text(im, field);
+    for (int i = 0; i < 8; ++i) put_dword(im, 0);
+  }
+}
+
 void set_code_section_size(Compilation& c, int size) { set_code_section_size(c.image, size); }
-bool write_image_file(const Compilation&, const std::string&) { return true; }
+
+bool write_image_file(const Compilation& c, const std::string& path) {
+  FILE* f = platform::open_file(path, "wb");
+  if (!f) return false;
+  const std::vector<uint8_t>& bytes = c.image.bytes;
+  bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (fclose(f) != 0) ok = false;
+  return ok;
+}
 
 }  // namespace tarn

@@ -18,9 +18,33 @@ constexpr uint32_t kCodeRva = 0x1000;       // the code section's relative addre
 constexpr int32_t kCodeFileOffset = 0x200;  // and its file offset
 constexpr size_t kImageLimit = 65536;
 
+// Fixed places in the headers that later steps fill in.
+constexpr int32_t kNumberOfSectionsOffset = 70;
+constexpr int32_t kSizeOfCodeOffset = 92;
+constexpr int32_t kEntryPointOffset = 104;
+constexpr int32_t kSizeOfImageOffset = 144;
+constexpr int32_t kImportDirectoryOffset = 192;
+constexpr int32_t kResourceDirectoryOffset = 200;
+constexpr int32_t kCodeHeaderOffset = 312;
+constexpr int32_t kResourceHeaderOffset = 352;
+
+// One imported function: `Name` holds the bytes of its hint/name entry (two
+// NULs for hint 0, the name, one NUL); `Addr` the VA of its import slot.
+struct TFunction {
+  std::string Name;
+  uint32_t Addr = 0;
+};
+
+// One imported library: `Name` is the file name followed by two NULs.
+struct TDLL {
+  std::string Name;
+  std::vector<TFunction> Functions;
+};
+
 struct ImageState {
   std::vector<uint8_t> bytes;
   int32_t pos = 0;  // write position: a file offset
+  std::vector<TDLL> libraries;  // in order of first declaration
 };
 
 void seek(ImageState& im, int32_t p);
@@ -37,6 +61,15 @@ inline uint32_t address_of_offset(int32_t p) { return kImageBase + kCodeRva + st
 
 // The `.code` section header and SizeOfCode for a raw size of n bytes.
 void set_code_section_size(ImageState& im, int n);
+
+// Reads and writes a header field in place, without moving the write position
+// or growing the buffer (the first 512 bytes exist from the first put on).
+uint32_t peek_dword(const ImageState& im, int32_t p);
+void poke_dword(ImageState& im, int32_t p, uint32_t d);
+void poke_word(ImageState& im, int32_t p, uint16_t w);
+// A put at another place that leaves the write position where it was.
+void put_dword_at(ImageState& im, int32_t p, uint32_t d);
+void put_word_at(ImageState& im, int32_t p, uint16_t w);
 
 void write_headers(Compilation& c, int section_count);
 void write_section_headers(Compilation& c);

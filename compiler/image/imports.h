@@ -1,12 +1,47 @@
 // The import area, the program's data, the run-time data, the code and the
-// closing ExitProcess call.
+// closing ExitProcess call: everything inside the `.code` section.
 #pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "image/image.h"
 
 namespace tarn {
 
 struct Compilation;
 
-// 0 on success, -1 when anything failed (the image did not fit, most often).
+// Appends a function to a library, creating the library at the end of the list
+// when no entry has that name. Names compare exactly (case-sensitive) once
+// blanks and control characters are trimmed, so "kernel32.dll" and
+// "Kernel32.dll" are two libraries.
+void AddImport(ImageState& im, std::string_view library, std::string_view function);
+
+// Offsets inside the import area, which starts at the code section's first byte.
+struct ImportLayout {
+  int32_t thunks = 0;       // T: one slot per function and a 0 per library
+  int32_t names = 0;        // D: library names with their NULs
+  int32_t hints = 0;        // H: hint/name entries
+  int32_t libraries = 0;    // n
+  int32_t iat = 0;          // import address table
+  int32_t ilt = 0;          // import lookup table, at T
+  int32_t name_at = 0;      // library names, at 2T
+  int32_t hint_at = 0;      // hint/name entries, at 2T + D
+  int32_t descriptors = 0;  // at 2T + D + H
+  int32_t size = 0;         // A: the whole area with the terminating descriptor
+};
+ImportLayout import_layout(const std::vector<TDLL>& libraries);
+
+// Writes the import area and the import data directory, and gives each
+// function the VA of its slot; returns the layout used.
+ImportLayout BuildImportArea(Compilation& c);
+
+// "call <function>" through its import slot: ff 15 and the slot's address.
+void ImportCall(Compilation& c, std::string_view function);
+
+// The whole step: 0 on success, -1 when anything failed (the image did not
+// fit, or the postfix file could not be read). The listing is closed either way.
 int generate_image(Compilation& c);
 
 }  // namespace tarn

@@ -1,0 +1,235 @@
+// The declaration operations and the data step over the program's symbols.
+// Input: the symbol table as the front end left it. Output: the data items at
+// the write position, their named addresses and their listing lines.
+// Invariant: items are packed with no alignment, in symbol order.
+#include "codegen/data.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+
+#include "codegen/generator.h"
+#include "common/text.h"
+#include "driver/compilation.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
+
+namespace tarn {
+
+namespace {
+
+std::string value_text(int64_t value) { return "0x" + HexText(value, 8); }
+
+// The address at the start of the listing line, then the item's entry.
+void begin_item(Compilation& c, std::string_view name, std::string_view initial, uint32_t size) {
+  listing_write(c, HexText(current_address(c.image), 8) + " ");
+  AddVariable(c, name, initial, size, current_address(c.image));
+}
+
+// One dword, listed (its bytes, then the directive) or silent.
+void dword_item(Compilation& c, std::string_view name, int64_t value, uint32_t size, std::string_view directive) {
+  begin_item(c, name, value_text(value), size);
+  emit_instruction(c, "", HexText(value, 8));
+  listing_write(c, std::string(directive) + " " + std::string(name) + " " + value_text(value));
+}
+
+void silent_dwords(Compilation& c, std::string_view name, int64_t value, int count) {
+  for (int i = 0; i < count; ++i) {
+    AddVariable(c, name, value_text(value), 4, current_address(c.image));
+    emit_instruction_silent(c, "", HexText(value, 8));
+  }
+}
+
+// The bytes of an empty string variable of capacity n: two 0 bytes, the run of
+// "#" that the concatenation code overwrites, and the two 00 09 sentinels.
+std::string buffer_bytes(int capacity) {
+  std::string s(2, '\0');
+  s.append(static_cast<size_t>(std::max(capacity - 2, 0)), '#');
+  s += std::string("\0\t\0\t", 4);
+  return s;
+}
+
+// One string item: the characters (through the code page 866 rule) with
+// their own text, 0 and 9 bytes included, in the listing.
+void string_item(Compilation& c, std::string_view name, const std::string& bytes, uint32_t size,
+                 const std::string& shown) {
+  begin_item(c, name, shown, size);
+  put_text(c.image, bytes);
+  listing_write(c, "string " + std::string(name) + " '" + shown + "'");
+}
+
+int64_t integer_value(std::string_view text) {
+  int64_t v = 0;
+  return parse_int64(trim(text), v) ? v : 0;
+}
+
+}  // namespace
+
+void DeclareDword(Compilation& c, std::string_view name, int64_t value) {
+  dword_item(c, name, value, 4, "dword");
+  listing_line(c);
+}
+
+void DeclareDwordArray(Compilation& c, std::string_view name, int64_t value, int count) {
+  dword_item(c, name, value, 4, "dword");
+  listing_line(c, " x" + std::to_string(count));
+  silent_dwords(c, name, value, count - 1);
+}
+
+void DeclareBlock(Compilation& c, std::string_view name, int64_t value, int bytes) {
+  const int dwords = std::max((bytes + 3) / 4, 1);
+  dword_item(c, name, value, 4, "byte");
+  listing_line(c, " x" + std::to_string(bytes));
+  silent_dwords(c, name, value, dwords - 1);
+}
+
+void DeclareWord(Compilation& c, std::string_view name, int64_t value) {
+  dword_item(c, name, value, 2, "word");
+  listing_line(c);
+}
+
+void DeclareFixedString(Compilation& c, std::string_view name, std::string_view text, int capacity) {
+  std::string bytes(text.substr(0, static_cast<size_t>(std::max(capacity, 0))));
+  bytes.resize(static_cast<size_t>(std::max(capacity, 0)), '\0');
+  bytes += std::string("\0\t\0\0", 4);
+  string_item(c, name, bytes, static_cast<uint32_t>(capacity + 6), bytes);
+  listing_line(c);
+}
+
+void DeclareStringConst(Compilation& c, std::string_view name, std::string_view text) {
+  std::string shown = std::string(text) + std::string(2, '\0');
+  string_item(c, name, std::string(text) + std::string(4, '\0'), static_cast<uint32_t>(text.size() + 4), shown);
+  listing_line(c);
+}
+
+void DeclareStringBuffer(Compilation& c, std::string_view name, int capacity) {
+  const std::string bytes = buffer_bytes(capacity);
+  string_item(c, name, bytes, static_cast<uint32_t>(capacity + 2), bytes.substr(0, static_cast<size_t>(capacity + 2)));
+  listing_line(c);
+}
+
+void DeclareStringArray(Compilation& c, std::string_view name, int capacity, int count) {
+  const std::string bytes = buffer_bytes(capacity);
+  const std::string shown = bytes.substr(0, static_cast<size_t>(capacity + 2));
+  // The line ends "' x" + count: the element's closing quote, then the count.
+  begin_item(c, name, shown, static_cast<uint32_t>(capacity + 2));
+  put_text(c.image, bytes);
+  listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
+  for (int i = 1; i < count; ++i) {
+    AddVariable(c, name, shown, static_cast<uint32_t>(capacity + 2), current_address(c.image));
+    put_text(c.image, bytes);
+  }
+}
+
+uint32_t single_bits(std::string_view text) {
+  std::string t = trim(text);
+  std::string_view s = t;
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  double d = 0;
+  // Literals carry at most a two-digit exponent, so every one fits a double;
+  // a value beyond the single range becomes an infinity, as the x87 rounds it.
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d, std::chars_format::general);
+  if (ec != std::errc()) return 0;
+  const float f = std::fabs(d) > FLT_MAX ? std::copysign(HUGE_VALF, static_cast<float>(d)) : static_cast<float>(d);
+  return std::bit_cast<uint32_t>(f);
+}
+
+std::string expand_line_breaks(std::string_view literal) {
+  std::string out;
+  for (size_t i = 0; i < literal.size(); ++i) {
+    if (literal[i] == '\\' && i + 1 < literal.size() && (literal[i + 1] == 'n' || literal[i + 1] == 'N')) {
+      out += "\n\r";
+      ++i;
+    } else {
+      out += literal[i];
+    }
+  }
+  return out;
+}
+
+void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
+  for (size_t i = 0; i < symbols.size(); ++i) {
+    DataSymbol& s = symbols[i];
+    const std::string n = std::to_string(s.location);
+    // A named constant's value is the literal entered right after it.
+    const std::string next_name = i + 1 < symbols.size() ? symbols[i + 1].name : std::string();
+    const int rows = s.tag3 != 0 ? s.tag3 : 1;
+    switch (s.symbolclass) {
+      case 1:
+      case 4:
+        switch (s.symboltype) {
+          case 4: DeclareDword(c, n, s.tag2); break;
+          case 8: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
+          case 14:
+            if (s.tag3 != 0) DeclareStringConst(c, n, next_name);
+            else DeclareStringBuffer(c, n, s.tag);
+            break;
+          case 15:  // a text file: handle and two words of state
+            for (int k = 0; k < 3; ++k) DeclareDword(c, n, 0);
+            break;
+          case 21: DeclareDword(c, n, 0); break;
+          default: break;
+        }
+        break;
+      case 5:
+        if (s.symboltype == 5) DeclareDword(c, n, integer_value(s.name));
+        else if (s.symboltype == 7) DeclareStringConst(c, n, expand_line_breaks(s.name));
+        else if (s.symboltype == 9) DeclareDword(c, n, single_bits(s.name));
+        break;
+      case 7:  // a goto label: its slot receives the label's code address
+        AddLabel(c, s.name, current_address(c.image), static_cast<int>(i + 1));
+        s.tag2 = c.image.pos;
+        DeclareDword(c, n, 0);
+        break;
+      case 12:  // an array: the descriptor points at the storage right after it
+        DeclareDword(c, n, current_address(c.image) + 4);
+        if (s.symboltype == 4 || s.symboltype == 8) {
+          const int k = s.tag * rows;
+          if (k != 0) DeclareDwordArray(c, n, 0, k);
+        } else if (s.symboltype == 14 && s.tag != 0) {
+          const int k = s.tag2 * rows;
+          if (k != 0) DeclareStringArray(c, n, s.tag, k);
+        } else if (s.symboltype == 25) {
+          DeclareBlock(c, n, 0, s.tag * rows * s.record_size);
+        }
+        break;
+      case 16:  // one value of an array's initial list, named like the array
+        if (s.symboltype == 4) DeclareDword(c, n, integer_value(s.name));
+        else if (s.symboltype == 8) DeclareDword(c, n, single_bits(s.name));
+        else if (s.symboltype == 14) DeclareFixedString(c, n, s.name, s.tag);
+        break;
+      case 20:  // a record variable: descriptor, then the fields
+        DeclareDword(c, n, current_address(c.image) + 4);
+        DeclareBlock(c, n, 0, s.tag);
+        break;
+      case 21: DeclareDword(c, n, 0); break;
+      default: break;
+    }
+  }
+}
+
+void declare_user_data(Compilation& c) {
+  std::vector<DataSymbol> rows;
+  rows.reserve(static_cast<size_t>(c.sym.count));
+  for (int i = 1; i <= c.sym.count; ++i) {
+    const TSymbolbableRecord& e = sym_at(c.sym, i);
+    DataSymbol s;
+    s.name = e.name;
+    s.symbolclass = e.symbolclass;
+    s.symboltype = e.symboltype;
+    s.location = e.location;
+    s.tag = e.tag;
+    s.tag2 = e.tag2;
+    s.tag3 = e.tag3;
+    if (const TTypeDesc* record = type_by_number(c.types, e.tag4)) s.record_size = record->attr2;
+    rows.push_back(std::move(s));
+  }
+  declare_symbols(c, rows);
+  // MARK finds a label's slot through the symbol.
+  for (int i = 1; i <= c.sym.count; ++i)
+    if (rows[static_cast<size_t>(i - 1)].symbolclass == 7) sym_at(c.sym, i).tag2 = rows[static_cast<size_t>(i - 1)].tag2;
+}
+
+}  // namespace tarn

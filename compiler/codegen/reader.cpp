@@ -1,0 +1,68 @@
+// The generator's main sequence. Input: "postfix.tmp", four lines of one
+// decimal integer per record (op, A, B, R). Output: "jmp start", the whole
+// run-time library, then the template of every record, appended at the write
+// position. Invariant: every patch label is consumed once by the end.
+#include <cstdint>
+#include <stdexcept>
+
+#include "codegen/control.h"
+#include "codegen/structures.h"
+#include "codegen/templates.h"
+#include "codegen/generator.h"
+#include "common/text.h"
+#include "driver/compilation.h"
+#include "runtime/runtime.h"
+
+namespace tarn {
+
+namespace {
+
+struct PostfixRecord {
+  int op, a, b, r;
+};
+
+// The records of a postfix file. Any line that is not one integer, or a
+// record cut short, makes the whole file unusable.
+std::vector<PostfixRecord> read_postfix(const std::string& path) {
+  std::string bytes;
+  if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot open file " + path);
+  std::vector<int> values;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = bytes.find('\n', pos);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view line(bytes.data() + pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    int64_t v = 0;
+    if (!parse_int64(line, v) || v < INT32_MIN || v > INT32_MAX)
+      throw std::runtime_error("Bad line in " + path + ": " + std::string(line));
+    values.push_back(static_cast<int>(v));
+    pos = end + 1;
+  }
+  if (values.size() % 4 != 0) throw std::runtime_error("Incomplete record at the end of " + path);
+  std::vector<PostfixRecord> records;
+  for (size_t i = 0; i < values.size(); i += 4) records.push_back({values[i], values[i + 1], values[i + 2], values[i + 3]});
+  return records;
+}
+
+}  // namespace
+
+void generate_code(Compilation& c, const std::string& work_folder) {
+  const std::vector<PostfixRecord> records = read_postfix(work_folder + "postfix.tmp");
+  emit_program_start(c);
+  emit_runtime_library(c);
+  bool main_body = false;
+  for (const PostfixRecord& rec : records) {
+    main_body = main_body || rec.op == WD_PROG;
+    TemplateEmitter e = find_template(rec.op);
+    if (!e) e = find_structure_template(rec.op);
+    if (e) e(c, rec.a, rec.b, rec.r);
+  }
+  // Without a main body the entry jump would run into the run-time library:
+  // it lands on the exit sequence that follows instead.
+  if (!main_body) emit_wd_prog(c, 0, 0, 0);
+  if (!c.gen.pending_patches.empty())
+    throw std::logic_error("jump label never placed: " + c.gen.pending_patches.front());
+}
+
+}  // namespace tarn
