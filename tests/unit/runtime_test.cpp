@@ -14,6 +14,7 @@
 
 #include "runtime/routine.h"
 #include "runtime/runtime.h"
+#include "support/image_build.h"
 #include "support/runtime_image.h"
 #include "support/test_support.h"
 
@@ -128,6 +129,23 @@ TEST(RuntimeLibrary, EveryByteDecodesAndEveryJumpLandsOnAnInstructionInside) {
   }
   // Every routine begins on an instruction of its own.
   for (const char* name : kOrder) EXPECT_TRUE(d.starts.count(lib.address(name))) << name;
+}
+
+TEST(RuntimeLibrary, TheWholeCodeOfAProgramDecodes) {
+  // The empty program as the image writer builds it: "jmp start", the
+  // library, the main body and the closing call, all in one stream.
+  test::TempDir work;
+  auto c = test::image_compilation(work.path(), test::empty_program_postfix());
+  ASSERT_EQ(test::build_code_section(*c), 0);
+  const uint32_t entry = kImageBase + test::le32(test::image_bytes(*c), 104);
+  const uint32_t end = current_address(c->image);
+  const size_t from = static_cast<size_t>(kCodeFileOffset) + (entry - kImageBase - kCodeRva);
+  const std::string code = test::image_bytes(*c).substr(from, end - entry);
+  Disassembly d = disassemble(code, entry);
+  EXPECT_TRUE(d.bad.empty()) << d.bad.front();
+  EXPECT_EQ(d.decoded_end, end);
+  for (const auto& j : d.jumps) EXPECT_TRUE(d.starts.count(j.target)) << std::hex << j.at << ": " << j.text;
+  EXPECT_TRUE(d.starts.count(address_value(*c, "ShowCursor")));
 }
 
 TEST(RuntimeLibrary, RoutinesAreRegisteredInTheFixedOrderWithTheirHeaders) {
