@@ -43,18 +43,18 @@ bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
 
 TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
 
-void next(Compilation& c, Token& tok) { read_token(c, tok); }
+void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 // Reads the next token with declaration mode on: names met are declared.
 void next_declaring(Compilation& c, Token& tok) {
   c.lex.declaration_mode = true;
-  read_token(c, tok);
+  next_token(c, tok);
   c.lex.declaration_mode = false;
 }
 
 // intconst = integer literal | name of an integer constant (value in tag2).
 bool read_intconst(Compilation& c, Token& tok, int& value) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (tok.kind == kTokLiteral) {
     int64_t v = 0;
     parse_int64(tok.text, v);
@@ -73,12 +73,12 @@ bool read_intconst(Compilation& c, Token& tok, int& value) {
 
 // "[" intconst "]" after `string`: the capacity, 1 to 128 when checked.
 int string_capacity(Compilation& c, Token& tok, bool check_range) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
   int n = 0;
   if (!read_intconst(c, tok, n)) report_error(c, 115);
   if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c, 116);
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
   return n;
 }
@@ -118,12 +118,12 @@ int user_type_number(Compilation& c, int type_symbol) {
 
 // bound = "1" ".." intconst; the raw reader may deliver "1." then ".".
 int array_bound(Compilation& c, Token& tok) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (tok.kind == kTokFloat && tok.text == "1.") {
-    read_token(c, tok);
+    next_token(c, tok);
     if (tok.text != ".") report_error(c, 99, "..");
   } else if (tok.kind == kTokLiteral && tok.text == "1") {
-    read_token(c, tok);
+    next_token(c, tok);
     if (tok.text != "..") report_error(c, 99, "..");
   } else {
     report_error(c, 99, "1..");
@@ -137,19 +137,19 @@ int array_bound(Compilation& c, Token& tok) {
 // array-type = "[" bound [ "," bound ] "]" "of" element-type
 // Starts on `array`; describes `position` as an array variable.
 void array_type(Compilation& c, Token& tok, int position) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
   int first = array_bound(c, tok);
   int second = 0;
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (is_sign(tok, kComma)) {
     second = array_bound(c, tok);
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
   }
   if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   if (!is_keyword(tok, kOf)) report_error(c, 99, "of");
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   TSymbolbableRecord& e = entry(c, position);
   e.symbolclass = kClassArray;
   e.tag = static_cast<uint8_t>(first);
@@ -180,7 +180,7 @@ void initial_list(Compilation& c, Token& tok, int array) {
   const int capacity = entry(c, array).tag;
   int count = 0;
   for (;;) {
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     if (element == kTypeInteger) {
       if (tok.kind != kTokLiteral) report_error(c, 128);
     } else if (element == kTypeFloat) {
@@ -196,7 +196,7 @@ void initial_list(Compilation& c, Token& tok, int array) {
     v.location = array;
     if (element == kTypeString) v.tag = static_cast<uint8_t>(capacity);
     ++count;
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     if (is_sign(tok, kSemicolon)) break;
     if (!is_sign(tok, kComma)) report_error(c, 85);
   }
@@ -212,11 +212,11 @@ void initial_list(Compilation& c, Token& tok, int array) {
 //            | "array" array-type [ "=" initial-list ] | type-name )
 // Starts after ":"; `names` in written order. Ends on the ";" of the entry.
 void var_type(Compilation& c, Token& tok, const std::vector<int>& names) {
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   bool pointer = false;
   if (is_sign(tok, kCaret)) {
     pointer = true;
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
   }
   auto each = [&](auto&& describe) {
     for (auto it = names.rbegin(); it != names.rend(); ++it) describe(entry(c, *it));
@@ -338,7 +338,7 @@ void const_section(Compilation& c, Token& tok) {
     const int name = tok.code;
     next(c, tok);
     if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     int literal = 0, type = 0, literal_type = 0;
     const int scope = c.lex.current_procedure;
     if (tok.kind == kTokLiteral) {
@@ -381,7 +381,7 @@ void const_section(Compilation& c, Token& tok) {
 void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
   SymbolTable& t = c.sym;
   for (;;) {
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     if (is_keyword(tok, kEnd)) return;
     for (;;) {
       if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == kTokKeyword ||
@@ -392,15 +392,15 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
       for (int i = 0; i < t.name_count; ++i) duplicate = duplicate || t.names[i] == name;
       if (duplicate) report_error(c, 135);
       if (push_name(t, name) < 0) report_error(c, 0, "Access stack error");
-      read_raw_token(c, tok);
+      next_raw_token(c, tok);
       if (!is_sign(tok, kComma)) break;
-      read_raw_token(c, tok);
+      next_raw_token(c, tok);
     }
     if (!is_sign(tok, kColon)) {
       t.name_count = 0;
       report_error(c, 86);
     }
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     int type = 0, capacity = 0;
     if (is_keyword(tok, kInteger)) {
       type = kTypeInteger;
@@ -410,14 +410,14 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
       type = kTypeString;
       capacity = string_capacity(c, tok, true);
     } else if (is_sign(tok, kCaret)) {
-      read_raw_token(c, tok);
+      next_raw_token(c, tok);
       if (tok.kind != kTokTypeName) report_error(c, 139);
       type = kTypePointer;
     } else {
       report_error(c, 139);
     }
     while (t.name_count > 0) add_field(c, record, pop_name(t), type, capacity);
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     if (!is_sign(tok, kSemicolon)) report_error(c, 85);
   }
 }
@@ -430,7 +430,7 @@ void type_section(Compilation& c, Token& tok) {
     const int name = tok.code;
     next(c, tok);
     if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     TTypeDesc d;
     d.name = entry(c, name).name;
     d.scope = entry(c, name).procname;
@@ -454,7 +454,7 @@ void type_section(Compilation& c, Token& tok) {
       entry(c, name).tag = static_cast<uint8_t>(add_type(c, d));
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
-      read_raw_token(c, tok);
+      next_raw_token(c, tok);
       if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName) report_error(c, 143);
       d.kind = kKindPointer;
       d.attr1 = entry(c, tok.code).tag;
@@ -492,7 +492,7 @@ void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
     emit(c, formal);
     next(c, tok);
     if (!is_sign(tok, kColon)) report_error(c, 86);
-    read_raw_token(c, tok);
+    next_raw_token(c, tok);
     TSymbolbableRecord& e = entry(c, formal);
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
       int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeString;
@@ -549,6 +549,7 @@ void routine_body(Compilation& c, Token& tok, int end_op) {
   next(c, tok);
   parse_statement_list(c, tok);
   if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  check_goto_targets(c);
   emit(c, end_op);
 }
 
@@ -556,6 +557,7 @@ void routine_body(Compilation& c, Token& tok, int end_op) {
 //             "begin" statement-list "end" ";"      (ends on the ";")
 void procedure_declaration(Compilation& c, Token& tok) {
   const int routine = routine_name(c, tok, 1);
+  c.lex.current_function = 0;
   emit(c, routine);
   emit(c, WD_PROC);
   append_signature(c.sym, routine_header(c, tok, routine));
@@ -576,7 +578,7 @@ void function_declaration(Compilation& c, Token& tok) {
   emit(c, WD_FUN);
   TTblFun signature = routine_header(c, tok, routine);
   if (!is_sign(tok, kColon)) report_error(c, 99, ":");
-  read_raw_token(c, tok);
+  next_raw_token(c, tok);
   int result = 0;
   if (is_keyword(tok, kInteger)) result = kTypeInteger;
   else if (is_keyword(tok, kFloat)) result = kTypeFloat;
@@ -604,6 +606,7 @@ void function_declaration(Compilation& c, Token& tok) {
 void main_program(Compilation& c, Token& tok) {
   LexerState& lex = c.lex;
   const int program = routine_name(c, tok, 0);
+  lex.current_function = 0;
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
   next(c, tok);
@@ -634,6 +637,7 @@ void main_program(Compilation& c, Token& tok) {
   next(c, tok);
   parse_statement_list(c, tok);
   if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  check_goto_targets(c);
   emit(c, END_PROG);
   next(c, tok);
   if (tok.text != ".") report_error(c, 99, ".");
@@ -646,11 +650,11 @@ void main_program(Compilation& c, Token& tok) {
 // as the missing `procedure` or `program` (108), not as an unknown name.
 void parse_source_file(Compilation& c) {
   Token tok;
-  bool read = read_raw_token(c, tok);
+  bool read = next_raw_token(c, tok);
   while (read && is_routine_start(tok)) {
     if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
     else function_declaration(c, tok);
-    read = read_raw_token(c, tok);
+    read = next_raw_token(c, tok);
   }
   if (!is_keyword(tok, kProgram)) report_error(c, 108, tok.text);
   main_program(c, tok);

@@ -66,6 +66,10 @@ bool skip_line_comment(LexerState& lex) {
   }
 }
 
+// Through a std::string parameter: GCC 12 for mingw misreads short literal
+// assignments here as overlapping copies (-Wrestrict).
+void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
+
 void set_last(Compilation& c, const std::string& text) { c.lex.last_token_text = text; }
 
 [[noreturn]] void report_with_token(Compilation& c, int code, const std::string& token, const std::string& arg) {
@@ -303,10 +307,10 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
     // "." and ".." carry no kind or code of their own.
     char next = read_char(c);
     if (next == '.') {
-      tok.text = "..";
+      set_text(tok, "..");
     } else {
       push_back_char(c, next);
-      tok.text = ".";
+      set_text(tok, ".");
     }
   } else if (!raw && (ch == '!' || ch == '<' || ch == '=' || ch == '>')) {
     tok.kind = kTokRelation;
@@ -317,7 +321,7 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
       char next = read_char(c);
       if (ch == '<' && next == '=') {
         tok.code = kLessEqual;
-        tok.text = "<=";
+        set_text(tok, "<=");
       } else if (ch == '<' && next == '>') {
         tok.code = kNotEqual;
       } else if (ch == '<') {
@@ -325,7 +329,7 @@ bool read_any(Compilation& c, Token& tok, bool raw) {
         push_back_char(c, next);
       } else if (ch == '>' && next == '=') {
         tok.code = kGreaterEqual;
-        tok.text = ">=";
+        set_text(tok, ">=");
       } else if (ch == '>') {
         tok.code = kGreater;
         push_back_char(c, next);
@@ -450,6 +454,24 @@ void push_back_char(Compilation& c, char ch) { c.lex.pushed_back = ch; }
 
 bool read_token(Compilation& c, Token& tok) { return read_any(c, tok, false); }
 bool read_raw_token(Compilation& c, Token& tok) { return read_any(c, tok, true); }
+
+namespace {
+
+bool end_of_source(const LexerState& lex) {
+  return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
+}
+
+bool next_any(Compilation& c, Token& tok, bool raw) {
+  const bool pending_dots = !raw && !c.lex.pushed_back_token.empty();
+  if (read_any(c, tok, raw)) return true;
+  if (!pending_dots && tok.kind != kTokOpenString && end_of_source(c.lex)) tok = Token{};
+  return false;
+}
+
+}  // namespace
+
+bool next_token(Compilation& c, Token& tok) { return next_any(c, tok, false); }
+bool next_raw_token(Compilation& c, Token& tok) { return next_any(c, tok, true); }
 
 void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -27,13 +28,15 @@ struct LexerState {
   std::string line_text;        // characters of the current line delivered so far
   std::string last_token_text;  // the caret goes under its last occurrence
   char pushed_back = 0;         // one character given back; 0 = none
-  char pending = 0;             // the character read after a "/" that began no comment
+  char pending = 0;             // unused: the character after a "/" that begins no comment stays in the source
   std::string pushed_back_token;  // ".." after a number
   bool string_mode = false;
   bool declaration_mode = false;
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
-  int current_function = 0;  // the function that `return` refers to
+  int current_function = 0;  // the function that `return` refers to; 0 outside functions
+  std::vector<int> goto_targets;
+  int nesting = 0;  // open parentheses and statement lists: bounds the parsers' recursion  // user labels that `goto` names in the routine being compiled
 };
 
 // Token kinds.
@@ -93,6 +96,12 @@ void push_back_char(Compilation& c, char ch);
 // pushed-back "..", and for an unclosed string literal (kind 10).
 bool read_token(Compilation& c, Token& tok);
 bool read_raw_token(Compilation& c, Token& tok);
+
+// The parsers' readers: read_token / read_raw_token, except that at the end
+// of the source the token becomes empty (kind 0, code 0, no text), so that no
+// parse loop waits forever on the last token.
+bool next_token(Compilation& c, Token& tok);
+bool next_raw_token(Compilation& c, Token& tok);
 
 // Error 0 with `message` unless `kind` is `expected_kind` and, for expected
 // kinds other than 4 and 5, `code` is `expected_code`.

@@ -83,7 +83,10 @@ std::string type_listing(const TypeTable& t) {
   char buf[128];
   for (const TTypeDesc& d : t.types) {
     text += d.name;
-    for (int v : {d.number, d.scope, d.kind, d.attr1, d.attr2, d.attr3, d.attr4}) text += " " + std::to_string(v);
+    for (int v : {d.number, d.scope, d.kind, d.attr1, d.attr2, d.attr3, d.attr4}) {
+      text += ' ';
+      text += std::to_string(v);
+    }
     text += "\r\n";
     for (const TField& f : d.fields) {
       std::snprintf(buf, sizeof buf, " - %8s%3d%3d%3d%3d\r\n", f.name.c_str(), f.type, f.length, f.size, f.offset);

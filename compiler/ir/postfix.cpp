@@ -255,6 +255,14 @@ void write_record(Compilation& c, int op, const Operands& o, int temporary) {
   else if (temporary != 0) p.readable += sym_at(c.sym, temporary).name + "\r\n";
 }
 
+// prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
+// an overlapping copy (-Wrestrict) in optimised builds.
+std::string numbered(const char* prefix, int n) {
+  std::string s(prefix);
+  s += std::to_string(n);
+  return s;
+}
+
 void write_work_file(Compilation& c, const char* name, const std::string& bytes) {
   const std::string path = work_file(c, name);
   if (!platform::write_file(path, bytes)) throw std::runtime_error("Cannot write file " + path);
@@ -324,7 +332,7 @@ void emit(Compilation& c, int value) {
   if (known && c.post.result_flag[-op] == 1) {
     int type = 0, capacity = 0;
     result_type(c, op, o, type, capacity);
-    temporary = declare_temporary(c, "_t" + std::to_string(c.post.temporary_counter++), type);
+    temporary = declare_temporary(c, numbered("_t", c.post.temporary_counter++), type);
     if (type == kTypeString) sym_at(c.sym, temporary).tag = static_cast<uint8_t>(capacity);
   }
   write_record(c, op, o, temporary);
@@ -332,7 +340,7 @@ void emit(Compilation& c, int value) {
 }
 
 int new_sys_label(Compilation& c) {
-  return declare_named(c, "_sys" + std::to_string(c.post.label_counter++), kClassSysLabel);
+  return declare_named(c, numbered("_sys", c.post.label_counter++), kClassSysLabel);
 }
 
 }  // namespace tarn

@@ -17,6 +17,13 @@
 
 namespace tarn::test {
 
+// prefix + n (appending keeps GCC 12's -Wrestrict quiet in Release builds).
+inline std::string numbered(const char* prefix, int n) {
+  std::string s(prefix);
+  s += std::to_string(n);
+  return s;
+}
+
 class FrontEnd {
  public:
   // A fresh compilation over `source` with the keyword table built, as the

@@ -73,8 +73,8 @@ TEST_F(Emitter, ResultTypes) {
       {MOD_OP, kTypeInteger, kTypeInteger, kTypeInteger},         {AND_OP, kTypeInteger, kTypeInteger, kTypeInteger},
   };
   for (const Row& r : rows) {
-    int a = var(("a" + std::to_string(c().sym.count)).c_str(), r.a_type);
-    int b = var(("b" + std::to_string(c().sym.count)).c_str(), r.b_type);
+    int a = var(test::numbered("a", c().sym.count).c_str(), r.a_type);
+    int b = var(test::numbered("b", c().sym.count).c_str(), r.b_type);
     ops({a, b, r.op});
     EXPECT_EQ(top_type(), r.result) << operation_name(r.op);
   }

@@ -138,7 +138,7 @@ TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
 TEST(SymbolTable, TheSixHundredFiftiethEntryIsTheLast) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
-  while (c.sym.count < kSymbolCapacity - 1) declare_named(c, "n" + std::to_string(c.sym.count), kClassVariable);
+  while (c.sym.count < kSymbolCapacity - 1) declare_named(c, test::numbered("n", c.sym.count), kClassVariable);
   EXPECT_EQ(declare_named(c, "last", kClassVariable), 650);
   EXPECT_EQ(fe.report_of([&] { declare_named(c, "more", kClassVariable); }),
             "src.pas(1): Error 0: 'Symboltable overflow'\r\n\r\n^\r\n");

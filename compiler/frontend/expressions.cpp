@@ -1,0 +1,328 @@
+// The expressions parser.
+//
+// Input: tokens. Output: postfix operations, each emitted after its operands,
+// so the emitter's operand stack holds the value of each finished part. The
+// parser checks the shapes of accesses and the arguments of calls; types are
+// the emitter's. Precedence, from tightest: factor (unary minus covers a whole
+// term), "*" "/" mod div, "+" "-", one comparison, and/or (equal, left to
+// right), not (over the whole chain).
+#include "frontend/expressions.h"
+
+#include "driver/compilation.h"
+#include "frontend/lexer.h"
+#include "frontend/symtab.h"
+#include "frontend/types.h"
+#include "ir/postfix.h"
+
+namespace tarn {
+
+namespace {
+
+bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
+bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
+TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
+void next(Compilation& c, Token& tok) { next_token(c, tok); }
+
+// Parentheses and statements nest by recursion: a source nested thousands of
+// levels deep would exhaust the compiler's stack instead of being reported.
+constexpr int kMaxNesting = 200;
+
+struct Nested {
+  explicit Nested(Compilation& c) : lex(c.lex) {
+    if (++lex.nesting > kMaxNesting) report_error(c, 0, "Expression nested too deeply");
+  }
+  ~Nested() { --lex.nesting; }
+  LexerState& lex;
+};
+
+bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
+
+// relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
+void relation(Compilation& c, Token& tok) {
+  if (is_sign(tok, kOpenParen)) {
+    Nested nested(c);
+    next(c, tok);
+    parse_condition(c, tok);
+    if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+    next(c, tok);
+    return;
+  }
+  if (is_delimiter(tok)) report_error(c, 99, "(");
+  const bool from_nil = is_keyword(tok, kNil);
+  switch (tok.kind) {
+    case kClassLocal: case kTokLiteral: case 8: case 9: case kTokMathFunction: case kClassArray:
+    case kClassFunction: case kClassPointer:
+      break;
+    default:
+      if (!from_nil) report_error(c, 102, tok.text);
+  }
+  parse_simple_expression(c, tok);
+  if (tok.kind != kTokRelation) {
+    if (from_nil) report_error(c, 142);
+    return;
+  }
+  const int op = tok.code;
+  if (from_nil && op != kEqual && op != kNotEqual) report_error(c, 142);
+  next(c, tok);
+  parse_simple_expression(c, tok);
+  emit(c, op);
+}
+
+// term = factor { ( "*" | "/" | "mod" | "div" ) factor }
+void term(Compilation& c, Token& tok) {
+  parse_factor(c, tok);
+  for (;;) {
+    const bool multiplicative = (tok.kind == kTokArith && (tok.code == kStar || tok.code == kSlash)) ||
+                                is_keyword(tok, kMod) || is_keyword(tok, kDiv);
+    if (!multiplicative) return;
+    const int op = tok.code;
+    next(c, tok);
+    parse_factor(c, tok);
+    emit(c, op);
+  }
+}
+
+const TTypeDesc& record_type_of(Compilation& c, int variable) {
+  const TTypeDesc* d = type_by_number(c.types, entry(c, variable).tag4);
+  if (d == nullptr || d->kind != kKindRecord) report_error(c, 143);
+  return *d;
+}
+
+// Built-in function: name "(" [ argument ] ")". Without its parentheses the
+// rest of the expression would be taken for the argument.
+void builtin_function(Compilation& c, Token& tok) {
+  const int op = tok.code;
+  next(c, tok);
+  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  next(c, tok);
+  // An argument must be there exactly when the function takes one, or the
+  // operation would take an operand that belongs to the enclosing expression.
+  const bool takes_argument = c.post.arity[-op] == 1;
+  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
+  if (takes_argument) parse_simple_expression(c, tok);
+  emit(c, op);
+  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+  next(c, tok);
+}
+
+// A function called inside an expression: its arguments, then CALL_FUN.
+void function_call(Compilation& c, Token& tok) {
+  const int function = tok.code;
+  const int count = parse_call_arguments(c, tok, function, false);
+  if (function == c.lex.current_function) entry(c, function).tag2 = 1;  // recursive
+  emit(c, function);
+  emit(c, count > 0 ? count : EMPTY_OPERAND);
+}
+
+// Does variable `actual` fit a formal of user type `d`?
+bool fits_user_type(Compilation& c, int actual, const TTypeDesc& d) {
+  const TSymbolbableRecord& e = entry(c, actual);
+  if (e.symbolclass != d.kind) return false;
+  if (d.kind == kKindRecord) return e.tag4 == d.number;
+  if (d.kind == kKindPointer) return e.tag4 == d.attr1;
+  int element = e.tag4 != 0 ? e.tag4 : e.symboltype;
+  if (element == kTypeRecord) element = e.tag4;
+  return element == d.attr1 && e.tag == d.attr2 && e.tag2 == d.attr3 && e.tag3 == d.attr4;
+}
+
+}  // namespace
+
+void parse_condition(Compilation& c, Token& tok) {
+  bool negate = false;
+  if (is_keyword(tok, kNot)) {
+    negate = true;
+    next(c, tok);
+  }
+  relation(c, tok);
+  while (is_keyword(tok, kAnd) || is_keyword(tok, kOr)) {
+    const int op = tok.code;
+    next(c, tok);
+    relation(c, tok);
+    emit(c, op);
+  }
+  if (negate) emit(c, WD_NOT);
+}
+
+void parse_simple_expression(Compilation& c, Token& tok) {
+  if (is_keyword(tok, kNil)) {
+    emit(c, WD_NIL);
+    next(c, tok);
+    return;
+  }
+  term(c, tok);
+  while (tok.kind == kTokArith && (tok.code == kPlus || tok.code == kMinus)) {
+    const int op = tok.code;
+    next(c, tok);
+    term(c, tok);
+    emit(c, op);
+  }
+}
+
+void parse_array_index(Compilation& c, Token& tok, int array) {
+  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  next(c, tok);
+  parse_simple_expression(c, tok);
+  if (entry(c, array).tag3 != 0) {
+    emit(c, array);
+    emit(c, INDEX_OP2);
+    if (!is_sign(tok, kComma)) report_error(c, 99, ",");
+    next(c, tok);
+    parse_simple_expression(c, tok);
+    emit(c, INDEX_OP);
+  }
+  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+}
+
+void parse_record_element_index(Compilation& c, Token& tok, int array) {
+  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  next(c, tok);
+  parse_simple_expression(c, tok);
+  emit(c, array);
+  if (entry(c, array).tag3 != 0) {
+    if (!is_sign(tok, kComma)) report_error(c, 99, ",");
+    next(c, tok);
+    parse_simple_expression(c, tok);
+  } else {
+    emit(c, EMPTY_OPERAND);
+  }
+  emit(c, INDEX_OP3);
+  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+}
+
+int parse_field_name(Compilation& c, Token& tok, int record_type) {
+  next_raw_token(c, tok);
+  const TTypeDesc* d = type_by_number(c.types, record_type);
+  const TField* f = d ? find_field(*d, tok.text) : nullptr;
+  if (f == nullptr) report_error(c, 136, tok.text);
+  return f->number;
+}
+
+void parse_factor(Compilation& c, Token& tok) {
+  if (is_sign(tok, kOpenParen)) {
+    Nested nested(c);
+    next(c, tok);
+    parse_simple_expression(c, tok);
+    if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+    next(c, tok);
+    return;
+  }
+  if (is_delimiter(tok)) report_error(c, 99, "(");
+  switch (tok.kind) {
+    case kClassLocal:
+    case kTokLiteral:
+    case 8:
+    case 9: {
+      TSymbolbableRecord& e = entry(c, tok.code);
+      if (e.symboltype == kTypeStringLiteral) e.tag = static_cast<uint8_t>(std::min<size_t>(tok.text.size() + 1, 255));
+      emit(c, tok.code);
+      next(c, tok);
+      return;
+    }
+    case kTokMathFunction:
+      builtin_function(c, tok);
+      return;
+    case kClassArray: {
+      const int array = tok.code;
+      next(c, tok);
+      if (entry(c, array).symboltype == kTypeRecord) {
+        parse_record_element_index(c, tok, array);
+        // The "." must follow the "]" directly.
+        if (read_char(c) != '.') report_error(c, 99, ".");
+        int field = parse_field_name(c, tok, entry(c, array).tag4);
+        emit(c, array);
+        push_operand(c, field);
+        emit(c, GET_FLD_A);
+      } else {
+        emit(c, array);
+        parse_array_index(c, tok, array);
+        emit(c, GET_ARR);
+      }
+      next(c, tok);
+      return;
+    }
+    case kClassRecord:
+    case kClassPointer: {
+      const int variable = tok.code;
+      const bool pointer = tok.kind == kClassPointer;
+      emit(c, variable);
+      next(c, tok);
+      if (tok.text != "." && !is_sign(tok, kCaret)) return;  // the variable itself
+      if (pointer) {
+        if (!is_sign(tok, kCaret)) report_error(c, 99, "^");
+        next(c, tok);
+      }
+      if (tok.text != ".") report_error(c, 99, ".");
+      int field = parse_field_name(c, tok, record_type_of(c, variable).number);
+      push_operand(c, field);
+      emit(c, GET_FLD);
+      next(c, tok);
+      return;
+    }
+    case kClassFunction:
+      function_call(c, tok);
+      emit(c, CALL_FUN);
+      return;
+    default:
+      break;
+  }
+  if (tok.kind == kTokArith && tok.code == kMinus) {
+    Nested nested(c);
+    next(c, tok);
+    term(c, tok);
+    emit(c, U_MINUS);
+    return;
+  }
+  report_error(c, 102, tok.text);
+}
+
+int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure) {
+  const TTblFun* signature = find_signature(c.sym, routine);
+  if (signature == nullptr) report_error(c, 102, tok.text);
+  const int formals = param_count(*signature);
+  next(c, tok);
+  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  next(c, tok);
+  int count = 0;
+  while (!is_sign(tok, kCloseParen)) {
+    ++count;
+    if (count > formals) report_error(c, 111);
+    const int formal_type = param_type(*signature, count);
+    const TTypeDesc* user_type = type_by_number(c.types, formal_type);
+    const bool whole_variable = tok.kind == kClassArray || tok.kind == kClassRecord || tok.kind == kClassPointer;
+    int op = PAR_CALL;
+    if (param_is_reference(*signature, count) || (user_type != nullptr && whole_variable)) {
+      // Arrays, records and pointers pass as whole variables.
+      if (user_type == nullptr || tok.code <= 0 || !fits_user_type(c, tok.code, *user_type))
+        report_error(c, 113, tok.text);
+      const TSymbolbableRecord& actual = entry(c, tok.code);
+      if (param_is_reference(*signature, count) && actual.symbolclass == kClassPointer)
+        op = actual.tag5 != 0 ? P_P_PAR_CALL : P_PAR_CALL;
+      emit(c, tok.code);
+      next(c, tok);
+    } else {
+      parse_simple_expression(c, tok);
+      const TSymbolbableRecord& value = entry(c, c.sym.operands[c.sym.operand_pointer - 1]);
+      const int type = value.symboltype;
+      bool ok = true;
+      if (type == kTypeInteger || type == kTypeIntegerLiteral) ok = formal_type == kTypeInteger;
+      else if (type == kTypeString || type == kTypeStringLiteral) ok = formal_type == kTypeString;
+      else if (type == kTypeFloat || type == kTypeFloatLiteral) ok = formal_type == kTypeFloat;
+      else if (type == kTypePointer) ok = user_type != nullptr && (value.tag4 == 0 || value.tag4 == user_type->attr1);
+      if (!ok) report_error(c, 113);
+    }
+    push_operand(c, count);
+    push_operand(c, routine);
+    emit(c, op);
+    if (is_sign(tok, kComma)) {
+      if (count == formals) report_error(c, 111);
+      next(c, tok);
+    } else if (!is_sign(tok, kCloseParen)) {
+      report_error(c, 99, procedure ? "," : ")");
+    }
+  }
+  if (count < formals) report_error(c, 112);
+  next(c, tok);
+  return count;
+}
+
+}  // namespace tarn

@@ -1,0 +1,5 @@
+program p()
+label skip;
+begin
+  goto skip;
+end.

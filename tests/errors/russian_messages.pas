@@ -1,0 +1,5 @@
+program p()
+var a: integer;
+begin
+  a := 'x';
+end.

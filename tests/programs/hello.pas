@@ -1,0 +1,4 @@
+program hello()
+begin
+  writeln('Hello, world!');
+end.

@@ -1,0 +1,6 @@
+program echo()
+var name: string[20];
+begin
+  readln(name);
+  writeln('Hello, ', name, '!');
+end.
