@@ -131,6 +131,28 @@ TEST(ConsoleRoutines, ReadlnTakesOneLineAtATime) {
             "first line|hel|12|-5|0|    3.25||0|");
 }
 
+TEST(ConsoleRoutines, ReadlnFromARedirectedFileGetsConsecutiveLines) {
+  P p;
+  const uint32_t s = p.string("", 20), sep = p.string("|");
+  p.build([&](RoutineBuilder& r) {
+    for (int i = 0; i < 4; ++i) {
+      P::push_byte(r, 20);
+      P::push_byte(r, 14);
+      P::push(r, s);
+      P::call(r, "readln", 12);
+      P::push(r, s);
+      P::call(r, "_wrst");
+      bar(r, sep);
+    }
+  });
+  test::TempDir dir;
+  p.write(dir.file("t.exe"));
+  test::write_file(dir.file("in.txt"), "one\r\ntwo\r\nthree\r\n");
+  test::RunResult r = test::run_process({"sh", "-c", "wine t.exe < in.txt"}, "", 30, dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "one|two|three||");
+}
+
 TEST(ConsoleRoutines, AnOverlongLineKeepsItsFirst128Bytes) {
   P p;
   const uint32_t s = p.string("", 128), sep = p.string("|");
