@@ -97,5 +97,20 @@ TEST_F(WindowsTarnc, CompileWritesTheSameExecutableForTheSameName) {
   EXPECT_EQ(read_file(dir.path() + "/win/out.txt"), read_file(dir.path() + "/native/out.txt"));
 }
 
+// The report the editor reads: same lines, same caret, in both languages.
+TEST_F(WindowsTarnc, ErrorReportsMatchNative) {
+  TempDir dir;
+  test::write_file(dir.file("e.pas"), test::crlf("program p()\nvar\n  Count: integer;\nbegin\n  count := Kount + 1;\nend.\n"));
+  for (const char* language : {"/L:EN", "/L:RU"}) {
+    auto native = test::run_tarnc({"e.pas", "/O:n.txt", language}, "", dir.path());
+    auto win = windows({"e.pas", "/O:w.txt", language}, dir.path());
+    EXPECT_EQ(native.exit_code, 1);
+    EXPECT_EQ(win.exit_code, 1);
+    const std::string n = read_file(dir.file("n.txt"));
+    EXPECT_NE(n.find("e.pas(5): Error 3: "), std::string::npos) << n;
+    EXPECT_EQ(read_file(dir.file("w.txt")), n) << language;
+  }
+}
+
 }  // namespace
 }  // namespace tarn
