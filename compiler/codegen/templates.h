@@ -1,5 +1,6 @@
-// The table that maps each postfix op code to its instruction template. The reader loop calls the template of a record's op
-// with the record's three operand values exactly as read from "postfix.tmp":
+// The table that maps each postfix op code to its instruction template. The
+// reader loop calls the template of a record's op with the record's three
+// operand values exactly as read from "postfix.tmp":
 //     if (TemplateEmitter e = find_template(op)) e(c, a, b, r);
 // A code without a template here emits nothing (the array, record and heap
 // operations have their own table).
