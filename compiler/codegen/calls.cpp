@@ -263,9 +263,41 @@ void emit_routine_end(Compilation& c, int, int, int) {
   if (c.tmpl.enclosing[routine] != 0) patch_label(c, skip_label(routine), 5, "e9", "jmp " + skip_label(routine));
 }
 
+namespace {
+
+// eax holds the address a reference actual passes on. When a save is open
+// for this call and the address is that of a saved named variable (a routine
+// nested in P passing on P's own variable to P), the saved copy is passed
+// instead, for the same reasons as for a named actual.
+void redirect_saved_address(Compilation& c, int callee, int k) {
+  if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return;
+  for (const SavedItem& it : c.tmpl.pending.back().saved) {
+    const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
+    if (s.symbolclass == kClVariable || s.tag5 != 0) continue;
+    emit(c, "cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
+    emit(c, "jne +7", "7507");
+    lea_saved_copy(c, it, k, it.symbol);
+  }
+}
+
+bool saves_named_items(const Compilation& c, int callee) {
+  if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return false;
+  for (const SavedItem& it : c.tmpl.pending.back().saved) {
+    const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
+    if (s.symbolclass != kClVariable && s.tag5 == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void emit_par_call(Compilation& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
-  if (is_reference(c, r)) {
+  if (is_reference(c, r) && saves_named_items(c, b)) {
+    emit(c, "mov eax, " + name_of(c, r), "a1", addr(c, r));
+    redirect_saved_address(c, b, a);
+    emit(c, "push eax", "50");
+  } else if (is_reference(c, r)) {
     emit(c, "push " + name_of(c, r), "ff35", addr(c, r));  // the address it holds
   } else if (const SavedItem* it = saved_copy(c, b, r)) {
     lea_saved_copy(c, *it, a, r);
@@ -293,6 +325,7 @@ void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
   emit(c, "mov eax, offset " + name_of(c, r), "b8", addr(c, r));
   emit(c, "mov eax, offset " + name_of(c, r), "8b00");
+  redirect_saved_address(c, b, a);
   emit(c, "push eax", "50");
 }
 

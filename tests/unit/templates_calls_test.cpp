@@ -148,6 +148,25 @@ TEST_F(CallTemplates, NamedActualsOfARecursiveCallArePassedFromTheirSavedCopies)
                                le(entry_of("p")) + "ffd3 83c408 8f05" + at(b) + "8f05" + at(a)));
 }
 
+TEST_F(CallTemplates, AReferenceToASavedVariableIsPassedAsItsSavedCopy) {
+  // q, nested in p, passes on its var formal r (which may hold the address of
+  // p's own x) to p: if it does, p's saved copy of x is passed instead.
+  const int p = routine("p", 2, 1), q = routine("q", 2, 1);
+  const int d = local("d", p), x = local("x", p), r = local("r", q);
+  run(WD_PROC, p, 0, 0);
+  run(GET_P_PAR, 1, p, d);
+  run(WD_PROC, q, 0, 0);
+  run(GET_P_PAR, 1, q, r);
+  const int32_t from = c.image.pos;
+  run(PAR_CALL, 1, p, r);
+  run(CALL, p, 1, 0);
+  // saved: r (q's, a reference), then d (a reference) and x; x lies at esp
+  EXPECT_EQ(since(from), bytes("ff35" + at(r) + "ff35" + at(d) + "ff35" + at(x) +
+                               "a1" + at(r) + "3d" + at(x) + "7507 8d8424 00000000 50" +
+                               "bb" + le(entry_of("p")) + "ffd3 83c404 8f05" + at(x) + "8f05" + at(d) + "8f05" +
+                               at(r)));
+}
+
 TEST_F(CallTemplates, RecursiveCallWithoutActualsSavesAtTheCall) {
   const int f = routine("f", 13, 0, 4);
   const int k = local("k", f), r = temp(f);

@@ -235,6 +235,12 @@ const Case kCases[] = {
      "program p()\nvar result, k: integer;\nbegin\nresult := 0;\nk := 7;\ncase k of\n1: do result := 1; end;\n"
      "2..5: do result := 2; end;\nelse do result := result + 3; end;\nend;\n"
      "case k - 3 of\n1: do result := 10; end;\n2..5: do result := result * 10; end;\nend;\nend.\n"},
+    {"NestedRoutinePassesItsOuterRoutinesVariableBack", 4,
+     "program p()\nvar result: integer;\n"
+     "procedure outer(var d: integer, n: integer)\nvar x: integer;\n"
+     "procedure inner(var r: integer, k: integer)\nbegin\nouter(r, k);\nend;\n"
+     "begin\nx := 0;\nif n > 0 then inner(x, n - 1); end;\nd := x + 1;\nend;\n"
+     "begin\nresult := 0;\nouter(result, 3);\nend.\n"},
     {"Comparisons", 0,
      "program p()\nvar result, a: integer;\nvar x: float;\nbegin\nresult := 0;\na := 3;\nx := 2.5;\n"
      "if a < x then result := 1; end;\nif a <> 3 then result := 2; end;\n"
