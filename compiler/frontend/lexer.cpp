@@ -84,10 +84,18 @@ void check_integer(Compilation& c, const std::string& digits) {
   if (!parse_int64(digits, value) || value > 2147483647) report_with_token(c, 127, digits, digits);
 }
 
+// A literal shares its entry only with an earlier literal of the same kind:
+// the string '12' and the number 12 need data of different shapes, and one
+// shared entry would hand one of them the other's bytes.
 int enter_literal(Compilation& c, const std::string& text, int type) {
-  int symbol_class = kClassLiteral, code = 0;
-  symbol(c, kDeclare, text, symbol_class, c.lex.current_procedure, code);
-  sym_at(c.sym, code).symboltype = static_cast<uint8_t>(type);
+  for (int i = c.sym.count; i >= 1; --i) {
+    const TSymbolbableRecord& e = c.sym.entries[i];
+    if (e.symbolclass == kClassLiteral && e.name == text && e.symboltype == type) return e.location;
+  }
+  int code = add_raw_entry(c, text, kClassLiteral, c.lex.current_procedure);
+  TSymbolbableRecord& e = sym_at(c.sym, code);
+  e.location = code;
+  e.symboltype = static_cast<uint8_t>(type);
   return code;
 }
 
