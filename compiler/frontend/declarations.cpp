@@ -511,6 +511,7 @@ void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
     } else {
       report_error(c, 23);
     }
+    signature.params.back().var_formal = by_reference;
     emit(c, ordinal);
     emit(c, routine);
     emit(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);

@@ -308,6 +308,14 @@ int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure
       else if (type == kTypeString || type == kTypeStringLiteral) ok = formal_type == kTypeString;
       else if (type == kTypeFloat || type == kTypeFloatLiteral) ok = formal_type == kTypeFloat;
       else if (type == kTypePointer) ok = user_type != nullptr && (value.tag4 == 0 || value.tag4 == user_type->attr1);
+      // A `var` formal would write into the constant's own data: 5 would
+      // print as 6 afterwards, and a longer text would run over the data
+      // that follows a string literal.
+      const bool named_constant =
+          (value.symbolclass == kClassVariable || value.symbolclass == kClassLocal) && value.tag3 == 1;
+      if (signature->params[count - 1].var_formal &&
+          (value.symbolclass == kClassLiteral || value.symbolclass == kClassConstant || named_constant))
+        ok = false;
       if (!ok) report_error(c, 113);
     }
     push_operand(c, count);

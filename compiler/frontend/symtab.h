@@ -71,6 +71,7 @@ struct TSymbolbableRecord {
 struct TFunParam {
   int type = 0;
   bool by_reference = false;
+  bool var_formal = false;  // declared with `var`: the callee may change the actual
 };
 
 // The parameter list and result of one routine, keyed by its symbol position.
