@@ -22,6 +22,8 @@ begin
   writeln('abc':127, '|');
   writeln('abc':200, '|');
   writeln(7:200, '|');
+  writeln('x':300, '|');
+  writeln(5:256, '|');
   write('');
   writeln;
   writeln(0, -0, 1 - 1);
