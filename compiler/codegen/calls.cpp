@@ -27,6 +27,7 @@
 // that is itself a reference passes on the address it holds.
 #include "codegen/calls.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -214,11 +215,15 @@ int constant_value(const Compilation& c, int n) {
   return s.tag2;
 }
 
+// The output routines take the width and decimals from the low byte of the
+// pushed value and cut a field that does not fit their buffer; a literal of
+// 256 or more would otherwise come out as its remainder (300 as 44), so it
+// is pushed as 255 and cut to fit like any other wide field.
 void push_format(Compilation& c, int n, const char* zero_text) {
   if (n == 0)
     emit(c, zero_text, "6a00");
   else
-    push_small(c, constant_value(c, n), "push " + name_of(c, n));
+    push_small(c, std::min(constant_value(c, n), 255), "push " + name_of(c, n));
 }
 
 std::string skip_label(int routine) { return "_skip" + std::to_string(routine); }

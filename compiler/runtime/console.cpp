@@ -29,23 +29,24 @@ void emit_wrst(RoutineBuilder& r, LibraryState&) {
 }
 
 // _wrstf(text, width): the text left-aligned in a field of `width`, cut to the
-// width when it is longer; width 0 writes the whole text. A width beyond what
-// "_buff" holds is cut to fit; a negative width counts as 0. ret 8.
+// width when it is longer; width 0 writes the whole text. A field is built in
+// "_buff"; a text part longer than the buffer (a long literal) is written
+// straight from the text instead, so it is never cut, and the spaces after it
+// follow from the buffer. Spaces that do not fit the buffer are left out.
+// ret 8.
 void emit_wrstf(RoutineBuilder& r, LibraryState&) {
-  LocalLabel width_fits = r.label("width_fits");
   LocalLabel count_set = r.label("count_set");
-  LocalLabel count_fits = r.label("count_fits");
+  LocalLabel padding_set = r.label("padding_set");
+  LocalLabel in_buffer = r.label("in_buffer");
+  LocalLabel room_set = r.label("room_set");
+  LocalLabel pad = r.label("pad");
   LocalLabel no_padding = r.label("no_padding");
 
   r.op("mov esi, [esp+4]", "8b742404");
   r.op("push esi", "56");
-  r.call_import("lstrlenA");  // eax = length; esi survives the call
+  r.call_import("lstrlenA");  // eax = length; esi and ebx survive the calls
   r.op("movzx ebx, byte ptr [esp+8]", "0fb65c2408");
-  r.op("cmp ebx, 130", "81fb", kBuffText);
-  r.jump("jle", width_fits);
-  r.op("mov ebx, 130", "bb", kBuffText);
-  r.bind(width_fits);
-  // ecx: characters taken from the text; ebx then the spaces after them.
+  // ecx: characters taken from the text; ebx: spaces after them.
   r.op("mov ecx, eax", "89c1");
   r.op("test ebx, ebx", "85db");
   r.jump("jz", count_set);
@@ -53,16 +54,39 @@ void emit_wrstf(RoutineBuilder& r, LibraryState&) {
   r.jump("jle", count_set);
   r.op("mov ecx, ebx", "89d9");
   r.bind(count_set);
+  r.op("sub ebx, eax", "29c3");
+  r.jump("jg", padding_set);
+  r.op("xor ebx, ebx", "31db");
+  r.bind(padding_set);
   r.op("cmp ecx, 130", "81f9", kBuffText);
-  r.jump("jle", count_fits);
-  r.op("mov ecx, 130", "b9", kBuffText);
-  r.bind(count_fits);
+  r.jump("jle", in_buffer);
+  // WriteFile(GetStdHandle(-11), text, ecx, _nbw, 0); the width is at most
+  // 255, so the spaces after more than 130 characters fit the buffer.
+  r.op("push ecx", "51");
+  r.op("push -11", "6af5");
+  r.call_import("GetStdHandle");
+  r.op("pop ecx", "59");
+  r.op("push 0", "6a00");
+  r.op("push offset _nbw", "68", r.at("_nbw"));
+  r.op("push ecx", "51");
+  r.op("push esi", "56");
+  r.op("push eax", "50");
+  r.call_import("WriteFile");
   r.op("mov edi, offset _buff", "bf", r.at("_buff"));
-  r.op("sub ebx, ecx", "29cb");
+  r.jump("jmp", pad);
+  r.bind(in_buffer);
+  r.op("mov eax, 130", "b8", kBuffText);
+  r.op("sub eax, ecx", "29c8");
+  r.op("cmp ebx, eax", "39c3");
+  r.jump("jle", room_set);
+  r.op("mov ebx, eax", "89c3");
+  r.bind(room_set);
+  r.op("mov edi, offset _buff", "bf", r.at("_buff"));
   r.op("rep movsb", "f3a4");
+  r.bind(pad);
   r.op("mov ecx, ebx", "89d9");
   r.op("test ecx, ecx", "85c9");
-  r.jump("jle", no_padding);
+  r.jump("jz", no_padding);
   r.op("mov al, ' '", "b020");
   r.op("rep stosb", "f3aa");
   r.bind(no_padding);

@@ -119,6 +119,33 @@ TEST(Emission, UpperAndLowerCaseHexStoreTheSameBytesAndOperandsAreReversed) {
   EXPECT_EQ(test::image_bytes(a).substr(0x200, 7), "\xFF\xD3\xBB\xB2\xA1\x40\x00"s);
 }
 
+TEST(Emission, HexTextPadsAndTakesTheTwosComplementOfNegatives) {
+  const struct {
+    int64_t n;
+    int digits;
+    const char* text;
+  } cases[] = {
+      {0, 8, "00000000"}, {5, 2, "05"}, {255, 2, "ff"}, {0x401000, 8, "00401000"},
+      {-1, 8, "ffffffff"}, {-2, 2, "fe"}, {-12, 8, "fffffff4"}, {0xABCDEF, 8, "00abcdef"},
+  };
+  for (const auto& k : cases) EXPECT_EQ(HexText(k.n, k.digits), k.text) << k.n;
+}
+
+TEST(Emission, AddressOfFindsTheFirstEntryWhateverTheCaseAndZeroForUnknownNames) {
+  Compilation c;
+  AddVariable(c, "Count", "", 4, 0x00401234);
+  AddVariable(c, "count", "", 4, 0x00405678);
+  EXPECT_EQ(AddressOf(c, "COUNT"), "00401234");
+  EXPECT_EQ(AddressOf(c, " count "), "00401234");
+  EXPECT_EQ(AddressOf(c, "missing"), "00000000");
+  // A silent emission stores the same bytes and lists nothing.
+  Compilation d;
+  seek(d.image, 0x200);
+  emit_instruction_silent(d, "a1", AddressOf(c, "count"));
+  EXPECT_EQ(test::image_bytes(d).substr(0x200, 5), "\xA1\x34\x12\x40\x00"s);
+  EXPECT_EQ(d.gen.listing, "");
+}
+
 // The empty program, built in-process from the records the front end writes.
 class EmptyProgram : public ::testing::Test {
  protected:

@@ -231,7 +231,7 @@ TEST_F(CallTemplates, ReadstringCallPassesTheCapacity) {
 
 TEST_F(CallTemplates, WriteOfEveryKindOfValue) {
   const int i = var("i", 4), x = var("x", 8), s = var("s", 14, 10), p = sym("p", 21, 21);
-  const int five = lit("5", 5), two = lit("2", 5), eight = lit("8", 5), wide = lit("200", 5), fl = lit("1.5", 9);
+  const int five = lit("5", 5), two = lit("2", 5), eight = lit("8", 5), wide = lit("200", 5), huge = lit("300", 5), fl = lit("1.5", 9);
   const int sl = lit("hi", 7);
   struct Case {
     int a, b, r;
@@ -245,6 +245,8 @@ TEST_F(CallTemplates, WriteOfEveryKindOfValue) {
       {five, 0, sl, "6a05 68" + at(sl) + "bb" + named("_wrstf") + "ffd3"},
       {0, 0, p, "6a00 8b3d" + at(p) + "57 bb" + named("_int2hst") + "ffd3"},
       {wide, 0, i, "68 c8000000 68" + at(i) + "bb" + named("_int2st") + "ffd3"},  // no sign extension
+      {huge, 0, sl, "68 ff000000 68" + at(sl) + "bb" + named("_wrstf") + "ffd3"},  // not 300 mod 256
+      {huge, huge, x, "68 ff000000 68 ff000000 68" + at(x) + "bb" + named("_si2st") + "ffd3"},
   };
   for (const Case& k : cases) {
     const int32_t from = c.image.pos;

@@ -30,11 +30,13 @@ TEST(ConsoleRoutines, StringFieldsPadCutOrTakeTheWholeText) {
   P p;
   const uint32_t abc = p.string("abc"), abcdef = p.string("abcdef"), sep = p.string("|");
   const uint32_t long_text = p.string(std::string(128, 'x'));
+  const uint32_t longer = p.string(std::string(100, 'y') + std::string(100, 'z'), 200);
   struct Field {
     uint32_t text;
     int width;
   };
-  const std::vector<Field> fields = {{abc, 6}, {abcdef, 3}, {abc, 0}, {abc, 200}, {long_text, 127}, {abc, 3}};
+  const std::vector<Field> fields = {{abc, 6}, {abcdef, 3}, {abc, 0}, {abc, 200}, {long_text, 127}, {abc, 3},
+                                     {longer, 0},    {longer, 250},  {longer, 180}, {longer, 100}};
   p.build([&](RoutineBuilder& r) {
     for (const Field& f : fields) {
       P::push_byte(r, f.width);
@@ -43,8 +45,11 @@ TEST(ConsoleRoutines, StringFieldsPadCutOrTakeTheWholeText) {
       bar(r, sep);
     }
   });
-  // Widths are bytes 0..255; beyond 130 characters the field is cut to fit.
-  EXPECT_EQ(run(p), "abc   |abc|abc|abc" + std::string(127, ' ') + "|" + std::string(127, 'x') + "|abc|");
+  // Widths are bytes 0..255; spaces beyond 130 characters are left out, but
+  // a text longer than the buffer is still written whole or cut at the width.
+  const std::string y(100, 'y'), z(100, 'z');
+  EXPECT_EQ(run(p), "abc   |abc|abc|abc" + std::string(127, ' ') + "|" + std::string(127, 'x') + "|abc|" + y + z + "|" +
+                        y + z + std::string(50, ' ') + "|" + y + z.substr(0, 80) + "|" + y + "|");
 }
 
 TEST(ConsoleRoutines, IntegersAreRightAlignedAndNeverCut) {

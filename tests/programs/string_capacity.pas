@@ -1,0 +1,41 @@
+program strcut()
+var s: string[5];
+  t: string[8];
+  one: string[1];
+  n: integer;
+  big: string[100];
+  long: string[128];
+begin
+  s := 'abcdefghijkl';
+  writeln(s, '|', length(s));
+  one := 'xyz';
+  writeln(one, '|', length(one));
+  s := 'ab';
+  writeln(s, '|', length(s));
+  t := 'abcdef';
+  t := t + 'ghijk';
+  writeln(t, '|', length(t));
+  t := 'ab';
+  t := t + 'cd' + 'ef';
+  writeln(t, '|', length(t));
+  s := 'abc';
+  t := s + s + s;
+  writeln(t, '|', length(t));
+  s := '';
+  writeln('[', s, ']', length(s));
+  n := length('hello') + length(t);
+  writeln(n);
+  writeln(length(''));
+  big := '0123456789';
+  big := big + big;
+  big := big + big;
+  big := big + big;
+  big := big + big;
+  writeln(length(big));
+  writeln(length(big + big));
+  writeln(length(big + 'xyz'));
+  long := big + big;
+  writeln(long);
+  long := long + '!';
+  writeln(length(long));
+end.
