@@ -112,10 +112,6 @@ void mov_esi_offset(Compilation& c, int n, std::string_view text) {
   emit(c, text, is_reference(c, n) ? "8b35" : "be", addr(c, n));
 }
 
-void mov_edi_offset(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "8b3d" : "bf", addr(c, n));
-}
-
 void push_offset(Compilation& c, int n, std::string_view text) {
   emit(c, text, is_reference(c, n) ? "ff35" : "68", addr(c, n));
 }

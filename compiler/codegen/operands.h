@@ -79,9 +79,8 @@ void x87_store(Compilation& c, int n);
 // "lea esi, X" (8d 35), "lea edi, X" (8d 3d): the address of X's value.
 void lea_esi(Compilation& c, int n, std::string_view text);
 void lea_edi(Compilation& c, int n, std::string_view text);
-// "mov esi, offset X" (be), "mov edi, offset X" (bf).
+// "mov esi, offset X" (be).
 void mov_esi_offset(Compilation& c, int n, std::string_view text);
-void mov_edi_offset(Compilation& c, int n, std::string_view text);
 // "push offset X" (68): the address of X's value.
 void push_offset(Compilation& c, int n, std::string_view text);
 

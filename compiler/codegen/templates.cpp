@@ -113,9 +113,4 @@ TemplateEmitter find_template(int op_code) {
   return nullptr;
 }
 
-const TemplateEntry* template_table(int& count) {
-  count = static_cast<int>(std::size(kTable));
-  return kTable;
-}
-
 }  // namespace tarn
