@@ -3,8 +3,6 @@
 // the op through a small adapter; READ_ARR reads into its result temporary.
 #include "codegen/templates.h"
 
-#include <iterator>
-
 #include "codegen/calls.h"
 #include "codegen/control.h"
 #include "codegen/expressions.h"

@@ -1,6 +1,5 @@
 #include "common/text.h"
 
-#include <limits>
 #include <stdexcept>
 
 namespace tarn {
