@@ -434,7 +434,6 @@ void heap_statement(Compilation& c, Token& tok) {
     const TTypeDesc* record = type_by_number(c.types, entry(c, pointer).tag4);
     push_operand(c, record ? record->attr2 : 0);
     emit(c, WD_NEW);
-    c.post.uses_heap = true;
   } else {
     emit(c, WD_FREE);
   }

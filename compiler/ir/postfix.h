@@ -41,7 +41,6 @@ struct PostfixState {
   std::string numeric;        // "postfix.tmp" so far
   std::string readable;       // "postfix_.tmp" so far
   bool open = false;
-  bool uses_heap = false;     // a `new` was compiled
 };
 
 }  // namespace tarn
