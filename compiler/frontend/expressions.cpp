@@ -10,6 +10,7 @@
 
 #include "driver/compilation.h"
 #include "frontend/lexer.h"
+#include "frontend/parsing.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 #include "ir/postfix.h"
@@ -17,11 +18,6 @@
 namespace tarn {
 
 namespace {
-
-bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
-TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 // Parentheses and statements nest by recursion: a source nested thousands of
 // levels deep would exhaust the compiler's stack instead of being reported.

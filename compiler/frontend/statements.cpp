@@ -11,6 +11,7 @@
 #include "driver/compilation.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
+#include "frontend/parsing.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 #include "ir/postfix.h"
@@ -18,11 +19,6 @@
 namespace tarn {
 
 namespace {
-
-bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
-TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 bool is_integer_literal(Compilation& c, const Token& t) {
   return t.kind == kTokLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
