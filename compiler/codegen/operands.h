@@ -23,30 +23,6 @@ namespace tarn {
 
 struct Compilation;
 
-// Symbol types and classes the templates choose by.
-enum : int {
-  kTyInteger = 4,
-  kTyIntegerLiteral = 5,
-  kTyStringLiteral = 7,
-  kTyFloat = 8,
-  kTyFloatLiteral = 9,
-  kTyString = 14,
-  kTyText = 15,
-  kTyPointer = 21,
-  kTyRecord = 25,
-};
-enum : int {
-  kClVariable = 1,
-  kClProcedure = 2,
-  kClLocal = 4,
-  kClLiteral = 5,
-  kClArray = 12,
-  kClFunction = 13,
-  kClConstant = 16,
-  kClRecord = 20,
-  kClPointer = 21,
-};
-
 std::string addr(const Compilation& c, int n);  // AddressOf(decimal n)
 const std::string& name_of(const Compilation& c, int n);
 int type_of(const Compilation& c, int n);
