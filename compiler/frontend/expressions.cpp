@@ -19,24 +19,12 @@ namespace tarn {
 
 namespace {
 
-// Parentheses and statements nest by recursion: a source nested thousands of
-// levels deep would exhaust the compiler's stack instead of being reported.
-constexpr int kMaxNesting = 200;
-
-struct Nested {
-  explicit Nested(Compilation& c) : lex(c.lex) {
-    if (++lex.nesting > kMaxNesting) report_error(c, 0, "Expression nested too deeply");
-  }
-  ~Nested() { --lex.nesting; }
-  LexerState& lex;
-};
-
 bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
 
 // relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
 void relation(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_condition(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -195,7 +183,7 @@ int parse_field_name(Compilation& c, Token& tok, int record_type) {
 
 void parse_factor(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_simple_expression(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -262,7 +250,7 @@ void parse_factor(Compilation& c, Token& tok) {
       break;
   }
   if (tok.kind == kTokArith && tok.code == kMinus) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     term(c, tok);
     emit(c, U_MINUS);

@@ -466,8 +466,7 @@ bool at_end_of_source(const Compilation& c) {
 }  // namespace
 
 void parse_statement_list(Compilation& c, Token& tok) {
-  // Structured statements nest by recursion: bounded like parentheses.
-  if (++c.lex.nesting > 200) report_error(c, 0, "Statements nested too deeply");
+  NestingGuard nested(c, "Statements nested too deeply");
   if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c, 107, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
@@ -486,7 +485,6 @@ void parse_statement_list(Compilation& c, Token& tok) {
     // on the last token.
     if (!next_token(c, tok) && at_end_of_source(c)) report_error(c, 99, "end");
   }
-  --c.lex.nesting;
 }
 
 void check_goto_targets(Compilation& c) {
