@@ -65,29 +65,29 @@ uint32_t string_item_size(int capacity) { return static_cast<uint32_t>(capacity)
 uint32_t data_item_size(const Compilation& c, int i) {
   const TSymbolbableRecord& s = symbol_entry(c, i);
   if (s.location != i) return 0;
-  const bool own_item = s.symbolclass == kClVariable || s.symbolclass == kClLocal || s.symbolclass == kClArray ||
-                        s.symbolclass == kClRecord || s.symbolclass == kClPointer;
+  const bool own_item = s.symbolclass == kClassVariable || s.symbolclass == kClassLocal || s.symbolclass == kClassArray ||
+                        s.symbolclass == kClassRecord || s.symbolclass == kClassPointer;
   if (own_item && s.tag5 != 0) return 4;  // a reference: only the address is live
   switch (s.symbolclass) {
-    case kClVariable:
-    case kClLocal:
+    case kClassVariable:
+    case kClassLocal:
       if (s.tag3 != 0) return 0;  // named constant
       switch (s.symboltype) {
-        case kTyInteger:
-        case kTyFloat:
-        case kTyPointer: return 4;
-        case kTyString: return string_item_size(s.tag);
-        case kTyText: return 12;
+        case kTypeInteger:
+        case kTypeFloat:
+        case kTypePointer: return 4;
+        case kTypeString: return string_item_size(s.tag);
+        case kTypeText: return 12;
         default: return 0;
       }
-    case kClArray: {
+    case kClassArray: {
       uint32_t bytes = 4;  // the descriptor
       const uint32_t rows = s.tag3 != 0 ? s.tag3 : 1;
-      if (s.symboltype == kTyInteger || s.symboltype == kTyFloat)
+      if (s.symboltype == kTypeInteger || s.symboltype == kTypeFloat)
         bytes += 4 * s.tag * rows;
-      else if (s.symboltype == kTyString && s.tag != 0)
+      else if (s.symboltype == kTypeString && s.tag != 0)
         bytes += static_cast<uint32_t>(s.tag2) * rows * string_item_size(s.tag);
-      else if (s.symboltype == kTyRecord) {
+      else if (s.symboltype == kTypeRecord) {
         const TTypeDesc* record = type_by_number(c.types, s.tag4);
         const uint32_t n = s.tag * rows * static_cast<uint32_t>(record ? record->attr2 : 0);
         bytes += n == 0 ? 4 : (n + 3) / 4 * 4;  // a block of whole dwords, at least one
@@ -95,13 +95,13 @@ uint32_t data_item_size(const Compilation& c, int i) {
       // Elements of an initial list follow the descriptor as entries of their own.
       for (int j = i + 1; j <= symbol_count(c); ++j) {
         const TSymbolbableRecord& e = symbol_entry(c, j);
-        if (e.symbolclass != kClConstant || e.location != i) continue;
-        bytes += e.symboltype == kTyString ? string_item_size(e.tag) : 4;
+        if (e.symbolclass != kClassConstant || e.location != i) continue;
+        bytes += e.symboltype == kTypeString ? string_item_size(e.tag) : 4;
       }
       return bytes;
     }
-    case kClRecord: return 4 + (s.tag == 0 ? 4 : (s.tag + 3u) / 4 * 4);
-    case kClPointer: return 4;
+    case kClassRecord: return 4 + (s.tag == 0 ? 4 : (s.tag + 3u) / 4 * 4);
+    case kClassPointer: return 4;
     default: return 0;
   }
 }
@@ -176,7 +176,7 @@ void end_call(Compilation& c, int result) {
 // computed after the save, so only their static item is current.
 const SavedItem* saved_copy(const Compilation& c, int callee, int r) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return nullptr;
-  if (symbol_entry(c, r).symbolclass == kClVariable) return nullptr;
+  if (symbol_entry(c, r).symbolclass == kClassVariable) return nullptr;
   for (const SavedItem& it : c.tmpl.pending.back().saved)
     if (it.symbol == r) return &it;
   return nullptr;
@@ -192,7 +192,7 @@ void lea_saved_copy(Compilation& c, const SavedItem& it, int k, int r) {
 int parameter_offset(const Compilation& c, int k, int routine) {
   const TSymbolbableRecord& s = symbol_entry(c, routine);
   const int n = s.tag;
-  return (n - k - (s.symbolclass == kClProcedure ? 1 : 0)) * 4 + 8;
+  return (n - k - (s.symbolclass == kClassProcedure ? 1 : 0)) * 4 + 8;
 }
 
 // The copy loop of a string value from esi to edi, with its terminator.
@@ -278,7 +278,7 @@ void redirect_saved_address(Compilation& c, int callee, int k) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass == kClVariable || s.tag5 != 0) continue;
+    if (s.symbolclass == kClassVariable || s.tag5 != 0) continue;
     emit(c, "cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
     emit(c, "jne +7", "7507");
     lea_saved_copy(c, it, k, it.symbol);
@@ -289,7 +289,7 @@ bool saves_named_items(const Compilation& c, int callee) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return false;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass != kClVariable && s.tag5 == 0) return true;
+    if (s.symbolclass != kClassVariable && s.tag5 == 0) return true;
   }
   return false;
 }
@@ -338,7 +338,7 @@ void emit_get_par(Compilation& c, int a, int b, int r) {
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov esi, esp+ " + o, "8b7424" + o);
   emit(c, "mov edi," + name_of(c, r), "bf", addr(c, r));
-  if (type_of(c, r) == kTyString) {
+  if (type_of(c, r) == kTypeString) {
     copy_string_loop(c);
   } else {
     emit(c, "mov eax, [esi]", "8b06");
@@ -414,7 +414,7 @@ void emit_write(Compilation& c, int a, int b, int r) {
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + std::to_string(r));
     call_routine(c, "_wrstf", "mov ebx, _wrstf", "call [ebx]");
-  } else if (t == kTyPointer) {
+  } else if (t == kTypePointer) {
     listing_line(c, "write(" + name + ")");
     emit(c, "push 0", "6a00");
     emit(c, "mov edi, " + std::to_string(r), "8b3d", addr(c, r));
@@ -433,7 +433,7 @@ void emit_readln(Compilation& c, int a, int, int) {
   const TSymbolbableRecord& v = symbol_entry(c, a);
   listing_line(c, "readln " + v.name);
   int count = 2;
-  if (v.symboltype == kTyString && v.tag5 != 0) {
+  if (v.symboltype == kTypeString && v.tag5 != 0) {
     // A `var` string formal says 128, but the caller's buffer may be shorter:
     // its capacity is where the 0 byte followed by the sentinel 9 stands.
     emit(c, "mov edi, " + v.name, "8b3d", addr(c, a));
@@ -447,7 +447,7 @@ void emit_readln(Compilation& c, int a, int, int) {
     emit(c, "jb c1", "72ea");
     emit(c, "c3: push ecx", "51");
     count = 3;
-  } else if (v.symboltype == kTyString) {
+  } else if (v.symboltype == kTypeString) {
     push_small(c, v.tag, "push " + std::to_string(v.tag));
     count = 3;
   }

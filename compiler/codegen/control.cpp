@@ -89,14 +89,8 @@ void emit_for_inc(Compilation& c, int a, int, int) {
 
 void emit_mark(Compilation& c, int a, int, int) {
   // The label's slot receives the address it stands for; goto reads it at run time.
-  const uint32_t here_address = current_address(c.image);
-  const int32_t here = c.image.pos;
   const int32_t slot = symbol_entry(c, a).tag2;
-  if (slot > 0) {
-    seek(c.image, slot);
-    put_dword(c.image, here_address);
-    seek(c.image, here);
-  }
+  if (slot > 0) put_dword_at(c.image, slot, current_address(c.image));
   listing_label(c, name_of(c, a) + ":");
 }
 

@@ -6,7 +6,6 @@
 // the user label's data slot, which MARK fills in the image.
 #pragma once
 
-#include <cstdint>
 
 namespace tarn {
 

@@ -149,6 +149,28 @@ std::string expand_line_breaks(std::string_view literal) {
   return out;
 }
 
+namespace {
+
+// A scalar variable, global (class 1) or local (class 4); a named constant
+// (tag3 set) takes its value from the literal entered after it.
+void declare_variable(Compilation& c, const DataSymbol& s, const std::string& n, const std::string& next_name) {
+  switch (s.symboltype) {
+    case 4: DeclareDword(c, n, s.tag2); break;
+    case 8: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
+    case 14:
+      if (s.tag3 != 0) DeclareStringConst(c, n, next_name);
+      else DeclareStringBuffer(c, n, s.tag);
+      break;
+    case 15:  // a text file: handle and two words of state
+      for (int k = 0; k < 3; ++k) DeclareDword(c, n, 0);
+      break;
+    case 21: DeclareDword(c, n, 0); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
 void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
   for (size_t i = 0; i < symbols.size(); ++i) {
     DataSymbol& s = symbols[i];
@@ -158,21 +180,7 @@ void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
     const int rows = s.tag3 != 0 ? s.tag3 : 1;
     switch (s.symbolclass) {
       case 1:
-      case 4:
-        switch (s.symboltype) {
-          case 4: DeclareDword(c, n, s.tag2); break;
-          case 8: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
-          case 14:
-            if (s.tag3 != 0) DeclareStringConst(c, n, next_name);
-            else DeclareStringBuffer(c, n, s.tag);
-            break;
-          case 15:  // a text file: handle and two words of state
-            for (int k = 0; k < 3; ++k) DeclareDword(c, n, 0);
-            break;
-          case 21: DeclareDword(c, n, 0); break;
-          default: break;
-        }
-        break;
+      case 4: declare_variable(c, s, n, next_name); break;
       case 5:
         if (s.symboltype == 5) DeclareDword(c, n, integer_value(s.name));
         else if (s.symboltype == 7) DeclareStringConst(c, n, expand_line_breaks(s.name));

@@ -177,11 +177,11 @@ void finish_truth(Compilation& c, const char* text, const char* byte, int r) {
 
 // A into eax, B into ebx; integer literals as immediates.
 void load_pair(Compilation& c, int a, int b) {
-  if (type_of(c, a) == kTyIntegerLiteral)
+  if (type_of(c, a) == kTypeIntegerLiteral)
     emit(c, "mov eax, " + name_of(c, a), "b8", HexText(literal_value(c, a), 8));
   else
     load_eax(c, a, "mov eax, " + name_of(c, a));
-  if (type_of(c, b) == kTyIntegerLiteral)
+  if (type_of(c, b) == kTypeIntegerLiteral)
     emit(c, "mov ebx, " + name_of(c, b), "bb", HexText(literal_value(c, b), 8));
   else
     load_ebx(c, b, "mov eax, " + name_of(c, b));
@@ -255,11 +255,11 @@ void set_rounding(Compilation& c, const char* variable, const char* and_mask, co
 void emit_assign(Compilation& c, int a, int b, int) {
   listing_header(c, "assign_op", a, b);
   switch (type_of(c, a)) {
-    case kTyInteger:
+    case kTypeInteger:
       load_eax(c, b, "mov eax, " + name_of(c, b));
       store_eax(c, a, "mov " + name_of(c, a) + ", eax");
       break;
-    case kTyFloat:
+    case kTypeFloat:
       if (is_integer_type(type_of(c, b))) {
         memory_op(c, "fild " + name_of(c, b), "db05", b);
         memory_op(c, "fstp " + name_of(c, a), "d91d", a);
@@ -268,9 +268,9 @@ void emit_assign(Compilation& c, int a, int b, int) {
         store_eax(c, a, "mov " + name_of(c, a) + ", eax");
       }
       break;
-    case kTyString: assign_string(c, a, b); break;
-    case kTyText: assign_text(c, a, b); break;
-    case kTyPointer: assign_pointer(c, a, b); break;
+    case kTypeString: assign_string(c, a, b); break;
+    case kTypeText: assign_text(c, a, b); break;
+    case kTypePointer: assign_pointer(c, a, b); break;
     default: break;
   }
 }
@@ -281,9 +281,9 @@ void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
                      : op_code == MULT_OP  ? "mult_op"
                                                : "div_op";
   listing_header(c, name, a, b);
-  if (op_code == DIV_OP || type_of(c, r) == kTyFloat)
+  if (op_code == DIV_OP || type_of(c, r) == kTypeFloat)
     float_arith(c, op_code, a, b, r);
-  else if (type_of(c, r) == kTyString)
+  else if (type_of(c, r) == kTypeString)
     concatenate(c, a, b, r);
   else
     integer_arith(c, op_code, a, b, r);
@@ -315,7 +315,7 @@ void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
     compare_floats(c, j, a, b, r);
   else if (is_integer_type(ta) && (is_float_type(tb) || op_code == E_OP))
     compare_floats(c, j, a, b, r);
-  else if (equality && (ta == kTyPointer || ta == kTyRecord))
+  else if (equality && (ta == kTypePointer || ta == kTypeRecord))
     compare_pointers(c, j, a, b, r);
   else
     compare_integers(c, j, a, b, r);

@@ -18,12 +18,7 @@ std::string instruction_hex(std::string_view opcode_hex, std::string_view operan
 }
 
 void store_hex(Compilation& c, const std::string& hex) {
-  if (hex.size() % 2 != 0) throw std::logic_error("odd hex text: " + hex);
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    uint64_t v;
-    if (!parse_hex(std::string_view(hex).substr(i, 2), v)) throw std::logic_error("bad hex text: " + hex);
-    put_byte(c.image, static_cast<uint8_t>(v));
-  }
+  for (uint8_t b : hex_bytes(hex)) put_byte(c.image, b);
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ std::string addr(const Compilation& c, int n) { return AddressOf(c, std::to_stri
 const std::string& name_of(const Compilation& c, int n) { return symbol_entry(c, n).name; }
 int type_of(const Compilation& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const Compilation& c, int n) { return symbol_entry(c, n).tag5 != 0; }
-bool is_integer_type(int t) { return t == kTyInteger || t == kTyIntegerLiteral; }
-bool is_float_type(int t) { return t == kTyFloat || t == kTyFloatLiteral; }
-bool is_string_type(int t) { return t == kTyStringLiteral || t == kTyString; }
+bool is_integer_type(int t) { return t == kTypeInteger || t == kTypeIntegerLiteral; }
+bool is_float_type(int t) { return t == kTypeFloat || t == kTypeFloatLiteral; }
+bool is_string_type(int t) { return t == kTypeStringLiteral || t == kTypeString; }
 
 int32_t literal_value(const Compilation& c, int n) {
   int64_t v = 0;
@@ -94,7 +94,7 @@ void x87_load(Compilation& c, int n) {
 }
 
 void x87_store(Compilation& c, int n) {
-  if (type_of(c, n) == kTyFloat)
+  if (type_of(c, n) == kTypeFloat)
     memory_op(c, "fstp " + name_of(c, n), "d91d", n);
   else
     memory_op(c, "fistp " + name_of(c, n), "db1d", n);
@@ -110,10 +110,6 @@ void lea_edi(Compilation& c, int n, std::string_view text) {
 
 void mov_esi_offset(Compilation& c, int n, std::string_view text) {
   emit(c, text, is_reference(c, n) ? "8b35" : "be", addr(c, n));
-}
-
-void mov_edi_offset(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "8b3d" : "bf", addr(c, n));
 }
 
 void push_offset(Compilation& c, int n, std::string_view text) {

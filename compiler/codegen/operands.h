@@ -23,30 +23,6 @@ namespace tarn {
 
 struct Compilation;
 
-// Symbol types and classes the templates choose by.
-enum : int {
-  kTyInteger = 4,
-  kTyIntegerLiteral = 5,
-  kTyStringLiteral = 7,
-  kTyFloat = 8,
-  kTyFloatLiteral = 9,
-  kTyString = 14,
-  kTyText = 15,
-  kTyPointer = 21,
-  kTyRecord = 25,
-};
-enum : int {
-  kClVariable = 1,
-  kClProcedure = 2,
-  kClLocal = 4,
-  kClLiteral = 5,
-  kClArray = 12,
-  kClFunction = 13,
-  kClConstant = 16,
-  kClRecord = 20,
-  kClPointer = 21,
-};
-
 std::string addr(const Compilation& c, int n);  // AddressOf(decimal n)
 const std::string& name_of(const Compilation& c, int n);
 int type_of(const Compilation& c, int n);
@@ -79,9 +55,8 @@ void x87_store(Compilation& c, int n);
 // "lea esi, X" (8d 35), "lea edi, X" (8d 3d): the address of X's value.
 void lea_esi(Compilation& c, int n, std::string_view text);
 void lea_edi(Compilation& c, int n, std::string_view text);
-// "mov esi, offset X" (be), "mov edi, offset X" (bf).
+// "mov esi, offset X" (be).
 void mov_esi_offset(Compilation& c, int n, std::string_view text);
-void mov_edi_offset(Compilation& c, int n, std::string_view text);
 // "push offset X" (68): the address of X's value.
 void push_offset(Compilation& c, int n, std::string_view text);
 

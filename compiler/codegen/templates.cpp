@@ -3,8 +3,6 @@
 // the op through a small adapter; READ_ARR reads into its result temporary.
 #include "codegen/templates.h"
 
-#include <iterator>
-
 #include "codegen/calls.h"
 #include "codegen/control.h"
 #include "codegen/expressions.h"
@@ -111,11 +109,6 @@ TemplateEmitter find_template(int op_code) {
   for (const TemplateEntry& e : kTable)
     if (e.op == op_code) return e.emit;
   return nullptr;
-}
-
-const TemplateEntry* template_table(int& count) {
-  count = static_cast<int>(std::size(kTable));
-  return kTable;
 }
 
 }  // namespace tarn

@@ -22,7 +22,4 @@ struct TemplateEntry {
 // The template of an op code, or nullptr when it has none here.
 TemplateEmitter find_template(int op_code);
 
-// Every entry, for the dispatcher's own table and for tests.
-const TemplateEntry* template_table(int& count);
-
 }  // namespace tarn

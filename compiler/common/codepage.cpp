@@ -41,14 +41,6 @@ unsigned char cp1251_to_cp866(unsigned char b) {
   return static_cast<unsigned char>(ch & 0xFF);
 }
 
-unsigned char cp866_to_cp1251(unsigned char b) {
-  if (b >= 0x80 && b <= 0xAF) return static_cast<unsigned char>(0xC0 + (b - 0x80));
-  if (b >= 0xE0 && b <= 0xEF) return static_cast<unsigned char>(0xF0 + (b - 0xE0));
-  if (b == 0xF0) return 0xA8;
-  if (b == 0xF1) return 0xB8;
-  return b;
-}
-
 std::u32string utf8_to_utf32(std::string_view s) {
   std::u32string r;
   for (size_t i = 0; i < s.size();) {
@@ -98,12 +90,6 @@ std::string utf8_to_cp1251(std::string_view utf8) {
   std::string r;
   for (char32_t ch : utf8_to_utf32(utf8)) r.push_back(static_cast<char>(unicode_to_cp1251(ch)));
   return r;
-}
-
-std::string cp1251_to_utf8(std::string_view text) {
-  std::u32string u;
-  for (char b : text) u.push_back(cp1251_to_unicode(static_cast<unsigned char>(b)));
-  return utf32_to_utf8(u);
 }
 
 }  // namespace tarn

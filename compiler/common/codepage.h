@@ -15,12 +15,8 @@ unsigned char unicode_to_cp1251(char32_t ch);
 // The code page 866 byte of a code page 1251 byte for the Russian alphabet
 // (А..я, Ё, ё); any other character keeps the low byte of its Unicode value.
 unsigned char cp1251_to_cp866(unsigned char b);
-// The inverse direction for Russian letters; other bytes map as the Unicode
-// low byte would (used when a compiled program's text files are read back).
-unsigned char cp866_to_cp1251(unsigned char b);
 
 std::string utf8_to_cp1251(std::string_view utf8);
-std::string cp1251_to_utf8(std::string_view text);
 // Invalid UTF-8 bytes are taken as code page 1251 characters, so a path that is
 // already 8-bit text passes through unchanged.
 std::u32string utf8_to_utf32(std::string_view utf8);

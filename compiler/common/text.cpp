@@ -1,6 +1,6 @@
 #include "common/text.h"
 
-#include <limits>
+#include <stdexcept>
 
 namespace tarn {
 
@@ -53,6 +53,20 @@ bool parse_hex(std::string_view s, uint64_t& value) {
     value = value * 16 + static_cast<uint64_t>(d);
   }
   return true;
+}
+
+std::vector<uint8_t> hex_bytes(std::string_view hex) {
+  std::string digits;
+  for (char ch : hex)
+    if (ch != ' ') digits += ch;
+  if (digits.size() % 2 != 0) throw std::logic_error("odd hex text: " + digits);
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    uint64_t v;
+    if (!parse_hex(std::string_view(digits).substr(i, 2), v)) throw std::logic_error("bad hex text: " + digits);
+    bytes.push_back(static_cast<uint8_t>(v));
+  }
+  return bytes;
 }
 
 bool parse_int64(std::string_view s, int64_t& value) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarn {
 
@@ -22,6 +23,11 @@ std::string hex_text(int64_t n, int digits);
 
 // Hex text ("FF25", "ff25") to its value; false on a non-hex character.
 bool parse_hex(std::string_view s, uint64_t& value);
+
+// Machine-code hex text to its bytes, two digits a byte, blanks skipped. The
+// text always comes from the compiler's own tables, so an odd digit count or a
+// non-hex character is a compiler fault: std::logic_error.
+std::vector<uint8_t> hex_bytes(std::string_view hex);
 
 // Decimal text with an optional sign to a 64-bit value; false when the text is
 // not a number or does not fit.

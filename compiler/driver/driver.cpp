@@ -138,7 +138,6 @@ void compile(Compilation& c) {
   parse_source_file(c);
   close_front_end_files(c);
   dump_symbol_table(c);
-  if (d.error_count != 0) return;
 
   d.phase = kPhaseBackEnd;
   prepare_resource_info(c);

@@ -13,6 +13,7 @@
 #include "common/text.h"
 #include "driver/compilation.h"
 #include "frontend/lexer.h"
+#include "frontend/parsing.h"
 #include "frontend/statements.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
@@ -26,8 +27,6 @@ constexpr int kMaxListNames = 10;
 constexpr int kMaxArrayBound = 255;
 constexpr int kMaxStringCapacity = 128;
 
-bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 bool is_routine_start(const Token& t) { return is_keyword(t, kProcedure) || is_keyword(t, kFunction); }
 
 // A name that the lexer has just declared.
@@ -40,10 +39,6 @@ bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
     if (is_keyword(t, k)) return true;
   return false;
 }
-
-TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-
-void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 // Reads the next token with declaration mode on: names met are declared.
 void next_declaring(Compilation& c, Token& tok) {

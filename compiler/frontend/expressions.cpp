@@ -10,6 +10,7 @@
 
 #include "driver/compilation.h"
 #include "frontend/lexer.h"
+#include "frontend/parsing.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 #include "ir/postfix.h"
@@ -18,29 +19,12 @@ namespace tarn {
 
 namespace {
 
-bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
-TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { next_token(c, tok); }
-
-// Parentheses and statements nest by recursion: a source nested thousands of
-// levels deep would exhaust the compiler's stack instead of being reported.
-constexpr int kMaxNesting = 200;
-
-struct Nested {
-  explicit Nested(Compilation& c) : lex(c.lex) {
-    if (++lex.nesting > kMaxNesting) report_error(c, 0, "Expression nested too deeply");
-  }
-  ~Nested() { --lex.nesting; }
-  LexerState& lex;
-};
-
 bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
 
 // relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
 void relation(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_condition(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -199,7 +183,7 @@ int parse_field_name(Compilation& c, Token& tok, int record_type) {
 
 void parse_factor(Compilation& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_simple_expression(c, tok);
     if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
@@ -266,7 +250,7 @@ void parse_factor(Compilation& c, Token& tok) {
       break;
   }
   if (tok.kind == kTokArith && tok.code == kMinus) {
-    Nested nested(c);
+    NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     term(c, tok);
     emit(c, U_MINUS);

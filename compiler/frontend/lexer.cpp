@@ -33,6 +33,12 @@ void new_line(LexerState& lex) {
   lex.line_text.clear();
 }
 
+// A CR or LF just read inside a comment: CR LF is one line end.
+void comment_line_end(LexerState& lex, int b) {
+  if (b == '\r' && peek_byte(lex.source) == '\n') ++lex.source.pos;
+  new_line(lex);
+}
+
 // Skips a "{...}" comment whose "{" has been read; true when its "}" was found.
 // Each line end inside counts a line and starts a new line text, so an error
 // after the comment echoes the line it stands on.
@@ -42,12 +48,7 @@ bool skip_brace_comment(LexerState& lex) {
     int b = next_byte(src);
     if (b < 0) return false;
     if (b == '}') return true;
-    if (b == '\r') {
-      if (peek_byte(src) == '\n') ++src.pos;
-      new_line(lex);
-    } else if (b == '\n') {
-      new_line(lex);
-    }
+    if (b == '\r' || b == '\n') comment_line_end(lex, b);
   }
 }
 
@@ -59,8 +60,7 @@ bool skip_line_comment(LexerState& lex) {
     int b = next_byte(src);
     if (b < 0) return false;
     if (b == '\r' || b == '\n') {
-      if (b == '\r' && peek_byte(src) == '\n') ++src.pos;
-      new_line(lex);
+      comment_line_end(lex, b);
       return true;
     }
   }
@@ -445,14 +445,12 @@ char read_char(Compilation& c) {
     lex.line_text += ' ';
     return ' ';
   }
-  if (ch == '/' && !lex.string_mode) {
-    if (peek_byte(src) == '/') {
-      ++src.pos;
-      return skip_line_comment(lex) ? ' ' : 0;
-    }
-    // The character after a "/" that begins no comment stays in the source:
-    // it is read again with all its handling (a line end still counts), and
-    // an error report meanwhile still sees it as the rest of the line.
+  // Only peeked at: the character after a "/" that begins no comment is read
+  // next with all its handling (a line end still counts), and an error report
+  // meanwhile still sees it as the rest of the line.
+  if (ch == '/' && !lex.string_mode && peek_byte(src) == '/') {
+    ++src.pos;
+    return skip_line_comment(lex) ? ' ' : 0;
   }
   lex.line_text += ch;
   return ch;

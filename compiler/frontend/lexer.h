@@ -28,15 +28,14 @@ struct LexerState {
   std::string line_text;        // characters of the current line delivered so far
   std::string last_token_text;  // the caret goes under its last occurrence
   char pushed_back = 0;         // one character given back; 0 = none
-  char pending = 0;             // unused: the character after a "/" that begins no comment stays in the source
   std::string pushed_back_token;  // ".." after a number
   bool string_mode = false;
   bool declaration_mode = false;
   int current_procedure = 0;
   int heading_kind = 0;  // 0 program, 1 procedure, 2 function
   int current_function = 0;  // the function that `return` refers to; 0 outside functions
-  std::vector<int> goto_targets;
-  int nesting = 0;  // open parentheses and statement lists: bounds the parsers' recursion  // user labels that `goto` names in the routine being compiled
+  std::vector<int> goto_targets;  // user labels that `goto` names in the routine being compiled
+  int nesting = 0;  // open parentheses and statement lists: bounds the parsers' recursion
 };
 
 // Token kinds.

@@ -11,6 +11,7 @@
 #include "driver/compilation.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
+#include "frontend/parsing.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 #include "ir/postfix.h"
@@ -18,11 +19,6 @@
 namespace tarn {
 
 namespace {
-
-bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
-TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
-void next(Compilation& c, Token& tok) { next_token(c, tok); }
 
 bool is_integer_literal(Compilation& c, const Token& t) {
   return t.kind == kTokLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
@@ -434,7 +430,6 @@ void heap_statement(Compilation& c, Token& tok) {
     const TTypeDesc* record = type_by_number(c.types, entry(c, pointer).tag4);
     push_operand(c, record ? record->attr2 : 0);
     emit(c, WD_NEW);
-    c.post.uses_heap = true;
   } else {
     emit(c, WD_FREE);
   }
@@ -471,8 +466,7 @@ bool at_end_of_source(const Compilation& c) {
 }  // namespace
 
 void parse_statement_list(Compilation& c, Token& tok) {
-  // Structured statements nest by recursion: bounded like parentheses.
-  if (++c.lex.nesting > 200) report_error(c, 0, "Statements nested too deeply");
+  NestingGuard nested(c, "Statements nested too deeply");
   if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c, 107, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
@@ -491,7 +485,6 @@ void parse_statement_list(Compilation& c, Token& tok) {
     // on the last token.
     if (!next_token(c, tok) && at_end_of_source(c)) report_error(c, 99, "end");
   }
-  --c.lex.nesting;
 }
 
 void check_goto_targets(Compilation& c) {

@@ -140,10 +140,6 @@ void poke_dword(ImageState& im, int32_t p, uint32_t d) {
   for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(p + i)] = static_cast<uint8_t>(d >> (8 * i));
 }
 
-void poke_word(ImageState& im, int32_t p, uint16_t w) {
-  for (int i = 0; i < 2; ++i) im.bytes[static_cast<size_t>(p + i)] = static_cast<uint8_t>(w >> (8 * i));
-}
-
 void put_dword_at(ImageState& im, int32_t p, uint32_t d) {
   const int32_t saved = im.pos;
   seek(im, p);

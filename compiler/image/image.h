@@ -66,7 +66,6 @@ void set_code_section_size(ImageState& im, int n);
 // or growing the buffer (the first 512 bytes exist from the first put on).
 uint32_t peek_dword(const ImageState& im, int32_t p);
 void poke_dword(ImageState& im, int32_t p, uint32_t d);
-void poke_word(ImageState& im, int32_t p, uint16_t w);
 // A put at another place that leaves the write position where it was.
 void put_dword_at(ImageState& im, int32_t p, uint32_t d);
 void put_word_at(ImageState& im, int32_t p, uint16_t w);

@@ -1,7 +1,6 @@
 // The version resource built from "res.tmp", and the final header values.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,7 +23,7 @@ void Pad4(ImageState& im);
 // One key = value string node at the write position; returns its length
 // without the trailing padding.
 int VersionString(ImageState& im, std::string_view key, std::string_view value);
-// Part n (1 to 4) of a dotted version text, at most three digits each; 0 when empty.
+// The n-th number (1 to 4) of a dotted version text, at most three digits each; 0 when empty.
 int VersionNumberPart(std::string_view text, int n);
 
 }  // namespace tarn

@@ -41,11 +41,12 @@ const OpInfo kOps[] = {
     {END_PROG, "END_PROG", 0, 0},      {WD_FUN, "WD_FUN", 1, 0},         {END_FUN, "END_FUN", 0, 0},
     {WD_RETURN, "WD_RETURN", 2, 0},    {CALL_FUN, "CALL_FUN", 2, 1},     {ROUND_FUN, "ROUND_FUN", 1, 1},
     {ABS_FUN, "ABS_FUN", 1, 1},        {TRUNC_FUN, "TRUNC_FUN", 1, 1},   {RANDOM_FUN, "RANDOM_FUN", 1, 1},
-    {LENGTH_FUN, "LENGTH_FUN", 1, 1},  {-77, "POS_FUN", 2, 1},           {-78, "SUBSTR_FUN", 3, 1},
+    {LENGTH_FUN, "LENGTH_FUN", 1, 1},  {POS_FUN, "POS_FUN", 2, 1},       {SUBSTR_FUN, "SUBSTR_FUN", 3, 1},
     {-79, "", 1, 1},                   {-80, "", 1, 1},                  {INDEX_OP, "INDEX_OP", 2, 1},
-    {INDEX_OP2, "INDEX_OP2", 2, 1},    {-84, "RESET_FUN", 1, 1},         {-85, "EOF_FUN", 1, 1},
-    {-86, "READSTRING_FUN", 1, 1},     {-87, "CLOSE_FILE_FUN", 1, 0},    {-88, "REWRITE_FUN", 1, 1},
-    {-90, "WRITESTRING_FUN", 2, 2},    {ARCTG_FUN, "ARCTG_FUN", 1, 1},   {TG_FUN, "TG_FUN", 1, 1},
+    {INDEX_OP2, "INDEX_OP2", 2, 1},    {RESET_FUN, "RESET_FUN", 1, 1},   {EOF_FUN, "EOF_FUN", 1, 1},
+    {READSTRING_FUN, "READSTRING_FUN", 1, 1},   {CLOSE_FILE_FUN, "CLOSE_FILE_FUN", 1, 0},
+    {REWRITE_FUN, "REWRITE_FUN", 1, 1},         {WRITESTRING_FUN, "WRITESTRING_FUN", 2, 2},
+    {ARCTG_FUN, "ARCTG_FUN", 1, 1},    {TG_FUN, "TG_FUN", 1, 1},
     {DAY_FUN, "DAY_FUN", 0, 1},        {MONTH_FUN, "MONTH_FUN", 0, 1},   {YEAR_FUN, "YEAR_FUN", 0, 1},
     {TIME_FUN, "TIME_FUN", 0, 1},      {DAYOFWEEK_FUN, "DAYOFWEEK_FUN", 0, 1},
     {MOD_OP, "MOD_OP", 2, 1},          {DIV2_OP, "DIV2_OP", 2, 1},       {GOTO, "GOTO", 1, 0},
@@ -215,10 +216,9 @@ void result_type(const Compilation& c, int op, const Operands& o, int& type, int
     case WD_NIL:
       type = kTypePointer;
       break;
-    case -77: type = kTypeInteger; break;
-    case -78: case -86: type = kTypeString; break;
-    case -84: case -88: type = kTypeText; break;
-    case -85: type = kTypeInteger; break;
+    case POS_FUN: case EOF_FUN: type = kTypeInteger; break;
+    case SUBSTR_FUN: case READSTRING_FUN: type = kTypeString; break;
+    case RESET_FUN: case REWRITE_FUN: type = kTypeText; break;
     default:
       type = kTypeInteger;
       break;

@@ -23,9 +23,10 @@ enum PostfixOp {
   SIN_FUN = -46, COS_FUN = -47, GET_ARR = -50, SET_ARR = -51, READ_ARR = -54, WD_READLN0 = -55, WD_FOR = -56,
   END_FOR = -58, WD_REPEAT = -59, WD_UNTIL = -60, FOR_INC = -61, PAR_CALL = -63, CALL = -64, GET_PAR = -65,
   END_PROG = -66, WD_FUN = -67, END_FUN = -68, WD_RETURN = -69, CALL_FUN = -70, ROUND_FUN = -71,
-  ABS_FUN = -72, TRUNC_FUN = -73, RANDOM_FUN = -74, LENGTH_FUN = -76, EMPTY_OPERAND = -81, INDEX_OP = -82,
-  INDEX_OP2 = -83, ARCTG_FUN = -97, TG_FUN = -98, DAY_FUN = -99, MONTH_FUN = -100, YEAR_FUN = -101,
-  TIME_FUN = -102, DAYOFWEEK_FUN = -103, MOD_OP = -105, DIV2_OP = -106, GOTO = -108, MARK = -109,
+  ABS_FUN = -72, TRUNC_FUN = -73, RANDOM_FUN = -74, LENGTH_FUN = -76, POS_FUN = -77, SUBSTR_FUN = -78,
+  EMPTY_OPERAND = -81, INDEX_OP = -82, INDEX_OP2 = -83, RESET_FUN = -84, EOF_FUN = -85, READSTRING_FUN = -86,
+  CLOSE_FILE_FUN = -87, REWRITE_FUN = -88, WRITESTRING_FUN = -90, ARCTG_FUN = -97, TG_FUN = -98, DAY_FUN = -99,
+  MONTH_FUN = -100, YEAR_FUN = -101, TIME_FUN = -102, DAYOFWEEK_FUN = -103, MOD_OP = -105, DIV2_OP = -106, GOTO = -108, MARK = -109,
   P_PAR_CALL = -112, GET_P_PAR = -113, GET_FLD = -114, SET_FLD = -115, GET_FLD_A = -116, SET_FLD_A = -117,
   INDEX_OP3 = -118, WD_NEW = -121, WD_FREE = -122, GET_HEAP_PROC = -123, WD_NIL = -124, P_P_PAR_CALL = -125,
 };
@@ -41,7 +42,6 @@ struct PostfixState {
   std::string numeric;        // "postfix.tmp" so far
   std::string readable;       // "postfix_.tmp" so far
   bool open = false;
-  bool uses_heap = false;     // a `new` was compiled
 };
 
 }  // namespace tarn

@@ -9,27 +9,9 @@ namespace tarn {
 
 namespace {
 
-std::vector<uint8_t> hex_bytes(std::string_view hex) {
-  std::vector<uint8_t> bytes;
-  std::string digits;
-  for (char ch : hex)
-    if (ch != ' ') digits += ch;
-  if (digits.size() % 2 != 0) throw std::logic_error("odd hex text: " + digits);
-  for (size_t i = 0; i < digits.size(); i += 2) {
-    uint64_t v;
-    if (!parse_hex(std::string_view(digits).substr(i, 2), v)) throw std::logic_error("bad hex text: " + digits);
-    bytes.push_back(static_cast<uint8_t>(v));
-  }
-  return bytes;
-}
-
 std::string hex_text_of(const std::vector<uint8_t>& bytes) {
-  static const char digits[] = "0123456789abcdef";
   std::string hex;
-  for (uint8_t b : bytes) {
-    hex += digits[b >> 4];
-    hex += digits[b & 15];
-  }
+  for (uint8_t b : bytes) hex += hex_text(b, 2);
   return hex;
 }
 

@@ -92,6 +92,21 @@ void emit_append(RoutineBuilder& r, LibraryState&) {
   r.op("ret", "c3");
 }
 
+// readstring's read of one byte of the file at ebx to [edi], the count to
+// [esi]; a failed read or none left goes to at_end.
+void read_line_byte(RoutineBuilder& r, LocalLabel at_end) {
+  r.op("push 0", "6a00");
+  r.op("push esi", "56");
+  r.op("push 1", "6a01");
+  r.op("push edi", "57");
+  r.op("push [ebx]", "ff33");
+  r.call_import("ReadFile");
+  r.op("test eax, eax", "85c0");
+  r.jump("jz", at_end);
+  r.op("cmp dword ptr [esi], 0", "833e00");
+  r.jump("je", at_end);
+}
+
 // readstring(destination, address of the maximum length, file): one line, up
 // to LF; CR bytes are dropped; at most the maximum number of characters are
 // kept and the rest of a longer line is skipped. Then the next byte is read
@@ -122,16 +137,7 @@ void emit_readstring(RoutineBuilder& r, LibraryState&) {
   r.op("test ebp, ebp", "85ed");
   r.jump("jle", skip_rest);
   r.bind(read_byte);
-  r.op("push 0", "6a00");
-  r.op("push esi", "56");
-  r.op("push 1", "6a01");
-  r.op("push edi", "57");
-  r.op("push [ebx]", "ff33");
-  r.call_import("ReadFile");
-  r.op("test eax, eax", "85c0");
-  r.jump("jz", at_end);
-  r.op("cmp dword ptr [esi], 0", "833e00");
-  r.jump("je", at_end);
+  read_line_byte(r, at_end);
 
   // 1251 to 866: А-п C0-EF to 80-AF, р-я F0-FF to E0-EF.
   r.bind(have_byte);
@@ -157,16 +163,7 @@ void emit_readstring(RoutineBuilder& r, LibraryState&) {
 
   // The line is full: read on, over the place after it, up to LF or the end.
   r.bind(skip_rest);
-  r.op("push 0", "6a00");
-  r.op("push esi", "56");
-  r.op("push 1", "6a01");
-  r.op("push edi", "57");
-  r.op("push [ebx]", "ff33");
-  r.call_import("ReadFile");
-  r.op("test eax, eax", "85c0");
-  r.jump("jz", at_end);
-  r.op("cmp dword ptr [esi], 0", "833e00");
-  r.jump("je", at_end);
+  read_line_byte(r, at_end);
   r.op("cmp byte ptr [edi], 0ah", "803f0a");
   r.jump("jne", skip_rest);
 
