@@ -58,52 +58,24 @@ std::vector<int> reentered_routines(const Compilation& c, int callee) {
   return {};
 }
 
-uint32_t string_item_size(int capacity) { return static_cast<uint32_t>(capacity) + 4; }
-
-// Bytes of symbol i's own data item as the data layout declares it; 0 for
+// Bytes of symbol i's own data item, as the data step placed them; 0 for
 // entries without one and for read-only ones (constants, literals, labels).
 uint32_t data_item_size(const Compilation& c, int i) {
   const TSymbolbableRecord& s = symbol_entry(c, i);
   if (s.location != i) return 0;
-  const bool own_item = s.symbolclass == kClassVariable || s.symbolclass == kClassLocal || s.symbolclass == kClassArray ||
-                        s.symbolclass == kClassRecord || s.symbolclass == kClassPointer;
-  if (own_item && s.tag5 != 0) return 4;  // a reference: only the address is live
   switch (s.symbolclass) {
     case kClassVariable:
     case kClassLocal:
-      if (s.tag3 != 0) return 0;  // named constant
-      switch (s.symboltype) {
-        case kTypeInteger:
-        case kTypeFloat:
-        case kTypePointer: return 4;
-        case kTypeString: return string_item_size(s.tag);
-        case kTypeText: return 12;
-        default: return 0;
-      }
-    case kClassArray: {
-      uint32_t bytes = 4;  // the descriptor
-      const uint32_t rows = s.tag3 != 0 ? s.tag3 : 1;
-      if (s.symboltype == kTypeInteger || s.symboltype == kTypeFloat)
-        bytes += 4 * s.tag * rows;
-      else if (s.symboltype == kTypeString && s.tag != 0)
-        bytes += static_cast<uint32_t>(s.tag2) * rows * string_item_size(s.tag);
-      else if (s.symboltype == kTypeRecord) {
-        const TTypeDesc* record = type_by_number(c.types, s.tag4);
-        const uint32_t n = s.tag * rows * static_cast<uint32_t>(record ? record->attr2 : 0);
-        bytes += n == 0 ? 4 : (n + 3) / 4 * 4;  // a block of whole dwords, at least one
-      }
-      // Elements of an initial list follow the descriptor as entries of their own.
-      for (int j = i + 1; j <= symbol_count(c); ++j) {
-        const TSymbolbableRecord& e = symbol_entry(c, j);
-        if (e.symbolclass != kClassConstant || e.location != i) continue;
-        bytes += e.symboltype == kTypeString ? string_item_size(e.tag) : 4;
-      }
-      return bytes;
-    }
-    case kClassRecord: return 4 + (s.tag == 0 ? 4 : (s.tag + 3u) / 4 * 4);
-    case kClassPointer: return 4;
+      if (s.tag5 == 0 && s.tag3 != 0) return 0;  // named constant
+      break;
+    case kClassArray:
+    case kClassRecord:
+    case kClassPointer: break;
     default: return 0;
   }
+  if (s.tag5 != 0) return 4;  // a reference: only the address is live
+  auto it = c.gen.item_bytes.find(i);
+  return it == c.gen.item_bytes.end() ? 0 : it->second;
 }
 
 void save_item(Compilation& c, const SavedItem& it) {

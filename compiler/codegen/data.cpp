@@ -178,6 +178,7 @@ void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
     // A named constant's value is the literal entered right after it.
     const std::string next_name = i + 1 < symbols.size() ? symbols[i + 1].name : std::string();
     const int rows = s.tag3 != 0 ? s.tag3 : 1;
+    const int32_t start = c.image.pos;
     switch (s.symbolclass) {
       case 1:
       case 4: declare_variable(c, s, n, next_name); break;
@@ -215,6 +216,7 @@ void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
       case 21: DeclareDword(c, n, 0); break;
       default: break;
     }
+    if (c.image.pos != start) c.gen.item_bytes[s.location] += static_cast<uint32_t>(c.image.pos - start);
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ struct GeneratorState {
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
   std::vector<std::string> pending_patches;  // patch labels not yet consumed, in order
+  // Bytes the data step placed for each data item, keyed by the item's name
+  // (its symbol's location): an array's count includes its initial values.
+  std::map<int, uint32_t> item_bytes;
 };
 
 // Stores the bytes of opcode_hex followed by operand_hex with the operand's byte

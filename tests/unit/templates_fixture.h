@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "codegen/data.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/templates.h"
@@ -73,7 +74,27 @@ struct TemplateFixture : ::testing::Test {
   }
   uint32_t here() const { return current_address(c.image); }
 
+  // The sizes of the data items, as the real data step lays them out: it runs
+  // on a scratch area of the image and everything else it touched is undone.
+  void measure_data_items() {
+    const SymbolTable symbols = c.sym;
+    const std::vector<uint8_t> bytes = c.image.bytes;
+    const int32_t pos = c.image.pos;
+    const size_t variables = c.gen.variables.size(), labels = c.gen.labels.size();
+    const std::string listing = c.gen.listing;
+    c.gen.item_bytes.clear();
+    seek(c.image, 0x8000);
+    declare_user_data(c);
+    c.sym = symbols;
+    c.image.bytes = bytes;
+    c.image.pos = pos;
+    c.gen.variables.resize(variables);
+    c.gen.labels.resize(labels);
+    c.gen.listing = listing;
+  }
+
   void run(int op_code, int a, int b, int r) {
+    measure_data_items();
     TemplateEmitter e = find_template(op_code);
     ASSERT_NE(e, nullptr) << op_code;
     e(c, a, b, r);
