@@ -180,6 +180,8 @@ class PrivateWorkFolder : public ::testing::Environment {
     setenv("WINEPREFIX", TARN_WINE_PREFIX, 0);
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    // tools/run-program falls back to the runner built with these tests.
+    setenv("TARNRUN", TARN_TARNRUN, 0);
   }
   void TearDown() override { dir_.reset(); }
 

@@ -4,11 +4,52 @@
 
 namespace tarn::test {
 
-RunResult run_wine(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
-                   int timeout_s, const std::string& cwd) {
-  std::vector<std::string> argv{"wine", exe};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return run_process(argv, input, timeout_s, cwd);
+namespace {
+
+std::vector<std::string> command(std::vector<std::string> head, const std::string& exe,
+                                 const std::vector<std::string>& args) {
+  head.push_back(exe);
+  head.insert(head.end(), args.begin(), args.end());
+  return head;
+}
+
+}  // namespace
+
+std::string tarnrun() { return TARN_TARNRUN; }
+
+RunResult run_program(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
+                      int timeout_s, const std::string& cwd) {
+  return run_process(command({TARN_RUN_PROGRAM}, exe, args), input, timeout_s, cwd);
+}
+
+RunResult run_under_wine(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
+                         int timeout_s, const std::string& cwd) {
+  return run_process(command({"wine"}, exe, args), input, timeout_s, cwd);
+}
+
+RunResult run_under_runner(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
+                           int timeout_s, const std::string& cwd) {
+  return run_process(command({tarnrun()}, exe, args), input, timeout_s, cwd);
+}
+
+std::string program_runner() {
+  static const std::string which = [] {
+    std::string out = run_process({TARN_RUN_PROGRAM, "--which"}).out;
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+  }();
+  return which;
+}
+
+bool wine_runs_programs() {
+  // What the host can do, whatever TARN_RUNNER forces for run_program.
+  static const bool runs = run_process({"/usr/lib/wine/wine", "--version"}).exit_code == 0;
+  return runs;
+}
+
+RunResult run_wine64(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
+                     int timeout_s, const std::string& cwd) {
+  return run_process(command({"/usr/lib/wine/wine64"}, exe, args), input, timeout_s, cwd);
 }
 
 std::string windows_tarnc() {

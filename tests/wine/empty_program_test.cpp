@@ -19,7 +19,7 @@ TEST(EmptyProgramUnderWine, BuiltFromItsPostfixRecordsExitsWithZeroAndPrintsNoth
   ASSERT_EQ(test::build_code_section(*c), 0);
   build_version_resource(*c, "p.exe");
   ASSERT_TRUE(write_image_file(*c, dir.file("p.exe")));
-  auto r = test::run_wine(dir.file("p.exe"), {}, "", 30, dir.path());
+  auto r = test::run_program(dir.file("p.exe"), {}, "", 30, dir.path());
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -31,7 +31,7 @@ TEST(EmptyProgramUnderWine, TarncWritesAnExecutableThatRuns) {
   auto t = test::run_tarnc({"p.pas", "/O:out.txt"}, "", dir.path());
   ASSERT_EQ(t.exit_code, 0) << test::read_file(dir.file("out.txt"));
   ASSERT_TRUE(test::exists(dir.file("p.exe")));
-  auto r = test::run_wine(dir.file("p.exe"), {}, "", 30, dir.path());
+  auto r = test::run_program(dir.file("p.exe"), {}, "", 30, dir.path());
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "");

@@ -117,7 +117,7 @@ TEST(Listing, ShowsEveryPatchedJumpAtItsOwnAddressWithTheBytesOfTheExecutable) {
   // jmp start, the if's jz, the else's jmp, the while's and the for's exit, the last if's jz.
   EXPECT_EQ(patches, 2 * 6);  // each patched place is visited twice, once per listing line
 
-  auto run = run_wine(dir.file("jumps.exe"), {}, "", 30, dir.path());
+  auto run = run_program(dir.file("jumps.exe"), {}, "", 30, dir.path());
   EXPECT_EQ(run.out, "big\r\n12 done\r\n");
 }
 

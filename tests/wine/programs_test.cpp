@@ -31,10 +31,10 @@ TEST_P(Program, CompilesAndPrintsItsExpectedOutput) {
   if (std::find(pending.begin(), pending.end(), name) != pending.end())
     GTEST_SKIP() << name << " is compiled only (listed in PENDING)";
   ASSERT_TRUE(exists(dir.file(name + ".exe"))) << "no executable written";
-  auto run = run_wine(dir.file(name + ".exe"), words_of(optional_file(base + ".args")), optional_file(base + ".in"),
+  auto run = run_program(dir.file(name + ".exe"), words_of(optional_file(base + ".args")), optional_file(base + ".in"),
                       30, dir.path());
   EXPECT_FALSE(run.timed_out) << name << " did not end within 30 s";
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_TRUE(matches_golden(base + ".out", run.out)) << "output of " << name << ":\n" << run.out;
 }
 

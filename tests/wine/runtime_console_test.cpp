@@ -14,7 +14,7 @@ using P = test::RuntimeProgram;
 std::string run(P& p, const std::string& input = {}, const std::vector<std::string>& args = {}) {
   test::TempDir dir;
   p.write(dir.file("t.exe"));
-  test::RunResult r = test::run_wine(dir.file("t.exe"), args, input, 30, dir.path());
+  test::RunResult r = test::run_program(dir.file("t.exe"), args, input, 30, dir.path());
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return r.out;

@@ -20,7 +20,7 @@ Outcome run(P& p, const std::vector<std::string>& args = {},
   Outcome result{"", std::make_shared<test::TempDir>()};
   for (const auto& [name, bytes] : files) test::write_file(result.dir->file(name), bytes);
   p.write(result.dir->file("t.exe"));
-  test::RunResult r = test::run_wine(result.dir->file("t.exe"), args, "", 30, result.dir->path());
+  test::RunResult r = test::run_program(result.dir->file("t.exe"), args, "", 30, result.dir->path());
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   result.out = r.out;

@@ -98,7 +98,7 @@ void write_headers(std::vector<uint8_t>& b, uint32_t entry_rva) {
 }
 
 // Compiles `source`, runs it, and gives the exit code (the value of `result`, mod 256).
-int run_program(const std::string& source) {
+int compile_and_run(const std::string& source) {
   FrontEnd fe;
   Compilation& c = fe.start(crlf(source));
   try {
@@ -132,7 +132,7 @@ int run_program(const std::string& source) {
   write_headers(image, entry);
   const std::string exe = fe.dir().file("p.exe");
   write_file(exe, std::string(image.begin(), image.end()));
-  const RunResult r = run_wine(exe, {}, {}, 30, fe.dir().path());
+  const RunResult r = run_program(exe, {}, {}, 30, fe.dir().path());
   EXPECT_FALSE(r.timed_out);
   return r.exit_code;
 }
@@ -252,7 +252,7 @@ class TemplatesRun : public ::testing::TestWithParam<Case> {};
 
 TEST_P(TemplatesRun, ProgramLeavesItsExpectedResult) {
   const Case& k = GetParam();
-  EXPECT_EQ(run_program(k.source), k.expected) << k.source;
+  EXPECT_EQ(compile_and_run(k.source), k.expected) << k.source;
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, TemplatesRun, ::testing::ValuesIn(kCases),

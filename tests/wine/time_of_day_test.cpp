@@ -70,7 +70,7 @@ TEST(TimeOfDay, SecondsSinceMidnightAndTheDateFieldsComeFromTheSystemTime) {
     patched.replace(year_at, 16, word(2026) + word(12) + word(2) + word(8) + word(k.hour) + word(k.minute) +
                                      word(k.second) + word(999));
     write_file(dir.file("clock.exe"), patched);
-    const RunResult r = run_wine(dir.file("clock.exe"), {}, "", 30, dir.path());
+    const RunResult r = run_program(dir.file("clock.exe"), {}, "", 30, dir.path());
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, k.expected) << k.hour << ":" << k.minute << ":" << k.second;
   }

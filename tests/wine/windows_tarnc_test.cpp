@@ -21,7 +21,7 @@ class WindowsTarnc : public ::testing::Test {
     if (exe.empty()) GTEST_SKIP() << "no cross-built tarnc.exe in this build";
   }
   test::RunResult windows(const std::vector<std::string>& args, const std::string& cwd) {
-    return test::run_wine(exe, args, "", 60, cwd);
+    return test::run_wine64(exe, args, "", 60, cwd);
   }
   std::string exe;
 };
