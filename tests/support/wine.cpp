@@ -17,6 +17,8 @@ std::vector<std::string> command(std::vector<std::string> head, const std::strin
 
 std::string tarnrun() { return TARN_TARNRUN; }
 
+std::string run_program_script() { return TARN_RUN_PROGRAM; }
+
 RunResult run_program(const std::string& exe, const std::vector<std::string>& args, const std::string& input,
                       int timeout_s, const std::string& cwd) {
   return run_process(command({TARN_RUN_PROGRAM}, exe, args), input, timeout_s, cwd);

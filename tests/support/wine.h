@@ -16,6 +16,9 @@ namespace tarn::test {
 RunResult run_program(const std::string& exe, const std::vector<std::string>& args = {},
                       const std::string& input = {}, int timeout_s = 30, const std::string& cwd = {});
 
+// tools/run-program, for a test that runs it from a shell.
+std::string run_program_script();
+
 // The same program under each of the two, for the tests that compare them.
 RunResult run_under_wine(const std::string& exe, const std::vector<std::string>& args = {},
                          const std::string& input = {}, int timeout_s = 30, const std::string& cwd = {});

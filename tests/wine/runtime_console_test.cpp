@@ -153,7 +153,7 @@ TEST(ConsoleRoutines, ReadlnFromARedirectedFileGetsConsecutiveLines) {
   test::TempDir dir;
   p.write(dir.file("t.exe"));
   test::write_file(dir.file("in.txt"), "one\r\ntwo\r\nthree\r\n");
-  test::RunResult r = test::run_process({"sh", "-c", "wine t.exe < in.txt"}, "", 30, dir.path());
+  test::RunResult r = test::run_process({"sh", "-c", "\"$0\" t.exe < in.txt", test::run_program_script()}, "", 30, dir.path());
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "one|two|three||");
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,7 @@ int run(const Options& o) {
   PeImage img = load_pe_image(o.exe);
   uc_engine* uc = nullptr;
   check(uc_open(UC_ARCH_X86, UC_MODE_32, &uc), "starting the emulator");
+  std::unique_ptr<uc_engine, uc_err (*)(uc_engine*)> owner(uc, uc_close);
   Process process{Memory(uc)};
   if (const char* t = std::getenv("TARNRUN_TIME")) {
     std::vector<uint16_t> fields;
@@ -284,7 +286,6 @@ int run(const Options& o) {
   if (o.count) std::fprintf(stderr, "tarnrun: instructions: %llu\n", static_cast<unsigned long long>(r.executed));
   for (auto& [handle, fd] : process.files)
     if (fd > 2) ::close(fd);
-  uc_close(uc);
   return code;
 }
 
@@ -294,6 +295,7 @@ int run(const Options& o) {
 // Under LeakSanitizer (the Debug build): the emulator library keeps a few
 // translation buffers to the end; they are its own, not the runner's.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libunicorn.so\n"; }
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 
 int main(int argc, char** argv) {
   try {
