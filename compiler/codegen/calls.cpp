@@ -393,6 +393,8 @@ void emit_write(Compilation& c, int a, int b, int r) {
     if (is_reference(c, r)) emit(c, "mov edi, [edi]", "8b3f");
     emit(c, "push edi", "57");
     call_routine(c, "_int2hst", "mov ebx, _int2hst", "call [ebx]");
+  } else {
+    generator_fault("cannot write '" + name + "'");
   }
 }
 
