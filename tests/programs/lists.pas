@@ -29,6 +29,11 @@ var head, p, q, prev: pnode;
     r^.value := v;
   end;
 
+  procedure drop(var r: pnode)
+  begin
+    free(r);
+  end;
+
   procedure show(h: pnode)
   begin
     while h <> nil do
@@ -110,6 +115,9 @@ begin
     count := count + 1;
   end;
   writeln(count, ' freed');
+  make(q, 1);
+  drop(q);
+  if q = nil then writeln('dropped'); end;
   if head = nil then writeln('empty'); end;
   root := nil;
   root := insert(root, 50);
