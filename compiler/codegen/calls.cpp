@@ -307,6 +307,12 @@ void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
 }
 
 void emit_get_par(Compilation& c, int a, int b, int r) {
+  // A record formal (or an array of records) comes here even when declared
+  // with `var`: the copy below takes the caller's descriptor, the address of
+  // its storage, so the formal reaches the caller's record directly and is
+  // no reference any more.
+  const int cls = symbol_entry(c, r).symbolclass;
+  if (cls == kClassRecord || cls == kClassArray) symbol_entry(c, r).tag5 = 0;
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov esi, esp+ " + o, "8b7424" + o);
   emit(c, "mov edi," + name_of(c, r), "bf", addr(c, r));
@@ -393,6 +399,8 @@ void emit_write(Compilation& c, int a, int b, int r) {
     if (is_reference(c, r)) emit(c, "mov edi, [edi]", "8b3f");
     emit(c, "push edi", "57");
     call_routine(c, "_int2hst", "mov ebx, _int2hst", "call [ebx]");
+  } else {
+    generator_fault("cannot write '" + name + "'");
   }
 }
 

@@ -271,7 +271,7 @@ void emit_assign(Compilation& c, int a, int b, int) {
     case kTypeString: assign_string(c, a, b); break;
     case kTypeText: assign_text(c, a, b); break;
     case kTypePointer: assign_pointer(c, a, b); break;
-    default: break;
+    default: generator_fault("cannot assign to '" + name_of(c, a) + "'");
   }
 }
 

@@ -110,4 +110,6 @@ void close_listing(Compilation& c) {
   platform::write_file(c.gen.listing_path, c.gen.listing);
 }
 
+void generator_fault(const std::string& text) { throw GeneratorFault(text); }
+
 }  // namespace tarn

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,14 @@ int32_t add_patch_label(Compilation& c, std::string_view name);
 // bytes lie outside the code written so far is an internal failure.
 void patch_label(Compilation& c, std::string_view name, int length, std::string_view opcode_hex,
                  std::string_view text);
+
+// A record the generator cannot turn into code: an op without a template, or
+// an operand a template does not handle. The compile ends with an internal
+// error (code 0) and no executable, never with code that does nothing.
+struct GeneratorFault : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+[[noreturn]] void generator_fault(const std::string& text);
 
 // Reads "postfix.tmp" from the work folder (which ends with a separator) and
 // writes the program's code from the write position on: "jmp start", the

@@ -4,6 +4,7 @@
 // position. Invariant: every patch label is consumed once by the end.
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 #include "codegen/control.h"
 #include "codegen/structures.h"
@@ -54,9 +55,11 @@ void generate_code(Compilation& c, const std::string& work_folder) {
   bool main_body = false;
   for (const PostfixRecord& rec : records) {
     main_body = main_body || rec.op == WD_PROG;
+    if (rec.op == END_PROG) continue;  // the exit sequence follows the last record
     TemplateEmitter e = find_template(rec.op);
     if (!e) e = find_structure_template(rec.op);
-    if (e) e(c, rec.a, rec.b, rec.r);
+    if (!e) generator_fault("no code for operation " + std::to_string(rec.op));
+    e(c, rec.a, rec.b, rec.r);
   }
   // Without a main body the entry jump would run into the run-time library:
   // it lands on the exit sequence that follows instead.

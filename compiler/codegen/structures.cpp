@@ -1,16 +1,273 @@
-// Templates of arrays, records, pointers and the heap. The heap handle has its
-// code so far; the other rows reach a template that emits nothing yet.
+// Templates of arrays, records, pointers and the heap.
+//
+// Every array and record variable starts with a descriptor dword that holds
+// the address of its storage, and a pointer holds such an address itself, so
+// all of them are reached alike: load the dword, add an offset. A `var`
+// formal (a reference) holds the address of the caller's variable instead,
+// and every load below goes one step further for it (operands.h).
+//
+// Elements and fields are reached through esi (reads) or edi (writes); no
+// bounds test is generated: an index outside the bounds is the program's
+// fault, as with range checks off.
 #include "codegen/structures.h"
 
+#include <string>
+
 #include "codegen/generator.h"
+#include "codegen/operands.h"
 #include "driver/compilation.h"
+#include "frontend/types.h"
 #include "image/imports.h"
 
 namespace tarn {
 
 namespace {
 
-void not_yet(Compilation&, int, int, int) {}
+// The field that a GET_FLD / SET_FLD record names, through the record type of
+// the variable (its `tag4`).
+struct FieldInfo {
+  int offset = 0;
+  int type = 0;
+  int capacity = 0;  // string fields: the declared capacity
+};
+
+FieldInfo field_info(Compilation& c, int variable, int number) {
+  const TField* f = field_of(c.types, symbol_entry(c, variable).tag4, number);
+  if (!f) generator_fault("field " + std::to_string(number) + " of '" + name_of(c, variable) + "' has no record type");
+  FieldInfo info{f->offset, f->type, f->length - 2};
+  if (info.type != kTypeInteger && info.type != kTypeFloat && info.type != kTypeString && info.type != kTypePointer)
+    generator_fault("field " + f->name + " of '" + name_of(c, variable) + "' has an unknown type");
+  return info;
+}
+
+int element_type(Compilation& c, int array) {
+  const int t = type_of(c, array);
+  if (t != kTypeInteger && t != kTypeFloat && t != kTypeString)
+    generator_fault("array '" + name_of(c, array) + "' has no simple element type");
+  return t;
+}
+
+// "mov ebx, X" for a descriptor or pointer: with one more step for a reference.
+void load_descriptor(Compilation& c, int n) { load_ebx(c, n, "mov ebx, " + name_of(c, n)); }
+
+// The bounded copy of a string from esi to edi: at most `capacity`
+// characters, and the terminator always.
+void copy_bounded(Compilation& c, int capacity) {
+  emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
+  emit(c, "xor edx, edx", "31d2");
+  emit(c, "inc ecx", "41");
+  emit(c, "e1: dec ecx", "49");
+  emit(c, "jz e2", "740f");
+  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
+  emit(c, "jz e2", "7409");
+  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
+  emit(c, "mov byte ptr[edi+edx], al", "88043a");
+  emit(c, "inc edx", "42");
+  emit(c, "jmp e1", "ebee");
+  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+}
+
+// reg += the offset of string element `index` (1-based), N + 4 bytes each.
+void string_element(Compilation& c, const char* reg_text, const char* add_reg, int index, int capacity) {
+  load_eax(c, index, "mov eax, " + name_of(c, index));
+  emit(c, "dec eax", "48");
+  emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
+  emit(c, "add ecx, 4", "83c104");
+  emit(c, "mul ecx", "f7e1");
+  emit(c, std::string("add ") + reg_text + ", eax", add_reg);
+}
+
+// ---- arrays ----------------------------------------------------------------
+
+void index_row(Compilation& c, int a, int b, int r) {
+  listing_header(c, "index_op2", a, b);
+  const int m = symbol_entry(c, b).tag3;
+  load_eax(c, a, "mov eax, " + name_of(c, a));
+  emit(c, "dec eax", "48");
+  emit(c, "mov edx, " + std::to_string(m), "ba", HexText(m, 8));
+  emit(c, "mul edx", "f7e2");
+  store_eax(c, r, "mov " + name_of(c, r) + ", eax");
+}
+
+void index_column(Compilation& c, int a, int b, int r) {
+  listing_header(c, "index_op", a, b);
+  load_eax(c, a, "mov eax, " + name_of(c, a));
+  memory_op(c, "add eax, " + name_of(c, b), "0305", b);
+  store_eax(c, r, "mov " + name_of(c, r) + ", eax");
+}
+
+void get_arr(Compilation& c, int a, int b, int r) {
+  listing_header(c, "get_arr", a, b);
+  if (element_type(c, a) == kTypeString) {
+    const int n = symbol_entry(c, a).tag;
+    load_descriptor(c, a);
+    emit(c, "mov esi, ebx", "89de");
+    lea_edi(c, r, "lea edi,  " + name_of(c, r));
+    string_element(c, "esi", "01c6", b, n);
+    // The result temporary may hold fewer characters than an element.
+    const int cap = symbol_entry(c, r).tag;
+    copy_bounded(c, cap != 0 && cap < n ? cap : n);
+    return;
+  }
+  load_descriptor(c, a);
+  emit(c, "mov esi, ebx", "89de");
+  load_eax(c, b, "mov eax, " + name_of(c, b));
+  emit(c, "dec eax", "48");
+  emit(c, "shl eax, 2", "c1e002");
+  emit(c, "add esi,eax", "01c6");
+  emit(c, "mov edx, [esi]", "8b16");
+  lea_esi(c, r, "lea esi, " + name_of(c, r));
+  emit(c, "mov [esi], edx", "8916");
+}
+
+void set_arr(Compilation& c, int a, int b, int r) {
+  listing_header(c, "set_arr_token", a, b);
+  if (element_type(c, r) == kTypeString) {
+    const int n = symbol_entry(c, r).tag;
+    // The value's address first: the element's address needs eax, ecx and edx.
+    lea_esi(c, b, "lea esi,  " + name_of(c, b));
+    load_descriptor(c, r);
+    emit(c, "mov edi, ebx", "89df");
+    string_element(c, "edi", "01c7", a, n);
+    copy_bounded(c, n);
+    return;
+  }
+  load_descriptor(c, r);
+  emit(c, "mov esi, ebx", "89de");
+  load_eax(c, a, "mov eax, " + name_of(c, a));
+  emit(c, "dec eax", "48");
+  emit(c, "shl eax, 2", "c1e002");
+  emit(c, "add esi,eax", "01c6");
+  load_edx(c, b, "mov edx, " + name_of(c, b));
+  emit(c, "mov [esi],edx", "8916");
+  if (type_of(c, r) == kTypeFloat && is_integer_type(type_of(c, b))) {
+    // In place, from all 32 bits of the integer.
+    emit(c, "fild dword ptr [esi]", "db06");
+    emit(c, "fstp [esi]", "d91e");
+  }
+}
+
+// ---- record fields ---------------------------------------------------------
+
+// Field copy from esi to edi (the result temporary).
+void read_field(Compilation& c, const FieldInfo& f) {
+  if (f.type != kTypeString) {
+    emit(c, "mov edx, [esi]", "8b16");
+    emit(c, "mov [edi], edx", "8917");
+    return;
+  }
+  emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
+  emit(c, "xor edx, edx", "31d2");
+  emit(c, "e1: cmp ecx, $0", "83f900");
+  emit(c, "je e2", "7410");
+  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
+  emit(c, "jz e2", "740a");
+  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
+  emit(c, "mov byte ptr[edi+edx], al", "88043a");
+  emit(c, "inc edx", "42");
+  emit(c, "dec ecx", "49");
+  emit(c, "jmp e1", "ebeb");
+  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+}
+
+// Field store of value B at edi. edi is kept; ebx, ecx and edx are free.
+void write_field(Compilation& c, const FieldInfo& f, int b) {
+  if (f.type != kTypeString) {
+    load_edx(c, b, "mov edx, " + name_of(c, b));
+    emit(c, "mov [edi],edx", "8917");
+    if (f.type == kTypeFloat && is_integer_type(type_of(c, b))) {
+      emit(c, "fild dword ptr [edi]", "db07");
+      emit(c, "fstp [edi]", "d91f");
+    }
+    return;
+  }
+  lea_esi(c, b, "mov esi, offset " + name_of(c, b));
+  emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
+  emit(c, "xor edx, edx", "31d2");
+  emit(c, "e1: cmp ecx, $0", "83f900");
+  emit(c, "je e2", "7410");
+  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
+  emit(c, "jz e2", "740a");
+  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
+  emit(c, "mov byte ptr[edi+edx], al", "88043a");
+  emit(c, "inc edx", "42");
+  emit(c, "dec ecx", "49");
+  emit(c, "jmp e1", "ebeb");
+  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+}
+
+void add_offset(Compilation& c, const char* reg, const char* add_bytes, int offset) {
+  emit(c, "mov eax, " + std::to_string(offset), "b8", HexText(offset, 8));
+  emit(c, std::string("add ") + reg + ",eax", add_bytes);
+}
+
+void get_fld(Compilation& c, int a, int b, int r) {
+  listing_header(c, "get_fld", a, b);
+  const FieldInfo f = field_info(c, a, b);
+  load_descriptor(c, a);
+  emit(c, "mov esi, ebx", "89de");
+  add_offset(c, "esi", "01c6", f.offset);
+  lea_edi(c, r, "lea edi, " + name_of(c, r));
+  read_field(c, f);
+}
+
+void set_fld(Compilation& c, int a, int b, int r) {
+  listing_header(c, "set_fld", a, b);
+  const FieldInfo f = field_info(c, r, a);
+  load_descriptor(c, r);
+  emit(c, "mov edi, ebx", "89df");
+  add_offset(c, "edi", "01c7", f.offset);
+  write_field(c, f, b);
+}
+
+// Pushes the address of the element (R, B) of array of records A; the field
+// operation that follows pops it.
+void index_record(Compilation& c, int a, int b, int r) {
+  listing_header(c, "index_op3", a, b);
+  const TSymbolbableRecord& s = symbol_entry(c, a);
+  const TTypeDesc* record = type_by_number(c.types, s.tag4);
+  if (!record || s.symbolclass != kClassArray)
+    generator_fault("'" + name_of(c, a) + "' is not an array of records");
+  emit(c, "mov esi, " + name_of(c, a), "8b35", addr(c, a));
+  if (is_reference(c, a)) emit(c, "mov esi, [esi]", "8b36");
+  const int m = s.tag3;
+  if (m != 0) {
+    emit(c, "mov eax, " + std::to_string(m), "b8", HexText(m, 8));
+    load_ebx(c, r, "mov ebx, " + name_of(c, r));
+    emit(c, "dec ebx ", "4b");
+    emit(c, "mul ebx ", "f7e3");
+    memory_op(c, "add eax, " + name_of(c, b), "0305", b);
+  } else {
+    emit(c, "sub eax, eax ", "29c0");
+    memory_op(c, "add eax, " + name_of(c, r), "0305", r);
+  }
+  emit(c, "dec eax ", "48");
+  emit(c, "mov ebx, " + std::to_string(record->attr2), "bb", HexText(record->attr2, 8));
+  emit(c, "mul ebx ", "f7e3");
+  emit(c, "add esi, eax ", "01c6");
+  emit(c, "push esi ", "56");
+}
+
+void get_fld_a(Compilation& c, int a, int b, int r) {
+  listing_header(c, "get_fld", a, b);
+  const FieldInfo f = field_info(c, a, b);
+  emit(c, "pop ebx ", "5b");
+  emit(c, "mov esi, ebx", "89de");
+  add_offset(c, "esi", "01c6", f.offset);
+  lea_edi(c, r, "lea edi, " + name_of(c, r));
+  read_field(c, f);
+}
+
+void set_fld_a(Compilation& c, int a, int b, int r) {
+  listing_header(c, "set_fld_a", a, b);
+  const FieldInfo f = field_info(c, r, a);
+  emit(c, "pop ebx ", "5b");
+  emit(c, "mov edi, ebx", "89df");
+  add_offset(c, "edi", "01c7", f.offset);
+  write_field(c, f, b);
+}
+
+// ---- heap ------------------------------------------------------------------
 
 // new and free work on the process heap, fetched once as the main body starts.
 void get_heap(Compilation& c, int, int, int) {
@@ -18,11 +275,45 @@ void get_heap(Compilation& c, int, int, int) {
   emit(c, "mov _hHeap, eax", "a3", AddressOf(c, "_hHeap"));
 }
 
+// A zeroed block of B bytes; its address goes to pointer A.
+void wd_new(Compilation& c, int a, int b, int) {
+  listing_header(c, "wd_new", a, b);
+  emit(c, "push " + std::to_string(b), "68", HexText(b, 8));
+  emit(c, "push $8", "6808000000");
+  emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
+  ImportCall(c, "HeapAlloc");
+  if (is_reference(c, a)) {
+    emit(c, "mov  ebx, " + name_of(c, a), "8b1d", addr(c, a));
+    emit(c, "mov [ebx], eax", "8903");
+  } else {
+    emit(c, "mov " + name_of(c, a) + ", eax", "a3", addr(c, a));
+  }
+}
+
+// Releases the block and leaves the pointer nil.
+void wd_free(Compilation& c, int a, int b, int) {
+  listing_header(c, "wd_free", a, b);
+  if (is_reference(c, a)) {
+    emit(c, "mov ecx, " + name_of(c, a), "8b0d", addr(c, a));
+    emit(c, "push [ecx]", "ff31");
+  } else {
+    emit(c, "push " + name_of(c, a), "ff35", addr(c, a));
+  }
+  emit(c, "push $8", "6808000000");
+  emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
+  ImportCall(c, "HeapFree");
+  emit(c, "xor eax, eax ", "31c0");
+  store_eax(c, a, "mov " + name_of(c, a) + ", eax");
+}
+
+// The result temporary is a zero dword already.
+void wd_nil(Compilation& c, int, int, int) { listing_line(c, "NIL"); }
+
 constexpr TemplateEntry kTable[] = {
-    {GET_ARR, not_yet},   {SET_ARR, not_yet},   {INDEX_OP, not_yet},      {INDEX_OP2, not_yet},
-    {GET_FLD, not_yet},   {SET_FLD, not_yet},   {GET_FLD_A, not_yet},     {SET_FLD_A, not_yet},
-    {INDEX_OP3, not_yet}, {WD_NEW, not_yet},    {WD_FREE, not_yet},       {GET_HEAP_PROC, get_heap},
-    {WD_NIL, not_yet},
+    {GET_ARR, get_arr},       {SET_ARR, set_arr}, {INDEX_OP, index_column}, {INDEX_OP2, index_row},
+    {GET_FLD, get_fld},       {SET_FLD, set_fld}, {GET_FLD_A, get_fld_a},   {SET_FLD_A, set_fld_a},
+    {INDEX_OP3, index_record}, {WD_NEW, wd_new},   {WD_FREE, wd_free},       {GET_HEAP_PROC, get_heap},
+    {WD_NIL, wd_nil},
 };
 
 }  // namespace

@@ -2,8 +2,8 @@
 // reader loop calls the template of a record's op with the record's three
 // operand values exactly as read from "postfix.tmp":
 //     if (TemplateEmitter e = find_template(op)) e(c, a, b, r);
-// A code without a template here emits nothing (the array, record and heap
-// operations have their own table).
+// The array, record and heap operations have their own table; a code found in
+// neither (END_PROG aside) ends the compile with an internal error.
 #pragma once
 
 #include "ir/postfix.h"  // the op codes

@@ -265,6 +265,9 @@ int generate_image(Compilation& c) {
     ImportCall(c, "ExitProcess");
     close_listing(c);
     return 0;
+  } catch (const GeneratorFault&) {
+    close_listing(c);
+    throw;
   } catch (const std::exception&) {
     close_listing(c);
     return -1;

@@ -1,6 +1,7 @@
 // String routines behind pos, upcase, lowcase, substr and the comparison of
 // strings. Strings are 0-terminated, Russian letters in code page 866; the
-// case routines know its letter ranges (Ё and ё stay as they are).
+// case routines know its letter ranges, Ё and ё included. A result goes to a
+// temporary of 128 characters, so no routine writes more than that.
 #include "runtime/library.h"
 
 #include <string>
@@ -18,16 +19,20 @@ struct CaseRange {
 };
 
 // Copies [esp+8] to [esp+4] byte by byte, forward (so source and destination
-// may be the same string), converting the bytes of the three ranges.
-void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[3]) {
+// may be the same string), converting the bytes of the four ranges. At most
+// 128 characters are written, the capacity of the result temporary, then
+// the terminator.
+void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[4]) {
   LocalLabel next = r.label("next");
   LocalLabel store = r.label("store");
+  LocalLabel done = r.label("done");
   r.op("mov edi, [esp+4]", "8b7c2404");
   r.op("mov esi, [esp+8]", "8b742408");
+  r.op("mov ecx, 128", "b9", kMaxStringCapacity);
   r.bind(next);
   r.op("mov al, [esi]", "8a06");
   r.op("inc esi", "46");
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i) {
     const CaseRange& range = ranges[i];
     LocalLabel outside = r.label("outside" + std::to_string(i + 1));
     r.op("cmp al, " + std::to_string(range.first), "3c" + HexText(range.first, 2));
@@ -45,21 +50,25 @@ void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[3]) {
   r.op("mov [edi], al", "8807");
   r.op("inc edi", "47");
   r.op("test al, al", "84c0");
+  r.jump("jz", done);
+  r.op("dec ecx", "49");
   r.jump("jnz", next);
+  r.op("mov byte ptr [edi], 0", "c60700");
+  r.bind(done);
   r.op("ret", "c3");
 }
 
 }  // namespace
 
-// upcase(destination, source): a-z, а-п and р-я to upper case. Plain ret.
+// upcase(destination, source): a-z, а-п, р-я and ё to upper case. Plain ret.
 void emit_upcase(RoutineBuilder& r, LibraryState&) {
-  const CaseRange ranges[3] = {{0x61, 0x7a, -0x20}, {0xa0, 0xaf, -0x20}, {0xe0, 0xef, -0x50}};
+  const CaseRange ranges[4] = {{0x61, 0x7a, -0x20}, {0xa0, 0xaf, -0x20}, {0xe0, 0xef, -0x50}, {0xf1, 0xf1, -1}};
   emit_case_copy(r, ranges);
 }
 
-// lowcase(destination, source): A-Z, А-П and Р-Я to lower case. Plain ret.
+// lowcase(destination, source): A-Z, А-П, Р-Я and Ё to lower case. Plain ret.
 void emit_lowcase(RoutineBuilder& r, LibraryState&) {
-  const CaseRange ranges[3] = {{0x41, 0x5a, 0x20}, {0x80, 0x8f, 0x20}, {0x90, 0x9f, 0x50}};
+  const CaseRange ranges[4] = {{0x41, 0x5a, 0x20}, {0x80, 0x8f, 0x20}, {0x90, 0x9f, 0x50}, {0xf0, 0xf0, 1}};
   emit_case_copy(r, ranges);
 }
 
@@ -109,7 +118,8 @@ void emit_pos(RoutineBuilder& r, LibraryState&) {
 
 // substr(destination, address of the count, address of the start, source):
 // at most `count` characters from the 1-based start (a negative count takes
-// the rest); empty when the start lies outside 1..length. Plain ret.
+// the rest); empty when the start lies outside 1..length. At most 128
+// characters are written. Plain ret.
 void emit_substr(RoutineBuilder& r, LibraryState&) {
   LocalLabel walk = r.label("walk");
   LocalLabel copy = r.label("copy");
@@ -130,6 +140,7 @@ void emit_substr(RoutineBuilder& r, LibraryState&) {
   r.op("dec ecx", "49");
   r.jump("jnz", walk);
   r.op("dec esi", "4e");
+  r.op("mov ecx, 128", "b9", kMaxStringCapacity);
   r.bind(copy);
   r.op("test edx, edx", "85d2");
   r.jump("jz", terminate);
@@ -139,6 +150,8 @@ void emit_substr(RoutineBuilder& r, LibraryState&) {
   r.op("mov [edi], al", "8807");
   r.op("inc esi", "46");
   r.op("inc edi", "47");
+  r.op("dec ecx", "49");
+  r.jump("jz", terminate);
   r.op("dec edx", "4a");
   r.jump("jmp", copy);
   r.bind(terminate);

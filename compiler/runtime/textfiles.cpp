@@ -2,7 +2,9 @@
 // variable is three dwords: the handle (-1 when closed or not opened), the
 // count (1 while a look-ahead byte is held, 0 at the end of the file) and the
 // look-ahead byte. Files hold code page 1251 text, strings code page 866: the
-// Russian letters are converted at this boundary, every other byte passes.
+// Russian letters, Ё and ё included, are converted at this boundary, every
+// other byte passes. A file that was never opened, failed to open or is
+// closed (handle 0 or -1) is left alone by writestring and close.
 #include "runtime/library.h"
 
 #include <string>
@@ -102,9 +104,9 @@ void read_line_byte(RoutineBuilder& r, LocalLabel at_end) {
   r.op("push [ebx]", "ff33");
   r.call_import("ReadFile");
   r.op("test eax, eax", "85c0");
-  r.jump("jz", at_end);
+  r.jump_near("jz", at_end);
   r.op("cmp dword ptr [esi], 0", "833e00");
-  r.jump("je", at_end);
+  r.jump_near("je", at_end);
 }
 
 // readstring(destination, address of the maximum length, file): one line, up
@@ -117,6 +119,8 @@ void emit_readstring(RoutineBuilder& r, LibraryState&) {
   LocalLabel read_byte = r.label("read_byte");
   LocalLabel upper_half = r.label("upper_half");
   LocalLabel converted = r.label("converted");
+  LocalLabel capital_yo = r.label("capital_yo");
+  LocalLabel small_yo = r.label("small_yo");
   LocalLabel stored = r.label("stored");
   LocalLabel line_feed = r.label("line_feed");
   LocalLabel skip_rest = r.label("skip_rest");
@@ -139,14 +143,24 @@ void emit_readstring(RoutineBuilder& r, LibraryState&) {
   r.bind(read_byte);
   read_line_byte(r, at_end);
 
-  // 1251 to 866: А-п C0-EF to 80-AF, р-я F0-FF to E0-EF.
+  // 1251 to 866: А-п C0-EF to 80-AF, р-я F0-FF to E0-EF, Ё A8 to F0, ё B8 to F1.
   r.bind(have_byte);
   r.op("mov al, [edi]", "8a07");
+  r.op("cmp al, 0a8h", "3ca8");
+  r.jump("je", capital_yo);
+  r.op("cmp al, 0b8h", "3cb8");
+  r.jump("je", small_yo);
   r.op("cmp al, 0c0h", "3cc0");
   r.jump("jb", converted);
   r.op("cmp al, 0efh", "3cef");
   r.jump("ja", upper_half);
   r.op("sub al, 40h", "2c40");
+  r.jump("jmp", stored);
+  r.bind(capital_yo);
+  r.op("mov al, 0f0h", "b0f0");
+  r.jump("jmp", stored);
+  r.bind(small_yo);
+  r.op("mov al, 0f1h", "b0f1");
   r.jump("jmp", stored);
   r.bind(upper_half);
   r.op("sub al, 10h", "2c10");
@@ -179,23 +193,50 @@ void emit_readstring(RoutineBuilder& r, LibraryState&) {
   r.op("ret 12", "c20c00");
 }
 
-// writestring(string, file): the string (at most 130 characters of it),
-// converted to 1251, then CR LF. Plain ret.
+// Jumps to `closed` when the handle of the file at ebx is 0 or -1.
+void skip_closed(RoutineBuilder& r, LocalLabel closed) {
+  r.op("mov eax, [ebx]", "8b03");
+  r.op("test eax, eax", "85c0");
+  r.jump_near("jz", closed);
+  r.op("inc eax", "40");
+  r.jump_near("jz", closed);
+}
+
+// WriteFile(handle of the file at ebx, buffer, length, &_nwrstr, 0).
+void write_bytes(RoutineBuilder& r, const std::string& buffer_text, uint32_t buffer, const std::string& length_text,
+                 std::string_view length_hex) {
+  r.op("push 0", "6a00");
+  r.op("push offset _nwrstr", "68", r.at("_nwrstr"));
+  r.op("push " + length_text, std::string(length_hex));
+  r.op("push offset " + buffer_text, "68", buffer);
+  r.op("push [ebx]", "ff33");
+  r.call_import("WriteFile");
+}
+
+// writestring(string, file): the string converted to 1251, then CR LF. A
+// string longer than the buffer `_bwrstr` goes out in several writes, so it
+// is written whole. Plain ret.
 void emit_writestring(RoutineBuilder& r, LibraryState&) {
+  LocalLabel chunk = r.label("chunk");
   LocalLabel copy = r.label("copy");
   LocalLabel upper_half = r.label("upper_half");
+  LocalLabel capital_yo = r.label("capital_yo");
+  LocalLabel small_yo = r.label("small_yo");
   LocalLabel store = r.label("store");
   LocalLabel copied = r.label("copied");
+  LocalLabel closed = r.label("closed");
 
   r.op("mov esi, [esp+4]", "8b742404");
   r.op("mov ebx, [esp+8]", "8b5c2408");
+  skip_closed(r, closed);
+  r.bind(chunk);
   r.op("mov edi, offset _bwrstr", "bf", r.at("_bwrstr"));
   r.op("mov ecx, 130", "b9", kBuffText);
   r.bind(copy);
   r.op("mov al, [esi]", "8a06");
   r.op("test al, al", "84c0");
   r.jump("jz", copied);
-  // 866 to 1251: 80-AF to C0-EF, E0-EF to F0-FF.
+  // 866 to 1251: 80-AF to C0-EF, E0-EF to F0-FF, Ё F0 to A8, ё F1 to B8.
   r.op("cmp al, 80h", "3c80");
   r.jump("jb", store);
   r.op("cmp al, 0afh", "3caf");
@@ -203,17 +244,30 @@ void emit_writestring(RoutineBuilder& r, LibraryState&) {
   r.op("add al, 40h", "0440");
   r.jump("jmp", store);
   r.bind(upper_half);
+  r.op("cmp al, 0f0h", "3cf0");
+  r.jump("je", capital_yo);
+  r.op("cmp al, 0f1h", "3cf1");
+  r.jump("je", small_yo);
   r.op("cmp al, 0e0h", "3ce0");
   r.jump("jb", store);
   r.op("cmp al, 0efh", "3cef");
   r.jump("ja", store);
   r.op("add al, 10h", "0410");
+  r.jump("jmp", store);
+  r.bind(capital_yo);
+  r.op("mov al, 0a8h", "b0a8");
+  r.jump("jmp", store);
+  r.bind(small_yo);
+  r.op("mov al, 0b8h", "b0b8");
   r.bind(store);
   r.op("mov [edi], al", "8807");
   r.op("inc esi", "46");
   r.op("inc edi", "47");
   r.op("dec ecx", "49");
   r.jump("jnz", copy);
+  // The buffer is full and the string goes on: out with this part.
+  write_bytes(r, "_bwrstr", r.at("_bwrstr"), "130", "68" + HexText(kBuffText, 2) + "000000");
+  r.jump("jmp", chunk);
   r.bind(copied);
   r.op("mov byte ptr [edi], 0", "c60700");
   r.op("sub edi, offset _bwrstr", "81ef", r.at("_bwrstr"));
@@ -223,12 +277,8 @@ void emit_writestring(RoutineBuilder& r, LibraryState&) {
   r.op("push offset _bwrstr", "68", r.at("_bwrstr"));
   r.op("push [ebx]", "ff33");
   r.call_import("WriteFile");
-  r.op("push 0", "6a00");
-  r.op("push offset _nwrstr", "68", r.at("_nwrstr"));
-  r.op("push 2", "6a02");
-  r.op("push offset str_crlf", "68", r.at("str_crlf"));
-  r.op("push [ebx]", "ff33");
-  r.call_import("WriteFile");
+  write_bytes(r, "str_crlf", r.at("str_crlf"), "2", "6a02");
+  r.bind(closed);
   r.op("ret", "c3");
 }
 
@@ -247,9 +297,12 @@ void emit_eof(RoutineBuilder& r, LibraryState&) {
 // close(file): closes the handle and marks the file closed and at its end.
 // Plain ret.
 void emit_close(RoutineBuilder& r, LibraryState&) {
+  LocalLabel closed = r.label("closed");
   r.op("mov ebx, [esp+4]", "8b5c2404");
+  skip_closed(r, closed);  // a second close, or a close of a file never opened
   r.op("push [ebx]", "ff33");
   r.call_import("CloseHandle");
+  r.bind(closed);
   r.op("mov dword ptr [ebx], -1", "c703", 0xffffffff);
   r.op("mov dword ptr [ebx+4], 0", "c74304", 0);
   r.op("mov dword ptr [ebx+8], 0", "c74308", 0);

@@ -338,17 +338,34 @@ TEST(CodeSection, AnUnreadablePostfixFileFailsTheStep) {
   EXPECT_EQ(test::build_code_section(*c), -1) << "a missing file";
 }
 
-TEST(CodeSection, RecordsWithoutCodeAreSkipped) {
+TEST(CodeSection, EndProgAddsNothingAndAnOpWithoutCodeIsAnInternalErrorWithoutExecutable) {
   TempDir work;
   std::unique_ptr<Compilation> a, b;
   ASSERT_EQ(code_section_with(work, test::empty_program_postfix(), a), 0);
   TempDir work2;
-  // END_PROG, an op with no template, and an unknown op add nothing.
-  ASSERT_EQ(code_section_with(work2, test::empty_program_postfix() + test::postfix_record(-66) +
-                                          test::postfix_record(-77, 3, 4, 5) + test::postfix_record(-999),
-                              b),
-            0);
+  ASSERT_EQ(code_section_with(work2, test::empty_program_postfix() + test::postfix_record(-66), b), 0);
   EXPECT_EQ(a->image.bytes, b->image.bytes);
+
+  // Code that does nothing where the program asked for something is worse
+  // than no program: POS_FUN (its effect comes through CALL_FUN) and an
+  // unknown code stop the compile.
+  for (int op : {-77, -999}) {
+    TempDir w;
+    auto c = test::image_compilation(w.path(), test::empty_program_postfix() + test::postfix_record(op, 3, 4, 5));
+    c->drv.exe_path = w.file("p.exe");
+    ASSERT_TRUE(c->drv.out.open(w.file("out.txt")));
+    try {
+      write_executable(*c);
+      ADD_FAILURE() << "compiled " << op;
+    } catch (const CompileError& e) {
+      EXPECT_EQ(e.code, 0);
+    }
+    c->drv.out.close();
+    EXPECT_FALSE(test::exists(w.file("p.exe")));
+    EXPECT_NE(test::read_file(w.file("out.txt")).find("Error 0: 'no code for operation " + std::to_string(op) + "'"),
+              std::string::npos)
+        << test::read_file(w.file("out.txt"));
+  }
 }
 
 TEST(CodeSection, EveryOperationWithCodeHasATemplateAndTheOthersHaveNone) {

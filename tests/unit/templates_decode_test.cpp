@@ -96,6 +96,51 @@ struct DecodeTemplates : TemplateFixture {
     run(WD_RETURN, fn, vr, 0);
     run(END_FUN, 0, 0, 0);
 
+    // Arrays, records, pointers and the heap, plain and through references.
+    TTypeDesc rec;
+    rec.name = "rt";
+    rec.kind = kKindRecord;
+    add_field(c, rec, "n", 4);
+    add_field(c, rec, "f", 8);
+    add_field(c, rec, "s", 14, 6);
+    add_field(c, rec, "p", 21);
+    const int rt = add_type(c, rec);
+    const int ai = sym("ai", 12, 4, 5), ax = sym("ax", 12, 8, 5), as = sym("as", 12, 14, 6);
+    const int ar = sym("ar", 12, 25, 3), ar1 = sym("ar1", 12, 25, 3), rv = sym("rv", 20, 25, 28);
+    const int pr = sym("pr", 21, 21, 8), vpr = sym("vpr", 21, 21, 8), va = sym("va", 12, 4, 5);
+    const int tp = var("_t", 21), fs = var("_t", 14, 6);
+    S(ai).tag3 = 2;
+    S(as).tag2 = 3;
+    S(ar).tag3 = 2;
+    for (int v : {ar, ar1, rv, pr, vpr}) S(v).tag4 = static_cast<uint8_t>(rt);
+    S(vpr).tag5 = 1;
+    S(va).tag5 = 1;
+    run(INDEX_OP2, i, ai, t);
+    run(INDEX_OP, t, j, t);
+    run(GET_ARR, ai, t, t);
+    run(SET_ARR, t, i, ai);
+    run(SET_ARR, vi, i, ax);
+    run(GET_ARR, va, vi, t);
+    run(SET_ARR, i, vi, va);
+    run(GET_ARR, as, i, fs);
+    run(SET_ARR, i, vs, as);
+    run(GET_FLD, rv, 1, t);
+    run(GET_FLD, vpr, 3, fs);
+    run(GET_FLD, pr, 4, tp);
+    run(SET_FLD, 2, i, rv);
+    run(SET_FLD, 3, s, vpr);
+    run(SET_FLD, 4, vp, pr);
+    run(INDEX_OP3, ar, j, i);
+    run(GET_FLD_A, ar, 3, fs);
+    run(INDEX_OP3, ar1, 0, vi);
+    run(SET_FLD_A, 2, five, ar1);
+    run(GET_HEAP_PROC, 0, 0, 0);
+    run(WD_NEW, pr, 28, 0);
+    run(WD_NEW, vpr, 28, 0);
+    run(WD_NIL, 0, 0, tp);
+    run(WD_FREE, pr, 0, 0);
+    run(WD_FREE, vpr, 0, 0);
+
     // Console statements.
     run(WRITE, five, 0, i);
     run(WRITE, five, two, x);

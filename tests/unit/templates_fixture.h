@@ -13,9 +13,11 @@
 #include "codegen/data.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/structures.h"
 #include "codegen/templates.h"
 #include "common/text.h"
 #include "driver/compilation.h"
+#include "frontend/types.h"
 #include "image/image.h"
 
 namespace tarn::test {
@@ -31,7 +33,7 @@ struct TemplateFixture : ::testing::Test {
     const char* names[] = {"strcmp", "_int2st", "_si2st", "_wrstf", "_int2hst", "writeln", "readln",
                            "readstring", "_strmaxlen", "_crw", "_crw2", "_random_seed", "_year",
                            "lstrlen", "GetLocalTime", "hStdin", "count", "_buff", "_buffsize",
-                           "GetStdHandle", "ReadFile"};
+                           "GetStdHandle", "ReadFile", "_hHeap", "GetProcessHeap", "HeapAlloc", "HeapFree"};
     uint32_t a = 0x00401000;
     for (const char* n : names) AddVariable(c, n, "", 4, a += 0x10);
   }
@@ -96,6 +98,7 @@ struct TemplateFixture : ::testing::Test {
   void run(int op_code, int a, int b, int r) {
     measure_data_items();
     TemplateEmitter e = find_template(op_code);
+    if (!e) e = find_structure_template(op_code);
     ASSERT_NE(e, nullptr) << op_code;
     e(c, a, b, r);
   }

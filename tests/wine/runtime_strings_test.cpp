@@ -49,7 +49,7 @@ void write_integer(RoutineBuilder& r, uint32_t cell) {
   P::call(r, "_int2st");
 }
 
-TEST(StringRoutines, CaseConversionKnowsTheRussianLettersOfCodePage866) {
+TEST(StringRoutines, CaseConversionKnowsTheRussianLettersOfCodePage866IncludingYo) {
   P p;
   // "Привет, world Ёё" in code page 866.
   const std::string mixed = "\x8f\xe0\xa8\xa2\xa5\xe2, world \xf0\xf1";
@@ -64,8 +64,8 @@ TEST(StringRoutines, CaseConversionKnowsTheRussianLettersOfCodePage866) {
     call_function(r, "upcase", {result}, result);  // in place
     write_string(r, result);
   });
-  EXPECT_EQ(run(p).out, "\x8f\x90\x88\x82\x85\x92, WORLD \xf0\xf1|\xaf\xe0\xa8\xa2\xa5\xe2, world \xf0\xf1|"
-                        "\x8f\x90\x88\x82\x85\x92, WORLD \xf0\xf1");
+  EXPECT_EQ(run(p).out, "\x8f\x90\x88\x82\x85\x92, WORLD \xf0\xf0|\xaf\xe0\xa8\xa2\xa5\xe2, world \xf1\xf1|"
+                        "\x8f\x90\x88\x82\x85\x92, WORLD \xf0\xf0");
 }
 
 TEST(StringRoutines, PosFindsTheFirstOccurrence) {
@@ -211,7 +211,7 @@ TEST(TextFileRoutines, RussianLettersAreConvertedBetween1251And866) {
   Files io(p);
   const uint32_t in = io.file(), out = io.file();
   const uint32_t in_name = p.string("in.txt"), out_name = p.string("out.txt");
-  // "Привет" and two more 866 bytes that are no letters, "Ая", "pq".
+  // "Привет", "Ёё", "Ая", "pq" in code page 866.
   const uint32_t text = p.string("\x8f\xe0\xa8\xa2\xa5\xe2 \xf0\xf1\x80\xefpq");
   p.build([&](RoutineBuilder& r) {
     io.reset(r, in, in_name);
@@ -221,10 +221,28 @@ TEST(TextFileRoutines, RussianLettersAreConvertedBetween1251And866) {
     io.writestring(r, out, io.line);
     io.close(r, out);
   });
-  Outcome result = run(p, {}, {{"in.txt", "\xcf\xf0\xe8\xe2\xe5\xf2 \xc0\xff\r\n"}});
-  EXPECT_EQ(result.out, "\x8f\xe0\xa8\xa2\xa5\xe2 \x80\xef|1|");
+  Outcome result = run(p, {}, {{"in.txt", "\xcf\xf0\xe8\xe2\xe5\xf2 \xc0\xff\xa8\xb8\r\n"}});
+  EXPECT_EQ(result.out, "\x8f\xe0\xa8\xa2\xa5\xe2 \x80\xef\xf0\xf1|1|");
+  // Ё and ё (866 F0, F1) are letters too: 1251 A8, B8.
   EXPECT_EQ(result.folder_file("out.txt"),
-            "\xcf\xf0\xe8\xe2\xe5\xf2 \xf0\xf1\xc0\xffpq\r\n\xcf\xf0\xe8\xe2\xe5\xf2 \xc0\xff\r\n");
+            "\xcf\xf0\xe8\xe2\xe5\xf2 \xa8\xb8\xc0\xffpq\r\n\xcf\xf0\xe8\xe2\xe5\xf2 \xc0\xff\xa8\xb8\r\n");
+}
+
+TEST(TextFileRoutines, AStringLongerThanTheOutputBufferIsWrittenWhole) {
+  P p;
+  Files io(p);
+  const uint32_t f = io.file(), name = p.string("t.txt");
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += static_cast<char>('a' + i % 26);
+  const uint32_t s = p.string(text, 300);
+  p.build([&](RoutineBuilder& r) {
+    io.rewrite(r, f, name);
+    io.writestring(r, f, s);
+    io.close(r, f);
+    io.close(r, f);  // a second close does nothing
+  });
+  Outcome result = run(p);
+  EXPECT_EQ(result.folder_file("t.txt"), text + "\r\n");
 }
 
 TEST(TextFileRoutines, RewriteEmptiesAndAppendAddsAfterTheLastByte) {

@@ -1,0 +1,67 @@
+program files()
+var f, g: text;
+  s: string[40];
+  short: string[5];
+  big: string[128];
+  n: integer;
+begin
+  f := rewrite('a.txt');
+  writestring(f, 'Ёлка и ёж, Привет');
+  writestring(f, 'second line');
+  close(f);
+  f := reset('a.txt');
+  n := 0;
+  while eof(f) = 0 do
+    s := readstring(f);
+    n := n + 1;
+    writeln(n, ': ', s);
+  end;
+  close(f);
+  f := append('a.txt');
+  writestring(f, 'third');
+  close(f);
+  f := reset('a.txt');
+  g := rewrite('b.txt');
+  while eof(f) = 0 do
+    s := readstring(f);
+    writestring(g, upcase(s));
+  end;
+  close(f);
+  close(g);
+  g := reset('b.txt');
+  while eof(g) = 0 do writeln(readstring(g)); end;
+  close(g);
+  f := rewrite('empty.txt');
+  close(f);
+  f := reset('empty.txt');
+  writeln('empty: ', eof(f));
+  s := readstring(f);
+  writeln('[', s, '] ', eof(f));
+  close(f);
+  f := rewrite('long.txt');
+  writestring(f, 'abcdefghij');
+  writestring(f, 'after');
+  writestring(f, 'abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqr');
+  writestring(f, 'end');
+  close(f);
+  f := reset('long.txt');
+  short := readstring(f);
+  writeln(short, ' ', eof(f));
+  short := readstring(f);
+  writeln(short, ' ', eof(f));
+  big := readstring(f);
+  writeln(length(big), ' ', substr(big, 125, 4), ' ', eof(f));
+  short := readstring(f);
+  writeln(short, ' ', eof(f));
+  close(f);
+  g := reset('missing.txt');
+  writeln('missing: ', eof(g));
+  s := readstring(g);
+  writeln('[', s, ']');
+  close(g);
+  g := rewrite('no such folder\x.txt');
+  writestring(g, 'lost');
+  close(g);
+  close(g);
+  writeln('still running');
+end.
