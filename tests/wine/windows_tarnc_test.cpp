@@ -14,6 +14,14 @@ namespace {
 using test::read_file;
 using test::TempDir;
 
+// Two executables as one line: where they first differ (a dump of both helps nobody).
+std::string difference(const std::string& a, const std::string& b) {
+  size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+  return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at offset " +
+         std::to_string(at);
+}
+
 class WindowsTarnc : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,7 +84,7 @@ TEST_F(WindowsTarnc, CompileWritesTheSameFiles) {
     std::string ne = read_file(dir.file("n.exe")), we = read_file(dir.file("w.exe"));
     const std::string n16("n\0.\0e\0x\0e\0", 10), w16("w\0.\0e\0x\0e\0", 10);
     for (size_t p = ne.find(n16); p != std::string::npos; p = ne.find(n16, p + 1)) ne.replace(p, n16.size(), w16);
-    EXPECT_EQ(we, ne);
+    EXPECT_TRUE(we == ne) << difference(we, ne);
   }
 }
 
@@ -93,7 +101,8 @@ TEST_F(WindowsTarnc, CompileWritesTheSameExecutableForTheSameName) {
   ASSERT_EQ(win.exit_code, 0) << win.err;
   const std::string exe = read_file(dir.path() + "/native/p.exe");
   ASSERT_GT(exe.size(), 2048u);
-  EXPECT_EQ(read_file(dir.path() + "/win/p.exe"), exe);
+  const std::string win_exe = read_file(dir.path() + "/win/p.exe");
+  EXPECT_TRUE(win_exe == exe) << difference(win_exe, exe);
   EXPECT_EQ(read_file(dir.path() + "/win/out.txt"), read_file(dir.path() + "/native/out.txt"));
 }
 
