@@ -1,3 +1,5 @@
+{ hello: the smallest complete program. Teaches: the program heading,
+  a var section, writeln, assignment and a while loop closed by its own end. }
 program hello()
 var
   name: string[40];
