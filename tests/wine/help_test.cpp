@@ -18,6 +18,7 @@
 #include "driver/compilation.h"
 #include "driver/diagnostics.h"
 #include "frontend/lexer.h"
+#include "parallel_runs.h"
 #include "support/golden.h"
 #include "support/test_support.h"
 #include "support/wine.h"
@@ -60,8 +61,6 @@ std::string escape(const std::string& s) {
     if (ch == '<') r += "&lt;";
     else if (ch == '>') r += "&gt;";
     else if (ch == '&') r += "&amp;";
-    else if (ch == '"') r += "&quot;";
-    else if (ch == '\'') r += "&#x27;";
     else r += ch;
   }
   return r;
@@ -83,11 +82,6 @@ struct HelpExample {
   std::string program, args, input;
   std::vector<std::pair<std::string, std::string>> expected;  // page, output printed there
 };
-
-// GoogleTest shows a case by the pages it comes from.
-void PrintTo(const HelpExample& ex, std::ostream* os) {
-  for (const auto& where : ex.expected) *os << where.first << ' ';
-}
 
 // Every distinct example of both languages, in a stable order.
 std::vector<HelpExample> help_examples() {
@@ -125,23 +119,28 @@ std::vector<HelpExample> help_examples() {
   return all;
 }
 
-class HelpPageExample : public ::testing::TestWithParam<HelpExample> {};
-
-TEST_P(HelpPageExample, PrintsWhatThePageShows) {
-  const HelpExample& ex = GetParam();
-  TempDir dir;
-  write_file(dir.file("demo.pas"), ex.program + "\r\n");
-  auto compile = run_tarnc({"demo.pas", "/O:out.txt"}, "", dir.path());
-  ASSERT_EQ(compile.exit_code, 0) << read_file(dir.file("out.txt")) << "\n" << ex.program;
-  auto run = run_program(dir.file("demo.exe"), words_of(ex.args), ex.input, 30, dir.path());
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  const std::string out = cp866_to_cp1251(run.out);
-  for (const auto& [page, expected] : ex.expected)
-    EXPECT_EQ(out, expected) << "the example on " << page << ":\n" << ex.program;
+TEST(HelpPages, ExamplesPrintWhatThePagesShow) {
+  const auto examples = help_examples();
+  ASSERT_FALSE(examples.empty());
+  std::vector<std::string> faults(examples.size());
+  run_in_parallel(examples.size(), [&](std::size_t i) {
+    const HelpExample& ex = examples[i];
+    TempDir dir;
+    write_file(dir.file("demo.pas"), ex.program + "\r\n");
+    auto compile = run_tarnc({"demo.pas", "/O:out.txt"}, "", dir.path());
+    if (compile.exit_code != 0) {
+      faults[i] = "does not compile:\n" + read_file(dir.file("out.txt"));
+      return;
+    }
+    auto run = run_program(dir.file("demo.exe"), words_of(ex.args), ex.input, 30, dir.path());
+    const std::string out = cp866_to_cp1251(run.out);
+    if (run.exit_code != 0) faults[i] += "ended with " + std::to_string(run.exit_code) + run.err + "\n";
+    for (const auto& [page, expected] : ex.expected)
+      if (out != expected) faults[i] += "the page " + page + " shows:\n" + expected + "the program printed:\n" + out;
+  });
+  for (std::size_t i = 0; i < examples.size(); ++i)
+    EXPECT_EQ(faults[i], "") << "the example on " << examples[i].expected[0].first << ":\n" << examples[i].program;
 }
-
-INSTANTIATE_TEST_SUITE_P(Help, HelpPageExample, ::testing::ValuesIn(help_examples()),
-                         [](const auto& info) { return "example" + std::to_string(info.index); });
 
 TEST(HelpPages, ExamplesAreFoundOnEveryRoutinePage) {
   const auto examples = help_examples();
