@@ -210,5 +210,21 @@ TEST(HelpFiles, ListBackEveryPageTheContentsAndTheIndex) {
   }
 }
 
+// A picture of each help file in a viewer (xchm under Xvfb) is kept in
+// <build>/test-artifacts for people to look at; the test requires that the
+// window showed up and drew more than a blank page.
+TEST(HelpFiles, OpenInAViewer) {
+  const std::string build = fs::path(native_tarnc()).parent_path().parent_path().string();
+  const std::string out = build + "/test-artifacts";
+  auto shot = run_process({test_data("wine/help_screenshot.sh"), out, chm_file("en"), chm_file("ru")}, "", 60);
+  ASSERT_EQ(shot.exit_code, 0) << "xchm, Xvfb and ImageMagick are needed: " << shot.err;
+  for (const char* lang : kLanguages) {
+    const std::string png = out + "/tarnwell_" + std::string(lang) + ".png";
+    ASSERT_TRUE(exists(png)) << png;
+    auto colours = run_process({"convert", png, "-format", "%k", "info:"});
+    EXPECT_GT(std::atoi(colours.out.c_str()), 200) << png << " looks blank";
+  }
+}
+
 }  // namespace
 }  // namespace tarn
