@@ -168,10 +168,10 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
   // after the caret is taken as untouched, which pins typing, deleting and
   // pasting to where they happened even inside a run of equal characters.
   const size_t shorter = std::min(n_old, n_new);
-  size_t prefix = 0;
-  while (prefix < shorter && old[prefix] == text[prefix]) ++prefix;
-  size_t suffix = 0;
-  while (suffix < shorter && old[n_old - 1 - suffix] == text[n_new - 1 - suffix]) ++suffix;
+  const size_t prefix = static_cast<size_t>(
+      std::mismatch(old.begin(), old.begin() + static_cast<ptrdiff_t>(shorter), text.begin()).first - old.begin());
+  const size_t suffix = static_cast<size_t>(
+      std::mismatch(old.rbegin(), old.rbegin() + static_cast<ptrdiff_t>(shorter), text.rbegin()).first - old.rbegin());
   const size_t kept_tail = std::min(suffix, n_new - caret);
   const size_t p = std::min(prefix, shorter - kept_tail);
   const size_t removed = n_old - kept_tail - p;
@@ -230,9 +230,13 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
   // before left, until past the change and the keys' stretch and back in step
   // with what the following line started with before.
   const size_t from_pos = std::min(dirty_begin, plan.begin);
-  size_t line = count_lines_before(now, from_pos);
-  const size_t dirty_last_line = count_lines_before(now, dirty_end);
-  for (size_t l = count_lines_before(now, dirty_begin) + 1; l <= dirty_last_line; ++l)
+  // Line numbers near the change, counted from the one line number known.
+  const auto line_of = [&](size_t pos) {
+    return pos <= p ? first_line - lines_in(now, pos, p - pos) : first_line + lines_in(now, p, pos - p);
+  };
+  size_t line = line_of(from_pos);
+  const size_t dirty_last_line = line_of(dirty_end);
+  for (size_t l = line_of(dirty_begin) + 1; l <= dirty_last_line; ++l)
     line_starts_inside_[l] = kUnknownState;
   const size_t region_begin = line_start(now, from_pos);
   bool inside = line_starts_inside_[line] == 1;
