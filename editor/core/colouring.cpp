@@ -179,4 +179,38 @@ std::string colouring_text(std::string_view text) {
   return to_colouring_text(reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
+std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans) {
+  std::string rtf = "{\\rtf1\\ansi\\uc0{\\colortbl ;";
+  for (const ColourStyle& s : kColourStyles)
+    rtf += "\\red" + std::to_string(s.red) + "\\green" + std::to_string(s.green) + "\\blue" +
+           std::to_string(s.blue) + ";";
+  rtf += "}\n";
+  auto span = spans.begin();
+  size_t pos = 0;  // position as the control counts it
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\n' && i > 0 && text[i - 1] == u'\r') continue;
+    while (span != spans.end() && span->end <= pos) ++span;
+    if (span != spans.end() && span->begin == pos) {
+      const ColourStyle& s = style_of(span->colour);
+      rtf += "\\cf" + std::to_string(static_cast<int>(span->colour) + 1) + (s.italic ? "\\i " : "\\i0 ");
+    }
+    if (c == u'\r' || c == u'\n') {
+      rtf += "\\par\n";
+    } else if (c == u'\t') {
+      rtf += "\\tab ";
+    } else if (c == u'\\' || c == u'{' || c == u'}') {
+      rtf += '\\';
+      rtf += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x80) {
+      rtf += static_cast<char>(c);
+    } else {
+      rtf += "\\u" + std::to_string(static_cast<int16_t>(c)) + ' ';  // signed 16 bits, as RTF wants
+    }
+    ++pos;
+  }
+  rtf += "}";
+  return rtf;
+}
+
 }  // namespace tarn::editor

@@ -100,4 +100,10 @@ std::string colouring_text(const C* text, size_t length) {
   return colouring_text(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
+// The text in Rich Text Format with the spans' looks, so that a whole file
+// goes into the control in one step (EM_SETTEXTEX) instead of one selection
+// per span. `text` is the text the spans were found in before colouring_text
+// (CR LF and a lone LF end a line); the font is left to the control.
+std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans);
+
 }  // namespace tarn::editor

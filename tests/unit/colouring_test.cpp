@@ -113,6 +113,16 @@ TEST(Colouring, TheControlsTextCountsUnitsAndEndsLinesWithCR) {
   EXPECT_EQ(looks_of(colouring_text(lf)), looks_of(colouring_text(crlf_text)));
 }
 
+// A loaded file can go into the control in one step as RTF with the looks.
+TEST(Colouring, RtfCarriesTheLooksOfAWholeFile) {
+  const std::u16string file = u"begin {x}\r\n'\u0436'\tend\\";
+  EXPECT_EQ(coloured_rtf(file, colour_stretch(colouring_text(file)).spans),
+            "{\\rtf1\\ansi\\uc0{\\colortbl ;\\red0\\green128\\blue0;\\red0\\green0\\blue255;"
+            "\\red128\\green0\\blue0;\\red28\\green28\\blue28;\\red0\\green0\\blue0;}\n"
+            "\\cf2\\i0 begin\\cf4\\i0  \\cf1\\i \\{x\\}\\par\n"
+            "\\cf3\\i0 '\\u1078 '\\tab \\cf4\\i0 end\\\\}");
+}
+
 // Every program of the test corpus, coloured line by line with the state the
 // line before left, looks as it does coloured whole.
 TEST(Colouring, LineByLineEqualsWhole) {
