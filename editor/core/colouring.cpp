@@ -179,12 +179,41 @@ std::string colouring_text(std::string_view text) {
   return to_colouring_text(reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
-std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans) {
-  std::string rtf = "{\\rtf1\\ansi\\uc0{\\colortbl ;";
+namespace {
+
+// One character of text in RTF: line ends and tabs as control words, RTF's
+// own characters escaped, anything outside printable ASCII as \uN.
+void put_rtf(std::string& rtf, char16_t c) {
+  if (c == u'\r' || c == u'\n') {
+    rtf += "\\par\n";
+  } else if (c == u'\t') {
+    rtf += "\\tab ";
+  } else if (c == u'\\' || c == u'{' || c == u'}') {
+    rtf += '\\';
+    rtf += static_cast<char>(c);
+  } else if (c >= 0x20 && c < 0x80) {
+    rtf += static_cast<char>(c);
+  } else {
+    rtf += "\\u" + std::to_string(static_cast<int16_t>(c)) + ' ';  // signed 16 bits, as RTF wants
+  }
+}
+
+}  // namespace
+
+std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans, std::u16string_view font,
+                         int points) {
+  std::string rtf = "{\\rtf1\\ansi\\uc0";
+  if (!font.empty()) {
+    rtf += "{\\fonttbl{\\f0\\fmodern ";
+    for (char16_t c : font) put_rtf(rtf, c);
+    rtf += ";}}";
+  }
+  rtf += "{\\colortbl ;";
   for (const ColourStyle& s : kColourStyles)
     rtf += "\\red" + std::to_string(s.red) + "\\green" + std::to_string(s.green) + "\\blue" +
            std::to_string(s.blue) + ";";
   rtf += "}\n";
+  if (!font.empty()) rtf += "\\f0\\fs" + std::to_string(points * 2) + ' ';
   auto span = spans.begin();
   size_t pos = 0;  // position as the control counts it
   for (size_t i = 0; i < text.size(); ++i) {
@@ -195,18 +224,7 @@ std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& span
       const ColourStyle& s = style_of(span->colour);
       rtf += "\\cf" + std::to_string(static_cast<int>(span->colour) + 1) + (s.italic ? "\\i " : "\\i0 ");
     }
-    if (c == u'\r' || c == u'\n') {
-      rtf += "\\par\n";
-    } else if (c == u'\t') {
-      rtf += "\\tab ";
-    } else if (c == u'\\' || c == u'{' || c == u'}') {
-      rtf += '\\';
-      rtf += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x80) {
-      rtf += static_cast<char>(c);
-    } else {
-      rtf += "\\u" + std::to_string(static_cast<int16_t>(c)) + ' ';  // signed 16 bits, as RTF wants
-    }
+    put_rtf(rtf, c);
     ++pos;
   }
   rtf += "}";

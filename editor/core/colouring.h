@@ -103,7 +103,9 @@ std::string colouring_text(const C* text, size_t length) {
 // The text in Rich Text Format with the spans' looks, so that a whole file
 // goes into the control in one step (EM_SETTEXTEX) instead of one selection
 // per span. `text` is the text the spans were found in before colouring_text
-// (CR LF and a lone LF end a line); the font is left to the control.
-std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans);
+// (CR LF and a lone LF end a line). With a font name, the text is in that
+// font and size (points), which spares setting the font afterwards.
+std::string coloured_rtf(std::u16string_view text, const std::vector<Span>& spans,
+                         std::u16string_view font = {}, int points = 0);
 
 }  // namespace tarn::editor

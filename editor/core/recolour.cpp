@@ -158,8 +158,7 @@ Recolouring Recolourer::load(std::string text, bool already_words) {
   return result;
 }
 
-Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin) {
-  Recolouring result;
+Recolouring Recolourer::change(const std::string& text, size_t caret, size_t edit_begin) {
   const std::string& old = text_;
   const size_t n_old = old.size(), n_new = text.size();
   caret = std::min(caret, n_new);
@@ -177,18 +176,6 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
   const size_t removed = n_old - kept_tail - p;
   const size_t inserted = n_new - kept_tail - p;
 
-  if (!keys.colouring) {
-    keys.colouring = true;
-    if (removed == 0 && inserted == 1 && text[p] == ' ' && p > 0 && text[p - 1] == ' ') {
-      shown_.insert(shown_.begin() + static_cast<ptrdiff_t>(p), shown_[p - 1]);
-      text_ = std::move(text);
-      keys = KeyState{};
-      result.skipped = true;
-      return result;
-    }
-    // Anything else (overtyping, a replaced selection) is coloured as usual.
-  }
-
   // Where an equal run makes the place of an insertion or deletion ambiguous,
   // the control's own look may sit on any character of the run: re-read it all.
   size_t dirty_begin = p, dirty_end = p + inserted;
@@ -203,6 +190,35 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
     dirty_end = std::max(dirty_end, caret);
   }
 
+  return recolour(p, removed, std::string_view(text).substr(p, inserted), dirty_begin, dirty_end, caret);
+}
+
+Recolouring Recolourer::change(size_t pos, size_t removed, std::string_view inserted, size_t caret) {
+  pos = std::min(pos, text_.size());
+  removed = std::min(removed, text_.size() - pos);
+  return recolour(pos, removed, inserted, pos, pos + inserted.size(), caret);
+}
+
+Recolouring Recolourer::recolour(size_t p, size_t removed, std::string_view inserted_text, size_t dirty_begin,
+                                 size_t dirty_end, size_t caret) {
+  Recolouring result;
+  const std::string& old = text_;
+  const size_t inserted = inserted_text.size();
+  const size_t n_new = old.size() - removed + inserted;
+  caret = std::min(caret, n_new);
+
+  if (!keys.colouring) {
+    keys.colouring = true;
+    if (removed == 0 && inserted_text == " " && p > 0 && old[p - 1] == ' ') {
+      shown_.insert(shown_.begin() + static_cast<ptrdiff_t>(p), shown_[p - 1]);
+      text_.insert(p, 1, ' ');
+      keys = KeyState{};
+      result.skipped = true;
+      return result;
+    }
+    // Anything else (overtyping, a replaced selection) is coloured as usual.
+  }
+
   // Shift the per-character and per-line records past the change.
   const size_t first_line = count_lines_before(old, p);
   const auto lines_in = [](std::string_view s, size_t from, size_t count) {
@@ -210,7 +226,7 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
                                            s.begin() + static_cast<ptrdiff_t>(from + count), kCR));
   };
   const size_t lines_removed = lines_in(old, p, removed);
-  const size_t lines_inserted = lines_in(text, p, inserted);
+  const size_t lines_inserted = static_cast<size_t>(std::count(inserted_text.begin(), inserted_text.end(), kCR));
   auto line_at = line_starts_inside_.begin() + static_cast<ptrdiff_t>(first_line + 1);
   line_at = line_starts_inside_.erase(line_at, line_at + static_cast<ptrdiff_t>(lines_removed));
   line_starts_inside_.insert(line_at, lines_inserted, kUnknownState);
@@ -219,7 +235,7 @@ Recolouring Recolourer::change(std::string text, size_t caret, size_t edit_begin
   shown_.insert(shown_at, inserted, kUnknownColour);
   std::fill(shown_.begin() + static_cast<ptrdiff_t>(dirty_begin),
             shown_.begin() + static_cast<ptrdiff_t>(dirty_end), kUnknownColour);
-  text_ = std::move(text);
+  text_.replace(p, removed, inserted_text);
   const std::string_view now = text_;
 
   const Plan plan = plan_recolour(now, caret, keys);

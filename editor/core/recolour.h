@@ -112,8 +112,14 @@ class Recolourer {
   // caret after the change and, when the window knows it, where the
   // selection began before the change (what was typed or pasted runs from
   // there to the caret). Clears the one-shot key flags.
-  Recolouring change(std::string text, size_t caret, size_t edit_begin = kUnknownPlace);
+  Recolouring change(const std::string& text, size_t caret, size_t edit_begin = kUnknownPlace);
   static constexpr size_t kUnknownPlace = static_cast<size_t>(-1);
+
+  // A change whose place the window knows (typing, Backspace, Delete, a
+  // paste over the selection): [pos, pos + removed) of the text became
+  // `inserted`. Reading only the inserted characters from the control keeps
+  // a keystroke cheap in a long text.
+  Recolouring change(size_t pos, size_t removed, std::string_view inserted, size_t caret);
 
   const std::string& text() const { return text_; }
   // Per character what the control shows: a Colour, kNoColour for a TAB or CR
@@ -123,6 +129,9 @@ class Recolourer {
   static constexpr uint8_t kUnknownColour = 0xfe;
 
  private:
+  Recolouring recolour(size_t p, size_t removed, std::string_view inserted, size_t dirty_begin, size_t dirty_end,
+                       size_t caret);
+
   std::string text_;
   std::vector<uint8_t> shown_;
   // Per line: 1 when it starts inside a "{" comment, 0 when not, and
