@@ -107,7 +107,8 @@ INT_PTR CALLBACK options_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
       SetDlgItemTextW(dialog, IDC_OPTIONS_GROUP, app.text(kOptionsEditor).c_str());
       SetDlgItemTextW(dialog, IDC_OPTIONS_FONT_LABEL, app.text(kOptionsFont).c_str());
       show_font_choice(dialog, *state);
-      return TRUE;
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     }
     case WM_COMMAND:
       switch (LOWORD(wparam)) {

@@ -154,6 +154,7 @@ void build_menu(App& app) {
       {FCONTROL | FVIRTKEY, 'N', kCmdNew},   {FCONTROL | FVIRTKEY, 'O', kCmdOpen},
       {FCONTROL | FVIRTKEY, 'S', kCmdSave},  {FVIRTKEY, VK_F9, kCmdCompile},
       {FCONTROL | FVIRTKEY, VK_F9, kCmdRun}, {FVIRTKEY, VK_F1, kCmdHelp},
+      {FALT | FVIRTKEY, VK_F4, kCmdExit},  // also when the editor holds the focus
   };
   app.accelerators = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }
