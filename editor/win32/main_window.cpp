@@ -254,7 +254,18 @@ void on_editor_change(App& app) {
 void on_editor_key_down(App&, WPARAM) {}
 void on_editor_char(App&, WPARAM) {}
 
+// Text pasted from elsewhere comes in as plain text, without its fonts and colours.
+bool is_paste_key(UINT message, WPARAM key) {
+  if (message != WM_KEYDOWN) return false;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  return (ctrl && !shift && key == 'V') || (shift && !ctrl && key == VK_INSERT);
+}
+
 LRESULT CALLBACK editor_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PASTE || is_paste_key(message, wparam)) {
+    CallWindowProcW(g_editor_default, hwnd, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
+    return 0;
+  }
   if (g_app) {
     if (message == WM_KEYDOWN) on_editor_key_down(*g_app, wparam);
     if (message == WM_CHAR) on_editor_char(*g_app, wparam);
@@ -279,7 +290,7 @@ void command(App& app, int id) {
     case kCmdUndo: SendMessageW(app.editor, EM_UNDO, 0, 0); break;
     case kCmdCut: SendMessageW(app.editor, WM_CUT, 0, 0); break;
     case kCmdCopy: SendMessageW(app.editor, WM_COPY, 0, 0); break;
-    case kCmdPaste: SendMessageW(app.editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0); break;
+    case kCmdPaste: SendMessageW(app.editor, WM_PASTE, 0, 0); break;
     case kCmdCompile: compile(app); break;
     case kCmdRun: run(app); break;
     case kCmdOptions: show_options(app); break;

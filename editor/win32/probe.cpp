@@ -7,6 +7,7 @@
 //   tarnprobe selection                  the editor's selection: "start end"
 //   tarnprobe limit | modified           EM_GETLIMITTEXT / EM_GETMODIFY of the editor
 //   tarnprobe status N                   the text of status bar panel N
+//   tarnprobe charformat                 face and point size of the editor's selection
 //   tarnprobe menus                      the menu tree (read inside tarnedit by tarnmenu.dll)
 //   tarnprobe dialogs                    each dialog of tarnedit: its title, then its controls' texts
 //   tarnprobe press TEXT                 click the button captioned TEXT in a dialog of tarnedit
@@ -51,10 +52,10 @@ std::wstring window_text(HWND hwnd) {
 
 // A message whose LPARAM points to a buffer: the buffer lives in tarnedit's
 // own memory, since these messages are not copied between processes.
-std::vector<char> remote_message(HWND hwnd, UINT message, WPARAM wparam, size_t size, LRESULT* result) {
+std::vector<char> remote_message(HWND hwnd, UINT message, WPARAM wparam, std::vector<char> out, LRESULT* result) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  std::vector<char> out(size, '\0');
+  size_t size = out.size();
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (!process) return out;
   void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -194,16 +195,26 @@ int wmain(int argc, wchar_t** argv) {
   else if (what == L"modified") print(std::to_wstring(SendMessageW(editor, EM_GETMODIFY, 0, 0) != 0));
   else if (what == L"selection") {
     LRESULT r = 0;
-    std::vector<char> data = remote_message(editor, EM_EXGETSEL, 0, sizeof(CHARRANGE), &r);
+    std::vector<char> data = remote_message(editor, EM_EXGETSEL, 0, std::vector<char>(sizeof(CHARRANGE)), &r);
     auto* range = reinterpret_cast<CHARRANGE*>(data.data());
     print(std::to_wstring(range->cpMin) + L" " + std::to_wstring(range->cpMax));
+  } else if (what == L"charformat") {
+    LRESULT r = 0;
+    CHARFORMAT2W ask = {};
+    ask.cbSize = sizeof ask;
+    std::vector<char> data = remote_message(editor, EM_GETCHARFORMAT, SCF_SELECTION,
+                                            std::vector<char>(reinterpret_cast<char*>(&ask),
+                                                              reinterpret_cast<char*>(&ask) + sizeof ask),
+                                            &r);
+    auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
+    print(std::wstring(format->szFaceName) + L" " + std::to_wstring(format->yHeight / 20));
   } else if (what == L"status" && argc > 2) {
     HWND status = GetDlgItem(window, kIdStatus);
     int panel = _wtoi(argv[2]);
     LRESULT length = SendMessageW(status, SB_GETTEXTLENGTHW, panel, 0);
     LRESULT r = 0;
     std::vector<char> data =
-        remote_message(status, SB_GETTEXTW, panel, (static_cast<size_t>(LOWORD(length)) + 1) * 2, &r);
+        remote_message(status, SB_GETTEXTW, panel, std::vector<char>((LOWORD(length) + 1u) * 2), &r);
     print(std::wstring(reinterpret_cast<const wchar_t*>(data.data()), LOWORD(length)));
   } else if (what == L"menus") {
     return menus(window);
