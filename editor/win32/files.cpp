@@ -60,8 +60,13 @@ bool write_file_safely(const std::wstring& path, const std::string& bytes, DWORD
   size_t done = 0;
   while (ok && done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20)), put = 0;
-    ok = WriteFile(h, bytes.data() + done, chunk, &put, nullptr) && put == chunk;
-    if (!ok) error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+    if (!WriteFile(h, bytes.data() + done, chunk, &put, nullptr)) {
+      error = GetLastError();
+      ok = false;
+    } else if (put < chunk) {  // a short write without an error: the disk is full
+      error = ERROR_DISK_FULL;
+      ok = false;
+    }
     done += put;
   }
   if (ok && !FlushFileBuffers(h)) {

@@ -234,7 +234,11 @@ int wmain(int argc, wchar_t** argv) {
         GetClassNameW(child, cls, 32);
         if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child) &&
             without_ampersands(window_text(child)) == wanted) {
-          PostMessageW(child, BM_CLICK, 0, 0);
+          // What the button tells its dialog when clicked; BM_CLICK would
+          // need the dialog to be the active window, and without a window
+          // manager it is not always.
+          PostMessageW(GetParent(child), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(child));
           return 0;
         }
       }
