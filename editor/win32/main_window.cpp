@@ -4,6 +4,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "core/source_text.h"
 
 namespace tarn::editor {
