@@ -8,6 +8,8 @@
 //   tarnprobe limit | modified           EM_GETLIMITTEXT / EM_GETMODIFY of the editor
 //   tarnprobe status N                   the text of status bar panel N
 //   tarnprobe charformat                 face and point size of the editor's selection
+//   tarnprobe chars TEXT                 TEXT into the editor as the characters a keyboard
+//                                        layout would give (WM_CHAR), for letters xdotool cannot type
 //   tarnprobe menus                      the menu tree (read inside tarnedit by tarnmenu.dll)
 //   tarnprobe dialogs                    each dialog of tarnedit: its title, then its controls' texts
 //   tarnprobe press TEXT                 click the button captioned TEXT in a dialog of tarnedit
@@ -198,6 +200,8 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<char> data = remote_message(editor, EM_EXGETSEL, 0, std::vector<char>(sizeof(CHARRANGE)), &r);
     auto* range = reinterpret_cast<CHARRANGE*>(data.data());
     print(std::to_wstring(range->cpMin) + L" " + std::to_wstring(range->cpMax));
+  } else if (what == L"chars" && argc > 2) {
+    for (const wchar_t* c = argv[2]; *c; ++c) SendMessageW(editor, WM_CHAR, *c, 1);
   } else if (what == L"charformat") {
     LRESULT r = 0;
     CHARFORMAT2W ask = {};

@@ -119,30 +119,29 @@ class Session:
         subprocess.run(["xdotool", *args], env=self.env, timeout=60, check=True)
         time.sleep(0.2)
 
-    def type(self, text, slowly=False):
-        if not slowly:
-            self.xdo("type", "--delay", "25", text)
-            return
+    def type(self, text):
+        """Types text into the window that has the focus. xdotool types every
+        character the keyboard has; a Russian letter it would have to bind to
+        a spare key first, and Wine, reading the key map on its own time,
+        often takes the letter with the binding before. So Russian letters go
+        to the editor as the characters a Russian layout gives (WM_CHAR)."""
+        runs = []
         for ch in text:
-            self.xdo("type", ch)
-            time.sleep(0.15)
+            ascii_ch = ord(ch) < 128
+            if runs and runs[-1][0] == ascii_ch:
+                runs[-1][1] += ch
+            else:
+                runs.append([ascii_ch, ch])
+        for ascii_run, run in runs:
+            if ascii_run:
+                self.xdo("type", "--delay", "25", run)
+            else:
+                self.probe("chars", run)
 
     def type_line(self, line):
-        """Types a line at the end of the editor text and checks it arrived.
-
-        xdotool binds a letter the keyboard lacks (a Russian one) to a spare
-        key just before typing it, and Wine, reading the key map on its own
-        time, now and then takes the letter with the binding before. So a
-        line that came out wrong is typed again, letter by letter."""
-        for attempt in range(4):
-            self.type(line, slowly=attempt > 0)
-            time.sleep(0.2)
-            typed = self.probe("text").split("\r\n")[-1]
-            if typed == line:
-                return
-            print(f"retyping {line!r}: came out as {typed!r}")
-            self.key("shift+Home", "BackSpace")
-        raise Failure(f"could not type {line!r}")
+        """Types a line at the end of the editor text and checks it arrived."""
+        self.type(line)
+        until(lambda: self.probe("text").split("\r\n")[-1], lambda t: t == line, f"the typed line {line!r}", 5)
 
     def key(self, *keys):
         for k in keys:
