@@ -446,6 +446,19 @@ def russian(args, work):
     check("form_width=700" in ini and "form_height=500" in ini, f"the window kept its size\n{ini}")
 
 
+def imports(args, work):
+    """A learner copies tarnedit.exe anywhere: a GUI program that needs no DLL
+    beyond Windows' own (comctl32 6 and the task dialogs are found at run time)."""
+    dump = subprocess.run(["objdump", "-p", args.editor], stdout=subprocess.PIPE, check=True, timeout=60).stdout
+    dump = dump.decode(errors="replace")
+    dlls = sorted(line.split("DLL Name:")[1].strip().lower() for line in dump.splitlines() if "DLL Name:" in line)
+    system = {"comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
+              "advapi32.dll", "ole32.dll"}
+    check(dlls and set(dlls) <= system, f"only Windows' own DLLs: {dlls}")
+    check("Subsystem\t\t00000002" in dump, "a Windows GUI program")
+    check("TaskDialogIndirect" not in dump, "task dialogs are looked up, so older systems still start it")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("scenario", "editor", "probe", "prefix", "artefacts"):
@@ -459,9 +472,12 @@ def main():
         if not shutil.which(tool):
             print(f"skipped: {tool} is not installed")
             return SKIPPED
+    stale = os.path.join(args.artefacts, f"failed_{args.scenario}.png")
+    if os.path.exists(stale):
+        os.remove(stale)
     work = tempfile.mkdtemp(prefix="tarnedit-window-")
     try:
-        {"english": english, "russian": russian}[args.scenario](args, work)
+        {"english": english, "russian": russian, "imports": imports}[args.scenario](args, work)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
