@@ -1,0 +1,491 @@
+#!/usr/bin/env python3
+"""tarnedit driven from outside as a learner would drive it: under Wine on a
+private Xvfb display, typed into with xdotool, read back with tarnprobe (the
+standard messages of its controls) and kept as screenshots.
+
+  window_test.py --scenario english|russian --editor tarnedit.exe --probe tarnprobe.exe
+                 --prefix WINEPREFIX --artefacts FOLDER
+
+Exit code 77 (skipped) when the Windows build is missing; the reason is printed.
+"""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+    print("ok:", what.splitlines()[0][:100])
+
+
+def until(fetch, accept, what, timeout=15.0):
+    """Polls fetch() until accept(value); returns the value or fails with the last one."""
+    end = time.time() + timeout
+    value = None
+    while time.time() < end:
+        value = fetch()
+        if accept(value):
+            return value
+        time.sleep(0.3)
+    raise Failure(f"{what}: last seen {value!r}")
+
+
+def windows_path(unix_path):
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+class Session:
+    """One Xvfb display, one wineserver for the private prefix, one tarnedit."""
+
+    def __init__(self, args, workdir, env_extra=None):
+        self.args = args
+        self.workdir = workdir
+        self.env = dict(os.environ)
+        self.env.update(WINEPREFIX=args.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.update(env_extra or {})
+        self.xvfb = None
+
+    def __enter__(self):
+        # -displayfd lets Xvfb pick a display number nobody else uses.
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            display = f.readline().strip()
+        if not display:
+            raise Failure("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + display
+        if not os.path.exists(os.path.join(self.args.prefix, "system.reg")):
+            subprocess.run(["wineboot", "-i"], env=self.env, timeout=240,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        subprocess.run(["wineserver", "-p"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        if exc_type is not None:  # what the window showed when the test failed
+            try:
+                self.screenshot(f"failed_{self.args.scenario}.png")
+                print("dialogs open:", self.probe("dialogs", ok=False) or "none")
+            except Exception as e:  # the failure itself matters more
+                print("no failure screenshot:", e)
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.send_signal(signal.SIGTERM)
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+
+    def probe(self, *what, ok=True):
+        r = subprocess.run(["wine", self.args.probe, *what], env=self.env, timeout=60,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if ok and r.returncode != 0:
+            raise Failure(f"tarnprobe {' '.join(what)} failed ({r.returncode})")
+        out = r.stdout.decode("utf-8", "replace")
+        return out[:-1] if out.endswith("\n") else out
+
+    def gone(self):
+        r = subprocess.run(["wine", self.args.probe, "gone", "20"], env=self.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return r.returncode == 0
+
+    def launch(self, appdata):
+        # The launcher sets APPDATA for tarnedit (Wine's own comes from its
+        # registry); a Wine child keeps its parent's output open, so the
+        # launcher's output goes to a file.
+        with open(os.path.join(self.workdir, "launch.log"), "wb") as log:
+            subprocess.run(["wine", self.args.probe, "launch", windows_path(appdata), windows_path(self.args.editor)],
+                           env=self.env, timeout=60, stdout=log, stderr=log)
+        return self.probe("wait", "30")
+
+    def xdo(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env, timeout=60, check=True)
+        time.sleep(0.2)
+
+    def type(self, text):
+        """Types text into the window that has the focus. xdotool types every
+        character the keyboard has; a Russian letter it would have to bind to
+        a spare key first, and Wine, reading the key map on its own time,
+        often takes the letter with the binding before. So Russian letters go
+        to the editor as the characters a Russian layout gives (WM_CHAR)."""
+        runs = []
+        for ch in text:
+            ascii_ch = ord(ch) < 128
+            if runs and runs[-1][0] == ascii_ch:
+                runs[-1][1] += ch
+            else:
+                runs.append([ascii_ch, ch])
+        for ascii_run, run in runs:
+            if ascii_run:
+                self.xdo("type", "--delay", "25", run)
+            else:
+                self.probe("chars", run)
+
+    def type_line(self, line):
+        """Types a line at the end of the editor text and checks it arrived."""
+        self.type(line)
+        until(lambda: self.probe("text").split("\r\n")[-1], lambda t: t == line, f"the typed line {line!r}", 5)
+
+    def key(self, *keys):
+        for k in keys:
+            self.xdo("key", k)
+
+    def click_editor(self):
+        # There is no window manager: a click gives the window the focus. The
+        # window is centred, and its middle lies inside the editor.
+        self.xdo("mousemove", "512", "330", "click", "1")
+
+    def dialogs(self):
+        r = subprocess.run(["wine", self.args.probe, "dialogs"], env=self.env, timeout=60,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if r.returncode != 0:
+            raise Failure(f"tarnprobe dialogs failed ({r.returncode}): {r.stderr.decode(errors='replace')}")
+        return r.stdout.decode("utf-8", "replace").rstrip("\n")
+
+    def wait_dialog(self, text, timeout=15.0):
+        return until(self.dialogs, lambda d: text in d, f"a dialog with {text!r}", timeout)
+
+    def no_dialog(self):
+        until(self.dialogs, lambda d: d == "", "all dialogs closed")
+
+    def press(self, button, another_follows=False):
+        """Clicks a button of a dialog and waits until that dialog is gone (and,
+        unless another follows, every dialog). A click that came before the
+        dialog was ready is made again."""
+        before = self.dialogs()
+        for attempt in range(5):
+            self.probe("press", button, ok=False)
+            try:
+                until(self.dialogs, lambda d: d != before, "the dialog closed", 4)
+                break
+            except Failure as failure:
+                print(f"press {button!r}, attempt {attempt + 1}: {failure}")
+        if not another_follows:
+            self.no_dialog()
+
+    def file_dialog(self, path, button):
+        """Types a full path into the open or save dialog and presses its button."""
+        self.wait_dialog(button)
+        self.type(windows_path(path))
+        time.sleep(0.3)
+        self.probe("press", button)
+        self.no_dialog()
+
+    def screenshot(self, name):
+        os.makedirs(self.args.artefacts, exist_ok=True)
+        path = os.path.join(self.args.artefacts, name)
+        subprocess.run(["import", "-window", "root", path], env=self.env, timeout=60, check=True)
+        print("screenshot:", path)
+
+
+def crlf_text(lines):
+    return "\r\n".join(lines)
+
+
+PROGRAM = [
+    "program greet;",
+    "var s: string[20];",
+    "begin",
+    "  s := 'Ёлка и ёж';",
+    "  writeln(s);",
+    "end.",
+]
+
+
+def english(args, work):
+    appdata = os.path.join(work, "appdata")
+    files = os.path.join(work, "my files")
+    os.makedirs(appdata)
+    os.makedirs(files)
+    with Session(args, work) as s:
+        title = s.launch(appdata)
+        check(title == "Tarnwell - noname.pas", f"a new window is titled with noname.pas: {title!r}")
+        menus = s.probe("menus")
+        for caption in ["File", "  New\tCtrl+N", "  Open...\tCtrl+O", "  Reopen [grayed]", "  Save\tCtrl+S",
+                        "  Save as...", "  Close", "  Exit\tAlt+F4", "Edit", "  Undo\tCtrl+Z", "  Cut\tCtrl+X",
+                        "  Copy\tCtrl+C", "  Paste\tCtrl+V", "Compile", "Run", "Options", "Help", "  Help\tF1",
+                        "  About"]:
+            check(caption in menus.splitlines(), f"menu item {caption!r} in\n{menus}")
+        check(s.probe("status", "0") == "F1 - Help", "status panel 0 shows the F1 hint")
+        check(int(s.probe("limit")) > 1_000_000, "the editor takes more than 32,767 characters")
+
+        # Type a program and save it under a name with a blank.
+        s.click_editor()
+        for i, line in enumerate(PROGRAM):
+            s.type_line(line)
+            if i + 1 < len(PROGRAM):
+                s.key("Return")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(PROGRAM), "the typed program in the editor")
+        check(s.probe("status", "1") == "Modified", "typing shows Modified")
+        check(s.probe("status", "2") == "   6 :   5", "the caret display stands after 'end.'")
+        s.key("ctrl+s")
+        s.file_dialog(os.path.join(files, "first try.pas"), "Save")
+        saved = os.path.join(files, "first_try.pas")
+        until(lambda: os.path.exists(saved), bool, "the file saved as first_try.pas")
+        expected = ("\r\n".join(PROGRAM) + "\r\n").encode("cp1251")
+        with open(saved, "rb") as f:
+            check(f.read() == expected, "the saved bytes are the program in code page 1251 with CR LF")
+        check(not os.path.exists(os.path.join(files, "first try.pas")), "no file keeps the blank")
+        check(s.probe("title") == "Tarnwell - " + windows_path(saved), "the title names the saved file")
+        check(s.probe("modified") == "0" and s.probe("status", "1") == "", "a saved document is not modified")
+
+        # New asks before dropping changes: Cancel keeps them, No drops them.
+        s.type(" ")
+        s.key("ctrl+n")
+        s.wait_dialog("Save changes?")
+        s.press("Cancel")
+        check(s.probe("title").endswith("first_try.pas"), "Cancel keeps the document")
+        s.key("ctrl+n")
+        s.wait_dialog("Save changes?")
+        s.press("No")
+        until(lambda: s.probe("title"), lambda t: t == "Tarnwell - noname.pas", "New after No")
+        check(s.probe("text") == "", "New clears the editor")
+
+        # Reopen it from the recent-files menu with the keyboard.
+        menus = s.probe("menus")
+        check("    1 " + windows_path(saved) in menus.splitlines(), f"the recent-files menu lists it\n{menus}")
+        s.click_editor()
+        s.key("F10", "Down", "Down", "Down", "Right")
+        s.screenshot("tarnedit_reopen_menu.png")
+        s.key("Return")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(PROGRAM), "the reopened program")
+        check(s.probe("title") == "Tarnwell - " + windows_path(saved), "the title after reopening")
+        s.screenshot("tarnedit_english.png")
+
+        # The second filter of the dialogs is the DOS code page 866 ("ASCII").
+        s.key("F10", "Down", "Down", "Down", "Down", "Down", "Return")  # File, Save as...
+        s.wait_dialog("Save")
+        s.type(windows_path(os.path.join(files, "first ascii.pas")))
+        s.key("alt+t", "Down")
+        s.probe("press", "Save")
+        s.no_dialog()
+        ascii_file = os.path.join(files, "first_ascii.pas")
+        until(lambda: os.path.exists(ascii_file), bool, "the file saved as first_ascii.pas")
+        with open(ascii_file, "rb") as f:
+            ascii_bytes = f.read()
+        check(ascii_bytes == ("\r\n".join(PROGRAM) + "\r\n").encode("cp866"), "saved in code page 866, Ё and ё too")
+        s.key("ctrl+o")
+        s.wait_dialog("Open")
+        s.type(windows_path(ascii_file))
+        s.key("alt+t", "Down")
+        s.probe("press", "Open")
+        s.no_dialog()
+        check(s.probe("text") == crlf_text(PROGRAM), "opened as ASCII it reads as typed")
+        s.key("ctrl+o")
+        s.file_dialog(ascii_file, "Open")
+        shown = crlf_text(ascii_bytes.decode("cp1251").split("\r\n")[:-1])
+        until(lambda: s.probe("text"), lambda t: t == shown, "opened as ANSI it shows the code page 866 bytes")
+
+        # A 200 KB source loads whole.
+        big_lines = [f"  writeln('line {i:05d} of a long program for the editor');" for i in range(4000)]
+        big = os.path.join(files, "big.pas")
+        with open(big, "wb") as f:
+            f.write(("\r\n".join(big_lines) + "\r\n").encode("cp1251"))
+        check(os.path.getsize(big) > 200_000, "the big source is over 200 KB")
+        s.key("ctrl+o")
+        s.file_dialog(big, "Open")
+        text = until(lambda: s.probe("text"), lambda t: t.startswith(big_lines[0]), "the big file in the editor")
+        check(text == crlf_text(big_lines), f"the big file loaded whole: {len(text)} characters")
+
+        # A save into a read-only file fails, keeps the file and the changes.
+        s.click_editor()
+        s.key("ctrl+Home")
+        s.type("x")
+        os.chmod(big, 0o444)
+        before = open(big, "rb").read()
+        s.key("ctrl+s")
+        box = s.wait_dialog(windows_path(big))
+        s.screenshot("tarnedit_save_failed.png")
+        s.press("OK")
+        check(open(big, "rb").read() == before, "the read-only file is unchanged")
+        check(s.probe("modified") == "1" and s.probe("status", "1") == "Modified",
+              f"the document stays modified after a failed save ({box!r})")
+        check(not [n for n in os.listdir(files) if n.startswith("tnw")], "no temporary file is left behind")
+        os.chmod(big, 0o644)
+        s.key("ctrl+s")
+        until(lambda: open(big, "rb").read(), lambda b: b.startswith(b"x  writeln"), "the save once writable")
+        check(s.probe("modified") == "0", "saved once the file is writable")
+
+        # A save onto a full disk fails the same way: the old file stays whole.
+        full_disk = os.path.join(work, "full disk")
+        os.makedirs(full_disk)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", full_disk],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+        if not mounted:
+            print("skipped: the full-disk save needs a small tmpfs, and this host lets no test mount one")
+        else:
+            try:
+                target = os.path.join(full_disk, "full.pas")
+                with open(target, "wb") as f:
+                    f.write(b"program old;\r\nend.\r\n")
+                s.click_editor()
+                s.key("ctrl+Home")
+                s.type("y")
+                s.key("F10", "Down", "Down", "Down", "Down", "Down", "Return")  # File, Save as...
+                s.wait_dialog("Save")
+                s.type(windows_path(target))
+                s.probe("press", "Save")
+                s.wait_dialog("replace")
+                s.press("Yes", another_follows=True)
+                box = s.wait_dialog("Disk full")
+                check(windows_path(target) in box, f"the box names the file\n{box}")
+                s.press("OK")
+                check(open(target, "rb").read() == b"program old;\r\nend.\r\n", "the file on the full disk is unchanged")
+                check(os.listdir(full_disk) == ["full.pas"], "no temporary file is left on the full disk")
+                check(s.probe("modified") == "1", "the document stays modified after the disk ran full")
+                check(s.probe("title") == "Tarnwell - " + windows_path(big), "and it keeps its own name")
+                s.key("ctrl+s")
+                until(lambda: open(big, "rb").read(), lambda b: b.startswith(b"yx  writeln"), "saved in place again")
+            finally:
+                subprocess.run(["umount", "-l", full_disk], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        # Help without a help file, the about box and the options dialog.
+        s.key("F1")
+        box = s.wait_dialog("Help file not exist.")
+        check("tarnwell_en.chm" in box, "the missing help file is named")
+        s.press("OK")
+        s.click_editor()
+        s.key("F10", "Left", "Left", "Down", "Down", "Return")  # Left passes the system menu
+        box = s.wait_dialog("Tarnwell 3.2")
+        check("dialog: About Tarnwell" in box, f"the about box\n{box}")
+        s.press("OK")
+        s.click_editor()
+        s.key("F10", "Left", "Left", "Left", "Return")
+        box = s.wait_dialog("Font:")
+        check("dialog: Options" in box and "Editor" in box and "Consolas, 10" in box, f"the options dialog\n{box}")
+        s.screenshot("tarnedit_options.png")
+        s.probe("press", "...")
+        s.wait_dialog("Sample")  # the font dialog
+        s.type("DejaVu Sans Mono")
+        s.key("alt+s")
+        s.type("12")
+        s.probe("press", "OK")
+        until(s.dialogs, lambda d: "DejaVu Sans Mono, 12" in d and "Sample" not in d, "the chosen font in Options")
+        s.press("OK")
+        check(s.probe("charformat") == "DejaVu Sans Mono 12", "the editor text takes the chosen font")
+
+        # Closing saves the window size and the recent files in APPDATA.
+        s.click_editor()
+        s.key("alt+F4")
+        check(s.gone(), "the window closed")
+    ini = open(os.path.join(appdata, "tarnedit.ini"), encoding="utf-8", newline="").read()
+    check("[parameters]" in ini and "form_width=800" in ini and "form_height=600" in ini, f"the ini\n{ini}")
+    check("fontname=DejaVu Sans Mono\r\nfontsize=12\r\n" in ini, "the font in the ini")
+    recent = "#".join(windows_path(p) for p in (big, ascii_file, saved)) + "###"
+    check(f"lastfile={recent}" in ini, f"the recent files in the ini\n{ini}")
+    last_folder = full_disk if mounted else files  # chosen in the dialog, even when the save then failed
+    check(f"pasfolder={windows_path(last_folder)}\\" in ini, f"the folder of the dialogs\n{ini}")
+
+
+def russian_locale(work):
+    locales = os.path.join(work, "locales")
+    os.makedirs(locales)
+    subprocess.run(["localedef", "-i", "ru_RU", "-f", "UTF-8", os.path.join(locales, "ru_RU.UTF-8")],
+                   check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return {"LOCPATH": locales, "LC_ALL": "ru_RU.UTF-8", "LANG": "ru_RU.UTF-8"}
+
+
+def russian(args, work):
+    appdata = os.path.join(work, "appdata")
+    os.makedirs(appdata)
+    with open(os.path.join(appdata, "tarnedit.ini"), "w", encoding="utf-8") as f:
+        f.write("[parameters]\r\nlastfile=Z:\\нет\\программа.pas#####\r\nform_width=700\r\nform_height=500\r\n")
+    with Session(args, work, russian_locale(work)) as s:
+        title = s.launch(appdata)
+        check(title == "Tarnwell - noname.pas", f"the title: {title!r}")
+        menus = s.probe("menus")
+        lines = menus.splitlines()
+        top = [l for l in lines if not l.startswith(" ")]
+        check(top == ["Файл", "Правка", "Компиляция", "Запуск", "Параметры", "Помощь"], f"Russian menus: {top}")
+        for caption in ["  Новый\tCtrl+N", "  Открыть...\tCtrl+O", "  Последний файл", "  Сохранить\tCtrl+S",
+                        "  Сохранить как...", "  Закрыть", "  Завершить работу\tAlt+F4", "  Отмена\tCtrl+Z",
+                        "  Вырезать\tCtrl+X", "  Копировать\tCtrl+C", "  Вставить\tCtrl+V", "  Справка\tF1",
+                        "  О программе", "    1 Z:\\нет\\программа.pas"]:
+            check(caption in lines, f"menu item {caption!r} in\n{menus}")
+        check(s.probe("status", "0") == "F1 - Справка", "the F1 hint in Russian")
+        s.click_editor()
+        s.type_line("begin writeln('Привет'); end.")
+        until(lambda: s.probe("status", "1"), lambda t: t == "Изменен", "Modified in Russian")
+        s.key("F1")
+        box = s.wait_dialog("Нет файла справки.")
+        check("tarnwell_ru.chm" in box, "the Russian help file is looked for")
+        s.press("ОК")
+        # A recent file that is gone: a box names it and the text stays.
+        s.click_editor()
+        s.key("F10", "Down", "Down", "Down", "Right", "Return")
+        s.wait_dialog("Сохранить изменения?")
+        s.press("Нет", another_follows=True)
+        box = s.wait_dialog("программа.pas")
+        s.press("ОК")
+        text = s.probe("text")
+        check(text == "begin writeln('Привет'); end.", f"a file that cannot be read leaves the text: {text!r}")
+        s.screenshot("tarnedit_russian.png")
+        s.click_editor()
+        s.key("alt+F4")
+        s.wait_dialog("Сохранить изменения?")
+        s.press("Нет")
+        check(s.gone(), "the window closed")
+    ini = open(os.path.join(appdata, "tarnedit.ini"), encoding="utf-8", newline="").read()
+    check("form_width=700" in ini and "form_height=500" in ini, f"the window kept its size\n{ini}")
+
+
+def imports(args, work):
+    """A learner copies tarnedit.exe anywhere: a GUI program that needs no DLL
+    beyond Windows' own (comctl32 6 and the task dialogs are found at run time)."""
+    dump = subprocess.run(["objdump", "-p", args.editor], stdout=subprocess.PIPE, check=True, timeout=60).stdout
+    dump = dump.decode(errors="replace")
+    dlls = sorted(line.split("DLL Name:")[1].strip().lower() for line in dump.splitlines() if "DLL Name:" in line)
+    system = {"comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
+              "advapi32.dll", "ole32.dll"}
+    check(dlls and set(dlls) <= system, f"only Windows' own DLLs: {dlls}")
+    check("Subsystem\t\t00000002" in dump, "a Windows GUI program")
+    check("TaskDialogIndirect" not in dump, "task dialogs are looked up, so older systems still start it")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for name in ("scenario", "editor", "probe", "prefix", "artefacts"):
+        parser.add_argument("--" + name, required=True)
+    args = parser.parse_args()
+    for exe in (args.editor, args.probe):
+        if not os.path.exists(exe):
+            print(f"skipped: {exe} is not built (the Windows cross build comes first)")
+            return SKIPPED
+    for tool in ("wine", "Xvfb", "xdotool", "import"):
+        if not shutil.which(tool):
+            print(f"skipped: {tool} is not installed")
+            return SKIPPED
+    stale = os.path.join(args.artefacts, f"failed_{args.scenario}.png")
+    if os.path.exists(stale):
+        os.remove(stale)
+    work = tempfile.mkdtemp(prefix="tarnedit-window-")
+    try:
+        {"english": english, "russian": russian, "imports": imports}[args.scenario](args, work)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
