@@ -55,8 +55,10 @@ void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, st
 std::string HexText(int64_t n, int digits);
 
 // 8 hex digits of the first named address whose name equals `name` ignoring
-// case and surrounding blanks; "00000000" when there is none.
+// case and surrounding blanks. A name without an address is a generator
+// fault: code must never work on address 0 instead.
 std::string AddressOf(const Compilation& c, std::string_view name);
+// The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Compilation& c, std::string_view name);
 
 void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address);

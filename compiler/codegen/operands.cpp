@@ -8,16 +8,21 @@
 
 namespace tarn {
 
+namespace {
+
+void check_operand(const Compilation& c, int n) {
+  if (n <= 0 || n > c.sym.count) generator_fault("unknown operand " + std::to_string(n));
+}
+
+}  // namespace
+
 TSymbolbableRecord& symbol_entry(Compilation& c, int n) {
-  if (n <= 0 || n > c.sym.count) {
-    c.tmpl.none = TSymbolbableRecord{};
-    return c.tmpl.none;
-  }
+  check_operand(c, n);
   return sym_at(c.sym, n);
 }
 
 const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
-  if (n <= 0 || n > c.sym.count) return c.tmpl.none;
+  check_operand(c, n);
   return sym_at(c.sym, n);
 }
 

@@ -65,7 +65,7 @@ void generate_code(Compilation& c, const std::string& work_folder) {
   // it lands on the exit sequence that follows instead.
   if (!main_body) emit_wd_prog(c, 0, 0, 0);
   if (!c.gen.pending_patches.empty())
-    throw std::logic_error("jump label never placed: " + c.gen.pending_patches.front());
+    generator_fault("jump label never placed: " + c.gen.pending_patches.front());
 }
 
 }  // namespace tarn

@@ -5,12 +5,11 @@
 #include <iostream>
 #include <memory>
 
-#include "codegen/generator.h"
+#include "backend/backend.h"
 #include "common/codepage.h"
 #include "common/text.h"
 #include "driver/compilation.h"
 #include "frontend/declarations.h"
-#include "image/imports.h"
 #include "image/resource.h"
 
 namespace tarn {
@@ -150,13 +149,7 @@ void write_executable(Compilation& c) {
   write_headers(c, 1);
   write_section_headers(c);
   set_code_section_size(c, 512);
-  int generated = 0;
-  try {
-    generated = generate_image(c);
-  } catch (const GeneratorFault& e) {
-    report_error(c, 0, e.what());
-  }
-  if (generated != 0) report_error(c, 202);
+  generate_image(c);
   build_version_resource(c, file_name_of(c.drv.exe_path));
   if (!write_image_file(c, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
 }

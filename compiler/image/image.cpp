@@ -78,7 +78,7 @@ const HeaderField kHeaderTemplate[] = {
 void make_room(ImageState& im, int32_t k) {
   const size_t end = static_cast<size_t>(im.pos) + static_cast<size_t>(k);
   while (end >= im.bytes.size()) {
-    if (im.bytes.size() >= kImageLimit) throw CompileError(202);
+    if (im.bytes.size() >= kImageLimit) throw ImageOverflow();
     im.bytes.resize(im.bytes.size() + 512, 0);
     const uint32_t length = static_cast<uint32_t>(im.bytes.size());
     poke_dword(im, kSizeOfImageOffset, ((length - 1) / 4096 + 2) * 4096);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/diagnostics.h"
+
 namespace tarn {
 
 struct Compilation;
@@ -17,6 +19,12 @@ constexpr uint32_t kImageBase = 0x00400000;
 constexpr uint32_t kCodeRva = 0x1000;       // the code section's relative address
 constexpr int32_t kCodeFileOffset = 0x200;  // and its file offset
 constexpr size_t kImageLimit = 65536;
+
+// The image would pass kImageLimit: data and code together are too large
+// (error 202). Nothing else in the back end raises it.
+struct ImageOverflow : CompileError {
+  ImageOverflow() : CompileError(202) {}
+};
 
 // Fixed places in the headers that later steps fill in.
 constexpr int32_t kNumberOfSectionsOffset = 70;

@@ -1,5 +1,5 @@
-// The import area, the program's data, the run-time data, the code and the
-// closing ExitProcess call: everything inside the `.code` section.
+// The import area: the first bytes of the `.code` section, and the calls
+// through its slots.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +40,10 @@ ImportLayout BuildImportArea(Compilation& c);
 // "call <function>" through its import slot: ff 15 and the slot's address.
 void ImportCall(Compilation& c, std::string_view function);
 
-// The whole step: 0 on success, -1 when anything failed (the image did not
-// fit, or the postfix file could not be read). The listing is closed either way.
-int generate_image(Compilation& c);
+// Lists the image layout, writes the import area with every function a
+// program imports (always the same ones, in the same order), enters each
+// import slot as a named address and leaves the write position after the
+// area; returns its layout.
+ImportLayout write_import_area(Compilation& c);
 
 }  // namespace tarn
