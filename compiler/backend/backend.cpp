@@ -5,7 +5,7 @@
 
 #include "codegen/data.h"
 #include "codegen/generator.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "image/imports.h"
 #include "runtime/runtime.h"
 

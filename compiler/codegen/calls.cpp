@@ -34,7 +34,7 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/types.h"
 #include "image/image.h"
 

@@ -12,7 +12,7 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 

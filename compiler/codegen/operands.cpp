@@ -4,7 +4,7 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 

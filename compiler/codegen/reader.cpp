@@ -11,7 +11,7 @@
 #include "codegen/templates.h"
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "runtime/runtime.h"
 
 namespace tarn {

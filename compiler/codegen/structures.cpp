@@ -15,7 +15,7 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/types.h"
 #include "image/imports.h"
 

@@ -8,7 +8,7 @@
 #include "backend/backend.h"
 #include "common/codepage.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/declarations.h"
 #include "image/resource.h"
 

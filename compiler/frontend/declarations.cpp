@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "frontend/statements.h"

@@ -8,7 +8,7 @@
 // right), not (over the whole chain).
 #include "frontend/expressions.h"
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "frontend/symtab.h"

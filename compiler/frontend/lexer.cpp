@@ -9,7 +9,7 @@
 #include "frontend/lexer.h"
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 

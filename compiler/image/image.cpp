@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/codepage.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "platform/platform.h"
 
 namespace tarn {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace tarn {
 

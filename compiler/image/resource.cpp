@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "image/image.h"
 #include "platform/platform.h"
 

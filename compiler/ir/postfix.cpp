@@ -8,7 +8,7 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 

@@ -5,7 +5,7 @@
 // the listing by its header line.
 #include "runtime/runtime.h"
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "runtime/library.h"
 
 namespace tarn {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "driver/driver.h"
 #include "backend/backend.h"
 #include "image/imports.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codegen/generator.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn::test {
 

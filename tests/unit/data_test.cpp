@@ -4,7 +4,7 @@
 
 #include "codegen/data.h"
 #include "codegen/generator.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"
 #include "support/test_support.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/codepage.h"
-#include "driver/compilation.h"
-#include "driver/diagnostics.h"
+#include "base/compilation.h"
+#include "base/diagnostics.h"
 #include "support/test_support.h"
 
 namespace tarn {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/declarations.h"
 #include "frontend/lexer.h"
 #include "frontend/symtab.h"

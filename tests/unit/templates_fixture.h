@@ -16,7 +16,7 @@
 #include "codegen/structures.h"
 #include "codegen/templates.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/types.h"
 #include "image/image.h"
 

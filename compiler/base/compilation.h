@@ -7,8 +7,8 @@
 
 #include "codegen/generator.h"
 #include "codegen/template_state.h"
-#include "driver/diagnostics.h"
-#include "driver/output.h"
+#include "base/diagnostics.h"
+#include "base/output.h"
 #include "frontend/lexer.h"
 #include "frontend/symtab.h"
 #include "frontend/types.h"

@@ -1,8 +1,8 @@
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include "common/codepage.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
