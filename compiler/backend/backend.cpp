@@ -3,8 +3,11 @@
 #include <exception>
 #include <string>
 
+#include "codegen/control.h"
 #include "codegen/data.h"
 #include "codegen/generator.h"
+#include "codegen/operands.h"
+#include "common/text.h"
 #include "base/compilation.h"
 #include "image/imports.h"
 #include "runtime/runtime.h"
@@ -12,6 +15,36 @@
 namespace tarn {
 
 namespace {
+
+uint32_t area_rva(int32_t offset) { return kCodeRva + static_cast<uint32_t>(offset); }
+
+void list_hex(Compilation& c, uint32_t value, std::string_view suffix = {}) {
+  listing_line(c, HexText(value, 8) + std::string(suffix));
+}
+
+// The image layout and the import area at the section's first byte, each
+// import slot entered as a named address; the write position ends after the area.
+ImportLayout write_imports(Compilation& c) {
+  ImageState& im = c.image;
+  add_program_imports(im);
+  const ImportLayout l = import_layout(im.libraries);
+  listing_line(c, "base=" + HexText(kImageBase, 8));
+  listing_line(c, "memalign=" + HexText(0x1000, 8));
+  listing_line(c, "filealign=" + HexText(0x200, 8));
+  for (int32_t offset : {l.iat, l.ilt, l.descriptors, l.name_at, l.hint_at}) list_hex(c, static_cast<uint32_t>(offset));
+  list_hex(c, area_rva(l.descriptors), "zzz");
+  list_hex(c, static_cast<uint32_t>(20 * l.libraries), "zzz");
+  BuildImportArea(im);
+
+  seek(im, kCodeFileOffset + l.size);
+  for (const TDLL& lib : im.libraries) {
+    for (const TFunction& f : lib.Functions) {
+      AddVariable(c, trim(f.Name), "0x" + HexText(f.Addr, 8), 4, f.Addr);
+      listing_line(c, HexText(f.Addr, 8) + f.Name);
+    }
+  }
+  return l;
+}
 
 // The code starts one import area's length after the last variable's address:
 // a gap of zero bytes separates data and code. The entry point is the code's
@@ -28,10 +61,12 @@ void emit_exit_call(Compilation& c) {
 }
 
 void emit_code_section(Compilation& c) {
-  const ImportLayout imports = write_import_area(c);
+  const ImportLayout imports = write_imports(c);
   declare_user_data(c);
   declare_runtime_data(c);
   place_code_after_data(c, imports);
+  emit_program_start(c);
+  emit_runtime_library(c);
   generate_code(c, c.drv.work_folder);
   emit_exit_call(c);
 }

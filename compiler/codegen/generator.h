@@ -88,9 +88,9 @@ struct GeneratorFault : std::runtime_error {
 [[noreturn]] void generator_fault(const std::string& text);
 
 // Reads "postfix.tmp" from the work folder (which ends with a separator) and
-// writes the program's code from the write position on: "jmp start", the
-// run-time library, then one template per record. A missing or malformed file
-// throws, as does a jump label that was never placed.
+// writes one template per record from the write position on, after "jmp
+// start" and the run-time library. A missing or malformed file throws, as
+// does a jump label that was never placed.
 void generate_code(Compilation& c, const std::string& work_folder);
 
 // The listing: text without and with a line end (CR LF).

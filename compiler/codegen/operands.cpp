@@ -133,6 +133,10 @@ void call_routine(Compilation& c, std::string_view routine, std::string_view mov
   emit(c, call_text, "ffd3");
 }
 
+void ImportCall(Compilation& c, std::string_view function) {
+  emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
+}
+
 void listing_label(Compilation& c, std::string_view text) {
   listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
 }

@@ -1,7 +1,7 @@
 // The generator's main sequence. Input: "postfix.tmp", four lines of one
-// decimal integer per record (op, A, B, R). Output: "jmp start", the whole
-// run-time library, then the template of every record, appended at the write
-// position. Invariant: every patch label is consumed once by the end.
+// decimal integer per record (op, A, B, R). Output: the template of every
+// record, appended at the write position. Invariant: every patch label is
+// consumed once by the end.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -12,7 +12,6 @@
 #include "codegen/generator.h"
 #include "common/text.h"
 #include "base/compilation.h"
-#include "runtime/runtime.h"
 
 namespace tarn {
 
@@ -50,8 +49,6 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
 
 void generate_code(Compilation& c, const std::string& work_folder) {
   const std::vector<PostfixRecord> records = read_postfix(work_folder + "postfix.tmp");
-  emit_program_start(c);
-  emit_runtime_library(c);
   bool main_body = false;
   for (const PostfixRecord& rec : records) {
     main_body = main_body || rec.op == WD_PROG;

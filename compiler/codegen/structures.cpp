@@ -17,7 +17,6 @@
 #include "codegen/operands.h"
 #include "base/compilation.h"
 #include "frontend/types.h"
-#include "image/imports.h"
 
 namespace tarn {
 

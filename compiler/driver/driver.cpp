@@ -146,12 +146,12 @@ void compile(Compilation& c) {
 }
 
 void write_executable(Compilation& c) {
-  write_headers(c, 1);
-  write_section_headers(c);
-  set_code_section_size(c, 512);
+  write_headers(c.image, 1);
+  write_section_headers(c.image);
+  set_code_section_size(c.image, 512);
   generate_image(c);
-  build_version_resource(c, file_name_of(c.drv.exe_path));
-  if (!write_image_file(c, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
+  build_version_resource(c.image, work_file(c, "res.tmp"), file_name_of(c.drv.exe_path));
+  if (!write_image_file(c.image, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
 }
 
 int run_tarnc(const std::vector<std::string>& args) {

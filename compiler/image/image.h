@@ -13,7 +13,6 @@
 
 namespace tarn {
 
-struct Compilation;
 
 constexpr uint32_t kImageBase = 0x00400000;
 constexpr uint32_t kCodeRva = 0x1000;       // the code section's relative address
@@ -78,10 +77,9 @@ void poke_dword(ImageState& im, int32_t p, uint32_t d);
 void put_dword_at(ImageState& im, int32_t p, uint32_t d);
 void put_word_at(ImageState& im, int32_t p, uint16_t w);
 
-void write_headers(Compilation& c, int section_count);
-void write_section_headers(Compilation& c);
-void set_code_section_size(Compilation& c, int size);
+void write_headers(ImageState& im, int section_count);
+void write_section_headers(ImageState& im);
 // Writes the whole image buffer; false on any failure.
-bool write_image_file(const Compilation& c, const std::string& path);
+bool write_image_file(const ImageState& im, const std::string& path);
 
 }  // namespace tarn

@@ -1,11 +1,8 @@
 // The import area at the `.code` section's first byte: address table, lookup
-// table, library names, hint/name entries, descriptors; and the import slots
-// as named addresses.
+// table, library names, hint/name entries, descriptors.
 #include "image/imports.h"
 
-#include "codegen/generator.h"
 #include "common/text.h"
-#include "base/compilation.h"
 
 namespace tarn {
 
@@ -47,10 +44,6 @@ const struct {
 
 uint32_t area_rva(int32_t offset) { return kCodeRva + static_cast<uint32_t>(offset); }
 
-void list_hex(Compilation& c, uint32_t value, std::string_view suffix = {}) {
-  listing_line(c, HexText(value, 8) + std::string(suffix));
-}
-
 }  // namespace
 
 void AddImport(ImageState& im, std::string_view library, std::string_view function) {
@@ -82,8 +75,7 @@ ImportLayout import_layout(const std::vector<TDLL>& libraries) {
   return l;
 }
 
-ImportLayout BuildImportArea(Compilation& c) {
-  ImageState& im = c.image;
+ImportLayout BuildImportArea(ImageState& im) {
   const ImportLayout l = import_layout(im.libraries);
   put_dword_at(im, kImportDirectoryOffset, area_rva(l.descriptors));
   put_dword_at(im, kImportDirectoryOffset + 4, static_cast<uint32_t>(20 * l.libraries));  // the terminator not counted
@@ -127,33 +119,9 @@ ImportLayout BuildImportArea(Compilation& c) {
   return l;
 }
 
-void ImportCall(Compilation& c, std::string_view function) {
-  emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
-}
-
-ImportLayout write_import_area(Compilation& c) {
-  ImageState& im = c.image;
+void add_program_imports(ImageState& im) {
   im.libraries.clear();
   for (const auto& imp : kImports) AddImport(im, imp.library, imp.function);
-
-  const ImportLayout l = import_layout(im.libraries);
-  listing_line(c, "base=" + HexText(kImageBase, 8));
-  listing_line(c, "memalign=" + HexText(0x1000, 8));
-  listing_line(c, "filealign=" + HexText(0x200, 8));
-  for (int32_t offset : {l.iat, l.ilt, l.descriptors, l.name_at, l.hint_at}) list_hex(c, static_cast<uint32_t>(offset));
-  list_hex(c, area_rva(l.descriptors), "zzz");
-  list_hex(c, static_cast<uint32_t>(20 * l.libraries), "zzz");
-  BuildImportArea(c);
-
-  seek(im, kCodeFileOffset + l.size);
-  for (const TDLL& lib : im.libraries) {
-    for (const TFunction& f : lib.Functions) {
-      const std::string bare = trim(f.Name);
-      AddVariable(c, bare, "0x" + HexText(f.Addr, 8), 4, f.Addr);
-      listing_line(c, HexText(f.Addr, 8) + f.Name);
-    }
-  }
-  return l;
 }
 
 }  // namespace tarn

@@ -41,9 +41,9 @@ inline std::unique_ptr<Compilation> image_compilation(const std::string& work, c
 // The headers and the code section, as the driver runs them; 0 when they
 // were built (a failure throws CompileError).
 inline int build_code_section(Compilation& c) {
-  write_headers(c, 1);
-  write_section_headers(c);
-  set_code_section_size(c, 512);
+  write_headers(c.image, 1);
+  write_section_headers(c.image);
+  set_code_section_size(c.image, 512);
   generate_image(c);
   return 0;
 }
