@@ -39,7 +39,7 @@ ImportLayout write_imports(Compilation& c) {
   seek(im, kCodeFileOffset + l.size);
   for (const TDLL& lib : im.libraries) {
     for (const TFunction& f : lib.Functions) {
-      AddVariable(c, trim(f.Name), "0x" + HexText(f.Addr, 8), 4, f.Addr);
+      AddVariable(c, trim(f.Name), f.Addr);
       listing_line(c, HexText(f.Addr, 8) + f.Name);
     }
   }

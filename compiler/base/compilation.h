@@ -30,7 +30,6 @@ struct DriverState {
   bool debug = false;
   std::string work_folder;    // ends with the host's separator
   int phase = kPhaseNone;
-  int error_count = 0;
   OutputFile out;
   platform::FileLock work_lock;  // serialises compiles that share the work folder
 };

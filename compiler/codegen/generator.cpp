@@ -55,8 +55,8 @@ std::string AddressOf(const Compilation& c, std::string_view name) {
   generator_fault("no address for '" + std::string(name) + "'");
 }
 
-void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address) {
-  c.gen.variables.push_back(TVariable{size, address, std::string(initial), std::string(name)});
+void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
+  c.gen.variables.push_back(TVariable{address, std::string(name)});
 }
 
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {

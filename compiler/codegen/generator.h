@@ -17,9 +17,7 @@ struct Compilation;
 
 // A named address: an import slot, a data item, a run-time routine or a user routine.
 struct TVariable {
-  uint32_t dummySize = 0;  // declared size, kept for the record only
-  uint32_t VarAddr = 0;    // absolute virtual address of the first byte
-  std::string VarStr;      // initial-value text ("0x" + 8 hex digits, or the characters)
+  uint32_t VarAddr = 0;  // absolute virtual address of the first byte
   std::string Name;
 };
 
@@ -61,7 +59,7 @@ std::string AddressOf(const Compilation& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Compilation& c, std::string_view name);
 
-void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address);
+void AddVariable(Compilation& c, std::string_view name, uint32_t address);
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);
 uint32_t FindLabel(const Compilation& c, std::string_view name);  // exact name; 0 when none
 uint32_t FindLabelById(const Compilation& c, int id);              // 0 when none

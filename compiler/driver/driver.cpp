@@ -65,11 +65,11 @@ void close_front_end_files(Compilation& c) {
 }
 
 void print_listings(const Compilation& c) {
-  print_symbol_listing(c);
+  console_write(symbol_listing(c.sym));
   console_line();
-  print_type_listing(c);
+  console_write(type_listing(c.types));
   console_line();
-  print_function_listing(c);
+  console_write(function_listing(c.sym));
   console_line();
 }
 
@@ -129,7 +129,6 @@ void compile(Compilation& c) {
   c.sym = SymbolTable{};
   c.types = TypeTable{};
   c.post = PostfixState{};
-  d.error_count = 0;
   build_keyword_table(c);
   build_operation_table(c);
 

@@ -285,7 +285,7 @@ int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure
       next(c, tok);
     } else {
       parse_simple_expression(c, tok);
-      const TSymbolbableRecord& value = entry(c, c.sym.operands[c.sym.operand_pointer - 1]);
+      const TSymbolbableRecord& value = entry(c, c.post.operands[c.post.operand_pointer - 1]);
       const int type = value.symboltype;
       bool ok = true;
       if (type == kTypeInteger || type == kTypeIntegerLiteral) ok = formal_type == kTypeInteger;

@@ -498,4 +498,17 @@ void build_keyword_table(Compilation& c) {
   for (const Keyword& k : kLastKeywords) enter_keyword(c, k.word, k.kind, k.code);
 }
 
+const std::string& complete_current_line(LexerState& lex) {
+  SourceFile& src = lex.source;
+  while (src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
+    char ch = src.bytes[src.pos++];
+    if (ch != '\r') lex.line_text.push_back(ch);
+  }
+  return lex.line_text;
+}
+
+bool at_end_of_source(const LexerState& lex) {
+  return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
+}
+
 }  // namespace tarn

@@ -107,12 +107,6 @@ int declare_temporary(Compilation& c, const std::string& name, int type) {
   return code;
 }
 
-int find_by_location(const SymbolTable& t, int value) {
-  for (int i = 1; i <= t.count; ++i)
-    if (t.entries[i].location == value) return i;
-  return -1;
-}
-
 TTblFun create_signature(int key, int result_type) {
   TTblFun f;
   f.key = key;
@@ -139,21 +133,6 @@ const TTblFun* find_signature(const SymbolTable& t, int key) {
   for (const TTblFun& f : t.functions)
     if (f.key == key) return &f;
   return nullptr;
-}
-
-int push_operand(Compilation& c, int value) {
-  SymbolTable& t = c.sym;
-  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
-  t.operands[t.operand_pointer++] = value;
-  return t.operand_pointer;
-}
-
-int pop_operand(Compilation& c) {
-  SymbolTable& t = c.sym;
-  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
-  int value = t.operands[--t.operand_pointer];
-  t.operands[t.operand_pointer] = 0;
-  return value;
 }
 
 int push_scope(SymbolTable& t, int procedure) {
@@ -225,7 +204,6 @@ void reload_symbol_table(Compilation& c) {
     e.tag2 = static_cast<int32_t>(number(lines[i + 6]));
   }
   t.count = records;
-  open_listing(c, work_file(c, "log.tmp"));
 }
 
 std::string symbol_listing(const SymbolTable& t) {
@@ -254,7 +232,5 @@ std::string function_listing(const SymbolTable& t) {
   return text;
 }
 
-void print_symbol_listing(const Compilation& c) { console_write(symbol_listing(c.sym)); }
-void print_function_listing(const Compilation& c) { console_write(function_listing(c.sym)); }
 
 }  // namespace tarn

@@ -96,6 +96,5 @@ std::string type_listing(const TypeTable& t) {
   return text;
 }
 
-void print_type_listing(const Compilation& c) { console_write(type_listing(c.types)); }
 
 }  // namespace tarn

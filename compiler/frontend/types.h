@@ -71,6 +71,5 @@ int field_type(const TypeTable& t, int number, int k);
 void add_field(Compilation& c, TTypeDesc& record, std::string_view name, int type, int string_length = 0);
 
 std::string type_listing(const TypeTable& t);
-void print_type_listing(const Compilation& c);
 
 }  // namespace tarn

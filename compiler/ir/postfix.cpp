@@ -343,4 +343,19 @@ int new_sys_label(Compilation& c) {
   return declare_named(c, numbered("_sys", c.post.label_counter++), kClassSysLabel);
 }
 
+int push_operand(Compilation& c, int value) {
+  PostfixState& t = c.post;
+  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
+  t.operands[t.operand_pointer++] = value;
+  return t.operand_pointer;
+}
+
+int pop_operand(Compilation& c) {
+  PostfixState& t = c.post;
+  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
+  int value = t.operands[--t.operand_pointer];
+  t.operands[t.operand_pointer] = 0;
+  return value;
+}
+
 }  // namespace tarn

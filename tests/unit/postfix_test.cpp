@@ -42,8 +42,8 @@ class Emitter : public ::testing::Test {
   std::string error_of(std::initializer_list<int> values) {
     return fe.report_of([&] { ops(values); });
   }
-  int top_type() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).symboltype; }
-  int top_tag() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).tag; }
+  int top_type() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).symboltype; }
+  int top_tag() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).tag; }
   test::FrontEnd fe;
 };
 
