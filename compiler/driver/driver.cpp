@@ -9,7 +9,7 @@
 #include "common/codepage.h"
 #include "common/text.h"
 #include "base/compilation.h"
-#include "frontend/declarations.h"
+#include "frontend/front_end.h"
 #include "image/resource.h"
 
 namespace tarn {
@@ -130,13 +130,9 @@ void compile(Compilation& c) {
   c.types = TypeTable{};
   c.post = PostfixState{};
   build_keyword_table(c);
-  build_operation_table(c);
-
   open_source(c);
-  open_postfix_files(c);
-  parse_source_file(c);
-  close_front_end_files(c);
-  dump_symbol_table(c);
+  run_front_end(c);
+  c.lex.source.open = false;
 
   d.phase = kPhaseBackEnd;
   prepare_resource_info(c);
