@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "base/compilation.h"
 #include "image/imports.h"
+#include "image/resource.h"
 #include "runtime/runtime.h"
 
 namespace tarn {
@@ -91,6 +92,14 @@ void generate_image(Compilation& c) {
     report_error(c, 0, e.what());
   }
   close_listing(c);
+}
+
+void add_version_resource(Compilation& c) {
+  try {
+    build_version_resource(c.image, work_file(c, "res.tmp"), file_name_of(c.drv.exe_path));
+  } catch (const ImageOverflow&) {
+    report_error(c, 202);
+  }
 }
 
 }  // namespace tarn

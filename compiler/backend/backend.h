@@ -17,4 +17,9 @@ struct Compilation;
 // mode. Either way the report is written and CompileError thrown.
 void generate_image(Compilation& c);
 
+// The version resource from "res.tmp" at the end of the image, with the
+// headers in their final state. A resource that no longer fits ends the
+// compile with error 202, like code that does not.
+void add_version_resource(Compilation& c);
+
 }  // namespace tarn

@@ -10,7 +10,6 @@
 #include "common/text.h"
 #include "base/compilation.h"
 #include "frontend/front_end.h"
-#include "image/resource.h"
 
 namespace tarn {
 
@@ -145,7 +144,7 @@ void write_executable(Compilation& c) {
   write_section_headers(c.image);
   set_code_section_size(c.image, 512);
   generate_image(c);
-  build_version_resource(c.image, work_file(c, "res.tmp"), file_name_of(c.drv.exe_path));
+  add_version_resource(c);
   if (!write_image_file(c.image, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
 }
 

@@ -5,11 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "base/diagnostics.h"
 
 namespace tarn {
 
@@ -20,9 +19,9 @@ constexpr int32_t kCodeFileOffset = 0x200;  // and its file offset
 constexpr size_t kImageLimit = 65536;
 
 // The image would pass kImageLimit: data and code together are too large
-// (error 202). Nothing else in the back end raises it.
-struct ImageOverflow : CompileError {
-  ImageOverflow() : CompileError(202) {}
+// (the back end reports error 202). Nothing else in the image raises it.
+struct ImageOverflow : std::runtime_error {
+  ImageOverflow() : std::runtime_error("the image passes 64 KiB") {}
 };
 
 // Fixed places in the headers that later steps fill in.

@@ -91,6 +91,20 @@ TEST_F(BackEndFault, TheUnchangedProgramBuilds) {
   EXPECT_TRUE(test::exists(c.drv.exe_path));
 }
 
+TEST_F(BackEndFault, AVersionResourceThatNoLongerFitsIsErrorTwoHundredTwo) {
+  Compilation& c = fe_.start(kProgram);
+  fe_.compile();
+  const std::string big(30000, 'x');
+  test::write_file(c.drv.work_folder + "res.tmp", big + "\r\n" + big + "\r\n");
+  c.drv.exe_path = c.drv.work_folder + "p.exe";
+  reload_symbol_table(c);
+  const std::string report = fe_.report_of([&] { write_executable(c); });
+  EXPECT_NE(report.find("Error 202: The sum of the data size and the program code size is above 64K."),
+            std::string::npos)
+      << report;
+  EXPECT_FALSE(test::exists(c.drv.exe_path));
+}
+
 TEST_F(BackEndFault, AnOperationWithoutCodeIsAnInternalError) {
   EXPECT_NE(back_end_report([](std::vector<int>& v) { v.insert(v.end() - 4, {-77, 1, 1, 1}); })
                 .find("Error 0: 'no code for operation -77'"),
