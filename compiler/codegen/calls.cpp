@@ -35,7 +35,7 @@
 #include "codegen/operands.h"
 #include "common/text.h"
 #include "base/compilation.h"
-#include "frontend/types.h"
+#include "tables/types.h"
 #include "image/image.h"
 
 namespace tarn {

@@ -13,8 +13,8 @@
 #include "codegen/generator.h"
 #include "common/text.h"
 #include "base/compilation.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 

@@ -16,7 +16,7 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "base/compilation.h"
-#include "frontend/types.h"
+#include "tables/types.h"
 
 namespace tarn {
 

@@ -6,7 +6,7 @@
 // through `symbol_entry` and `symbol_count`.
 #pragma once
 
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 namespace tarn {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 namespace tarn {
 

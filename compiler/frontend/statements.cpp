@@ -12,8 +12,8 @@
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "ir/postfix.h"
 
 namespace tarn {

@@ -9,8 +9,8 @@
 #include "ir/postfix.h"
 
 #include "base/compilation.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 

@@ -5,8 +5,8 @@
 #include "codegen/data.h"
 #include "codegen/generator.h"
 #include "base/compilation.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "support/test_support.h"
 
 namespace tarn {

@@ -12,7 +12,7 @@
 #include "frontend/declarations.h"
 #include "frontend/front_end.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 #include "ir/postfix.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,7 @@
 
 #include "frontend/declarations.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 #include "frontend_fixture.h"
 
 namespace tarn {

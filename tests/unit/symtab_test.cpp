@@ -2,7 +2,7 @@
 // round trip through "symtab.tmp".
 #include <gtest/gtest.h>
 
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 #include "frontend_fixture.h"
 
 namespace tarn {

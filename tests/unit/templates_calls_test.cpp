@@ -1,6 +1,6 @@
 // Routine, parameter, call, return and console templates, including the
 // save and restore around calls that re-enter an active routine.
-#include "frontend/types.h"
+#include "tables/types.h"
 #include "templates_fixture.h"
 
 namespace tarn::test {

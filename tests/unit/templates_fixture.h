@@ -17,7 +17,7 @@
 #include "codegen/templates.h"
 #include "common/text.h"
 #include "base/compilation.h"
-#include "frontend/types.h"
+#include "tables/types.h"
 #include "image/image.h"
 
 namespace tarn::test {

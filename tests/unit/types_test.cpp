@@ -2,8 +2,8 @@
 // the limits that the one-byte tags of symbols impose.
 #include <gtest/gtest.h>
 
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "frontend_fixture.h"
 
 namespace tarn {

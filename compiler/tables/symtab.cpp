@@ -1,7 +1,7 @@
 // The symbol table: look-up, the Symbol operation with its three modes, the
 // function table, the operand / scope / name stacks, and the two text forms of
 // the table ("symtab.tmp" for the back end, the debug listing for people).
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 #include <cstdio>
 

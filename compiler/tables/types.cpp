@@ -1,6 +1,6 @@
 // The user type table: descriptors numbered from 101, fields with their sizes
 // and offsets, case-insensitive look-ups and the debug listing.
-#include "frontend/types.h"
+#include "tables/types.h"
 
 #include <cstdio>
 
