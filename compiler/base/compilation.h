@@ -34,6 +34,20 @@ struct DriverState {
   platform::FileLock work_lock;  // serialises compiles that share the work folder
 };
 
+struct Compilation;
+
+// The compilation's report behind the narrow face.
+class CompilationReporter final : public ErrorReporter {
+ public:
+  explicit CompilationReporter(Compilation& c) : c_(c) {}
+  CompilationReporter(const CompilationReporter&) = delete;
+  CompilationReporter& operator=(const CompilationReporter&) = delete;
+  [[noreturn]] void report(int code, std::string_view arg = {}) override;
+
+ private:
+  Compilation& c_;
+};
+
 struct Compilation {
   DriverState drv;
   Diagnostics diag;
@@ -44,6 +58,7 @@ struct Compilation {
   ImageState image;
   GeneratorState gen;
   TemplateState tmpl;  // the instruction templates' state between records
+  CompilationReporter errors{*this};
 };
 
 // A file in the work folder.

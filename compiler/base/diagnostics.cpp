@@ -122,4 +122,6 @@ void report_error(Compilation& c, int code, std::string_view arg) {
   throw CompileError(code);
 }
 
+void CompilationReporter::report(int code, std::string_view arg) { report_error(c_, code, arg); }
+
 }  // namespace tarn

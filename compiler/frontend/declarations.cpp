@@ -411,7 +411,7 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
     } else {
       report_error(c, 139);
     }
-    while (t.name_count > 0) add_field(c, record, pop_name(t), type, capacity);
+    while (t.name_count > 0) add_field(c.errors, record, pop_name(t), type, capacity);
     next_raw_token(c, tok);
     if (!is_sign(tok, kSemicolon)) report_error(c, 85);
   }
@@ -437,7 +437,7 @@ void type_section(Compilation& c, Token& tok) {
       d.attr2 = e.tag;
       d.attr3 = e.tag2;
       d.attr4 = e.tag3;
-      add_type(c, d);
+      add_type(c.types, c.errors, d);
       e.symbolclass = kClassTypeName;
       e.symboltype = kTypeArray;
     } else if (is_keyword(tok, kRecord)) {
@@ -446,7 +446,7 @@ void type_section(Compilation& c, Token& tok) {
       e.symboltype = kTypeRecordName;
       d.kind = kKindRecord;
       record_fields(c, tok, d);
-      entry(c, name).tag = static_cast<uint8_t>(add_type(c, d));
+      entry(c, name).tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
@@ -456,7 +456,7 @@ void type_section(Compilation& c, Token& tok) {
       TSymbolbableRecord& e = entry(c, name);
       e.symbolclass = kClassTypeName;
       e.symboltype = kTypePointer;
-      e.tag = static_cast<uint8_t>(add_type(c, d));
+      e.tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
       report_error(c, 21);

@@ -207,7 +207,7 @@ TEST_F(Emitter, ArraysOfSimpleElementsPassToArrayFormals) {
   vec.name = "vec";
   vec.kind = kKindArray;
   vec.attr1 = kTypeInteger;
-  int number = add_type(c(), vec);
+  int number = add_type(c().types, c().errors, vec);
   int q = var("q", 0, 0, kClassProcedure);
   TTblFun sig = create_signature(q, 0);
   add_value_param(sig, number);
