@@ -135,7 +135,7 @@ void compile(Compilation& c) {
 
   d.phase = kPhaseBackEnd;
   prepare_resource_info(c);
-  reload_symbol_table(c);
+  reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
   write_executable(c);
 }
 
@@ -201,7 +201,7 @@ int run_tarnc(const std::vector<std::string>& args) {
     d.out.close();
     if (d.debug) {
       try {
-        dump_symbol_table(c);
+        dump_symbol_table(c.sym, work_file(c, "symtab.tmp"));
       } catch (const std::exception&) {
       }
       console_line("Done : " + utf8_to_cp1251(d.exe_path));

@@ -185,7 +185,7 @@ void initial_list(Compilation& c, Token& tok, int array) {
     } else {
       report_error(c, 124);
     }
-    int value = add_raw_entry(c, tok.text, kClassConstant, c.lex.current_procedure);
+    int value = add_raw_entry(c.sym, c.errors, tok.text, kClassConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
     v.symboltype = static_cast<uint8_t>(element);
     v.location = array;
@@ -338,13 +338,13 @@ void const_section(Compilation& c, Token& tok) {
     const int scope = c.lex.current_procedure;
     if (tok.kind == kTokLiteral) {
       int symbol_class = kClassLiteral;
-      symbol(c, kDeclare, tok.text, symbol_class, scope, literal);
+      symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, tok.text, symbol_class, scope, literal);
       type = kTypeInteger;
       literal_type = kTypeIntegerLiteral;
     } else if (tok.kind == kTokFloat || tok.kind == kTokString) {
       // The generator takes a float or string constant's value from the entry
       // right after the name, so these never share an earlier literal.
-      literal = add_raw_entry(c, tok.text, kClassLiteral, scope);
+      literal = add_raw_entry(c.sym, c.errors, tok.text, kClassLiteral, scope);
       entry(c, literal).location = literal;
       type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
       literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;

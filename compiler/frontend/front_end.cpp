@@ -15,7 +15,7 @@ void run_front_end(Compilation& c) {
     throw;
   }
   close_postfix_files(c);
-  dump_symbol_table(c);
+  dump_symbol_table(c.sym, work_file(c, "symtab.tmp"));
 }
 
 }  // namespace tarn

@@ -6,7 +6,8 @@
 #include <cstdio>
 
 #include "common/text.h"
-#include "base/compilation.h"
+#include "base/diagnostics.h"
+#include "platform/platform.h"
 
 namespace tarn {
 
@@ -16,13 +17,12 @@ bool is_global_class(int symbol_class) {
   return symbol_class == kClassKeyword || symbol_class == kClassMathFunction || symbol_class == kClassFunction;
 }
 
-void check_room(Compilation& c) {
-  if (c.sym.count >= kSymbolCapacity) report_error(c, 0, "Symboltable overflow");
+void check_room(const SymbolTable& t, ErrorReporter& errors) {
+  if (t.count >= kSymbolCapacity) errors.report(0, "Symboltable overflow");
 }
 
-int append_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
-  check_room(c);
-  SymbolTable& t = c.sym;
+int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+  check_room(t, errors);
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
   e = TSymbolbableRecord{};
@@ -52,14 +52,14 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
   return false;
 }
 
-void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code) {
-  check_room(c);
-  SymbolTable& t = c.sym;
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+            int scope, int& code) {
+  check_room(t, errors);
   if (mode == kResolve) {
     if (look_up(t, name, scope, symbol_class, code)) return;
     if (look_up(t, name, 0, symbol_class, code)) return;
     if (t.scope_count > 0 && look_up(t, name, top_scope(t), symbol_class, code)) return;
-    report_error(c, 3, name);
+    errors.report(3, name);
   }
   if (symbol_class == kClassLiteral) {
     for (int i = t.count; i >= 1; --i)
@@ -67,18 +67,18 @@ void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class
         code = t.entries[i].location;
         return;
       }
-    int position = append_entry(c, name, kClassLiteral, scope);
+    int position = append_entry(t, errors, name, kClassLiteral, scope);
     t.entries[position].location = position;
     code = position;
     return;
   }
   if (mode == kDeclare) {
     int found_class = 0, found_code = 0;
-    if (look_up(t, name, scope, found_class, found_code)) report_error(c, 4, name);
+    if (look_up(t, name, scope, found_class, found_code)) errors.report(4, name);
   }
   // A declared name belongs to the routine being compiled, whatever scope the
   // duplicate check used.
-  int position = append_entry(c, name, symbol_class, c.lex.current_procedure);
+  int position = append_entry(t, errors, name, symbol_class, owner);
   TSymbolbableRecord& e = t.entries[position];
   if (symbol_class == kClassKeyword || symbol_class == kClassMathFunction) {
     e.location = code;
@@ -88,22 +88,22 @@ void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class
   }
 }
 
-int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
-  return append_entry(c, name, symbol_class, scope);
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+  return append_entry(t, errors, name, symbol_class, scope);
 }
 
-int declare_named(Compilation& c, const std::string& name, int symbol_class) {
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class) {
   int code = 0;
-  symbol(c, kDeclare, name, symbol_class, 0, code);
+  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
   return code;
 }
 
-int declare_temporary(Compilation& c, const std::string& name, int type) {
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type) {
   int symbol_class = kClassVariable, code = 0;
-  symbol(c, kDeclare, name, symbol_class, 0, code);
-  TSymbolbableRecord& e = c.sym.entries[code];
+  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
+  TSymbolbableRecord& e = t.entries[code];
   e.symboltype = static_cast<uint8_t>(type);
-  e.procname = c.lex.current_procedure;
+  e.procname = owner;
   return code;
 }
 
@@ -159,8 +159,7 @@ std::string pop_name(SymbolTable& t) {
   return std::move(t.names[--t.name_count]);
 }
 
-void dump_symbol_table(Compilation& c) {
-  const SymbolTable& t = c.sym;
+void dump_symbol_table(const SymbolTable& t, const std::string& path) {
   std::string text;
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
@@ -169,12 +168,10 @@ void dump_symbol_table(Compilation& c) {
           std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
       text += line + "\r\n";
   }
-  const std::string path = work_file(c, "symtab.tmp");
   if (!platform::write_file(path, text)) throw std::runtime_error("Cannot write file " + path);
 }
 
-void reload_symbol_table(Compilation& c) {
-  const std::string path = work_file(c, "symtab.tmp");
+void reload_symbol_table(SymbolTable& t, const std::string& path) {
   std::string bytes;
   if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot read file " + path);
   std::vector<std::string> lines;
@@ -186,7 +183,6 @@ void reload_symbol_table(Compilation& c) {
     lines.push_back(std::move(line));
     pos = end + 1;
   }
-  SymbolTable& t = c.sym;
   auto number = [](const std::string& s) {
     int64_t v = 0;
     if (!parse_int64(trim(s), v)) throw std::runtime_error("Bad number in symtab.tmp: " + s);

@@ -94,7 +94,7 @@ struct SymbolTable {
 
 namespace tarn {
 
-struct Compilation;
+class ErrorReporter;
 
 enum SymbolMode { kDeclare = 0, kResolve = 1, kDeclareAlways = 2 };
 
@@ -112,14 +112,16 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
 // (class 5) reuses an earlier entry of the same text. Resolve: looks in
 // `scope`, then globally, then in the innermost enclosing routine; class and
 // code out. Reports 0 "Symboltable overflow", 3 and 4.
-void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code);
+// `owner` is the routine whose declarations are being read (0: the program).
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+            int scope, int& code);
 
 // A bare entry (location stays 0); the new position.
-int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope);
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope);
 // Declared in scope 0; the position.
-int declare_named(Compilation& c, const std::string& name, int symbol_class);
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class);
 // A class 1 entry of the given type owned by the current routine; the position.
-int declare_temporary(Compilation& c, const std::string& name, int type);
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type);
 
 // Function table.
 TTblFun create_signature(int key, int result_type);
@@ -143,8 +145,8 @@ std::string pop_name(SymbolTable& t);
 
 // "symtab.tmp" in the work folder: written after the front end, read back
 // before code generation.
-void dump_symbol_table(Compilation& c);
-void reload_symbol_table(Compilation& c);
+void dump_symbol_table(const SymbolTable& t, const std::string& path);
+void reload_symbol_table(SymbolTable& t, const std::string& path);
 
 // The texts of the debug-mode listings.
 std::string symbol_listing(const SymbolTable& t);

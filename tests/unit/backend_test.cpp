@@ -55,7 +55,7 @@ class BackEndFault : public ::testing::Test {
     test::write_file(c.drv.work_folder + "postfix.tmp", postfix_text(records));
     test::write_file(c.drv.work_folder + "res.tmp", "\r\n\r\n1.0.0.1\r\n\r\n\r\n1.0.0.1\r\n");
     c.drv.exe_path = c.drv.work_folder + "p.exe";
-    reload_symbol_table(c);
+    reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
     int code = -1;
     std::string report = fe_.report_of([&] {
       try {
@@ -86,7 +86,7 @@ TEST_F(BackEndFault, TheUnchangedProgramBuilds) {
   fe_.compile();
   test::write_file(c.drv.work_folder + "res.tmp", "\r\n\r\n1.0.0.1\r\n\r\n\r\n1.0.0.1\r\n");
   c.drv.exe_path = c.drv.work_folder + "p.exe";
-  reload_symbol_table(c);
+  reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
   write_executable(c);
   EXPECT_TRUE(test::exists(c.drv.exe_path));
 }
@@ -97,7 +97,7 @@ TEST_F(BackEndFault, AVersionResourceThatNoLongerFitsIsErrorTwoHundredTwo) {
   const std::string big(30000, 'x');
   test::write_file(c.drv.work_folder + "res.tmp", big + "\r\n" + big + "\r\n");
   c.drv.exe_path = c.drv.work_folder + "p.exe";
-  reload_symbol_table(c);
+  reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
   const std::string report = fe_.report_of([&] { write_executable(c); });
   EXPECT_NE(report.find("Error 202: The sum of the data size and the program code size is above 64K."),
             std::string::npos)
@@ -153,7 +153,7 @@ TEST(BackEndOperations, EveryOpEitherEmitsCodeOrEndsTheCompile) {
     test::TempDir w;
     test::write_file(w.file("symtab.tmp"), symtab);
     auto c = test::image_compilation(w.path(), postfix_text(records));
-    reload_symbol_table(*c);
+    reload_symbol_table(c->sym, work_file(*c, "symtab.tmp"));
     test::build_code_section(*c);
     return Built{static_cast<size_t>(c->image.pos), c->gen.listing.size()};
   };

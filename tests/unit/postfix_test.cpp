@@ -17,14 +17,14 @@ class Emitter : public ::testing::Test {
   }
   Compilation& c() { return fe.c(); }
   int var(const char* name, int type, int tag = 0, int symbol_class = kClassVariable) {
-    int p = declare_named(c(), name, symbol_class);
+    int p = declare_named(c().sym, c().errors, c().lex.current_procedure, name, symbol_class);
     sym_at(c().sym, p).symboltype = static_cast<uint8_t>(type);
     sym_at(c().sym, p).tag = static_cast<uint8_t>(tag);
     return p;
   }
   int literal(const char* text, int type) {
     int cls = kClassLiteral, code = 0;
-    symbol(c(), kDeclare, text, cls, 0, code);
+    symbol(c().sym, c().errors, c().lex.current_procedure, kDeclare, text, cls, 0, code);
     sym_at(c().sym, code).symboltype = static_cast<uint8_t>(type);
     return code;
   }
