@@ -34,8 +34,8 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "common/text.h"
-#include "driver/compilation.h"
-#include "frontend/types.h"
+#include "base/compilation.h"
+#include "tables/types.h"
 #include "image/image.h"
 
 namespace tarn {
@@ -225,7 +225,7 @@ void emit_routine_start(Compilation& c, int a, int, int) {
     emit(c, "jmp " + skip_label(a), "e9", "00000000");
   }
   listing_line(c, "procedure " + name_of(c, a));
-  AddVariable(c, name_of(c, a), "", 4, current_address(c.image));
+  AddVariable(c, name_of(c, a), current_address(c.image));
   c.tmpl.entry[a] = current_address(c.image);
   c.tmpl.enclosing[a] = outer;
   c.tmpl.routines.push_back(a);

@@ -7,7 +7,7 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "image/image.h"
 
 namespace tarn {

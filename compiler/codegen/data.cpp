@@ -12,9 +12,9 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "base/compilation.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 
@@ -23,21 +23,21 @@ namespace {
 std::string value_text(int64_t value) { return "0x" + HexText(value, 8); }
 
 // The address at the start of the listing line, then the item's entry.
-void begin_item(Compilation& c, std::string_view name, std::string_view initial, uint32_t size) {
+void begin_item(Compilation& c, std::string_view name) {
   listing_write(c, HexText(current_address(c.image), 8) + " ");
-  AddVariable(c, name, initial, size, current_address(c.image));
+  AddVariable(c, name, current_address(c.image));
 }
 
 // One dword, listed (its bytes, then the directive) or silent.
-void dword_item(Compilation& c, std::string_view name, int64_t value, uint32_t size, std::string_view directive) {
-  begin_item(c, name, value_text(value), size);
+void dword_item(Compilation& c, std::string_view name, int64_t value, std::string_view directive) {
+  begin_item(c, name);
   emit_instruction(c, "", HexText(value, 8));
   listing_write(c, std::string(directive) + " " + std::string(name) + " " + value_text(value));
 }
 
 void silent_dwords(Compilation& c, std::string_view name, int64_t value, int count) {
   for (int i = 0; i < count; ++i) {
-    AddVariable(c, name, value_text(value), 4, current_address(c.image));
+    AddVariable(c, name, current_address(c.image));
     emit_instruction_silent(c, "", HexText(value, 8));
   }
 }
@@ -53,9 +53,8 @@ std::string buffer_bytes(int capacity) {
 
 // One string item: the characters (through the code page 866 rule) with
 // their own text, 0 and 9 bytes included, in the listing.
-void string_item(Compilation& c, std::string_view name, const std::string& bytes, uint32_t size,
-                 const std::string& shown) {
-  begin_item(c, name, shown, size);
+void string_item(Compilation& c, std::string_view name, const std::string& bytes, const std::string& shown) {
+  begin_item(c, name);
   put_text(c.image, bytes);
   listing_write(c, "string " + std::string(name) + " '" + shown + "'");
 }
@@ -68,25 +67,25 @@ int64_t integer_value(std::string_view text) {
 }  // namespace
 
 void DeclareDword(Compilation& c, std::string_view name, int64_t value) {
-  dword_item(c, name, value, 4, "dword");
+  dword_item(c, name, value, "dword");
   listing_line(c);
 }
 
 void DeclareDwordArray(Compilation& c, std::string_view name, int64_t value, int count) {
-  dword_item(c, name, value, 4, "dword");
+  dword_item(c, name, value, "dword");
   listing_line(c, " x" + std::to_string(count));
   silent_dwords(c, name, value, count - 1);
 }
 
 void DeclareBlock(Compilation& c, std::string_view name, int64_t value, int bytes) {
   const int dwords = std::max((bytes + 3) / 4, 1);
-  dword_item(c, name, value, 4, "byte");
+  dword_item(c, name, value, "byte");
   listing_line(c, " x" + std::to_string(bytes));
   silent_dwords(c, name, value, dwords - 1);
 }
 
 void DeclareWord(Compilation& c, std::string_view name, int64_t value) {
-  dword_item(c, name, value, 2, "word");
+  dword_item(c, name, value, "word");
   listing_line(c);
 }
 
@@ -94,19 +93,19 @@ void DeclareFixedString(Compilation& c, std::string_view name, std::string_view 
   std::string bytes(text.substr(0, static_cast<size_t>(std::max(capacity, 0))));
   bytes.resize(static_cast<size_t>(std::max(capacity, 0)), '\0');
   bytes += std::string("\0\t\0\0", 4);
-  string_item(c, name, bytes, static_cast<uint32_t>(capacity + 6), bytes);
+  string_item(c, name, bytes, bytes);
   listing_line(c);
 }
 
 void DeclareStringConst(Compilation& c, std::string_view name, std::string_view text) {
   std::string shown = std::string(text) + std::string(2, '\0');
-  string_item(c, name, std::string(text) + std::string(4, '\0'), static_cast<uint32_t>(text.size() + 4), shown);
+  string_item(c, name, std::string(text) + std::string(4, '\0'), shown);
   listing_line(c);
 }
 
 void DeclareStringBuffer(Compilation& c, std::string_view name, int capacity) {
   const std::string bytes = buffer_bytes(capacity);
-  string_item(c, name, bytes, static_cast<uint32_t>(capacity + 2), bytes.substr(0, static_cast<size_t>(capacity + 2)));
+  string_item(c, name, bytes, bytes.substr(0, static_cast<size_t>(capacity + 2)));
   listing_line(c);
 }
 
@@ -114,11 +113,11 @@ void DeclareStringArray(Compilation& c, std::string_view name, int capacity, int
   const std::string bytes = buffer_bytes(capacity);
   const std::string shown = bytes.substr(0, static_cast<size_t>(capacity + 2));
   // The line ends "' x" + count: the element's closing quote, then the count.
-  begin_item(c, name, shown, static_cast<uint32_t>(capacity + 2));
+  begin_item(c, name);
   put_text(c.image, bytes);
   listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
   for (int i = 1; i < count; ++i) {
-    AddVariable(c, name, shown, static_cast<uint32_t>(capacity + 2), current_address(c.image));
+    AddVariable(c, name, current_address(c.image));
     put_text(c.image, bytes);
   }
 }

@@ -10,7 +10,7 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/templates.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 

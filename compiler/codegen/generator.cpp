@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
@@ -48,10 +48,15 @@ uint32_t address_value(const Compilation& c, std::string_view name) {
   return 0;
 }
 
-std::string AddressOf(const Compilation& c, std::string_view name) { return HexText(address_value(c, name), 8); }
+std::string AddressOf(const Compilation& c, std::string_view name) {
+  const std::string key = to_lower_ascii(trim(name));
+  for (const TVariable& v : c.gen.variables)
+    if (to_lower_ascii(v.Name) == key) return HexText(v.VarAddr, 8);
+  generator_fault("no address for '" + std::string(name) + "'");
+}
 
-void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address) {
-  c.gen.variables.push_back(TVariable{size, address, std::string(initial), std::string(name)});
+void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
+  c.gen.variables.push_back(TVariable{address, std::string(name)});
 }
 
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {
@@ -81,11 +86,11 @@ void patch_label(Compilation& c, std::string_view name, int length, std::string_
                  std::string_view text) {
   auto& pending = c.gen.pending_patches;
   auto it = std::find(pending.begin(), pending.end(), name);
-  if (it == pending.end()) throw std::logic_error("no patch waits for label " + std::string(name));
+  if (it == pending.end()) generator_fault("no patch waits for label " + std::string(name));
   pending.erase(it);
   const int32_t p = static_cast<int32_t>(FindLabel(c, name));
   const int32_t here = c.image.pos;
-  if (p < kCodeFileOffset || p + length > here) throw std::logic_error("patch outside the code: " + std::string(name));
+  if (p < kCodeFileOffset || p + length > here) generator_fault("patch outside the code: " + std::string(name));
   const int64_t displacement = static_cast<int64_t>(current_address(c.image)) - address_of_offset(p) - length;
   seek(c.image, p);
   emit(c, text, opcode_hex, HexText(displacement, 8));

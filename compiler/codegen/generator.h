@@ -17,9 +17,7 @@ struct Compilation;
 
 // A named address: an import slot, a data item, a run-time routine or a user routine.
 struct TVariable {
-  uint32_t dummySize = 0;  // declared size, kept for the record only
-  uint32_t VarAddr = 0;    // absolute virtual address of the first byte
-  std::string VarStr;      // initial-value text ("0x" + 8 hex digits, or the characters)
+  uint32_t VarAddr = 0;  // absolute virtual address of the first byte
   std::string Name;
 };
 
@@ -55,11 +53,13 @@ void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, st
 std::string HexText(int64_t n, int digits);
 
 // 8 hex digits of the first named address whose name equals `name` ignoring
-// case and surrounding blanks; "00000000" when there is none.
+// case and surrounding blanks. A name without an address is a generator
+// fault: code must never work on address 0 instead.
 std::string AddressOf(const Compilation& c, std::string_view name);
+// The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Compilation& c, std::string_view name);
 
-void AddVariable(Compilation& c, std::string_view name, std::string_view initial, uint32_t size, uint32_t address);
+void AddVariable(Compilation& c, std::string_view name, uint32_t address);
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);
 uint32_t FindLabel(const Compilation& c, std::string_view name);  // exact name; 0 when none
 uint32_t FindLabelById(const Compilation& c, int id);              // 0 when none
@@ -86,9 +86,9 @@ struct GeneratorFault : std::runtime_error {
 [[noreturn]] void generator_fault(const std::string& text);
 
 // Reads "postfix.tmp" from the work folder (which ends with a separator) and
-// writes the program's code from the write position on: "jmp start", the
-// run-time library, then one template per record. A missing or malformed file
-// throws, as does a jump label that was never placed.
+// writes one template per record from the write position on, after "jmp
+// start" and the run-time library. A missing or malformed file throws, as
+// does a jump label that was never placed.
 void generate_code(Compilation& c, const std::string& work_folder);
 
 // The listing: text without and with a line end (CR LF).

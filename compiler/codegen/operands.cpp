@@ -4,20 +4,25 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
+namespace {
+
+void check_operand(const Compilation& c, int n) {
+  if (n <= 0 || n > c.sym.count) generator_fault("unknown operand " + std::to_string(n));
+}
+
+}  // namespace
+
 TSymbolbableRecord& symbol_entry(Compilation& c, int n) {
-  if (n <= 0 || n > c.sym.count) {
-    c.tmpl.none = TSymbolbableRecord{};
-    return c.tmpl.none;
-  }
+  check_operand(c, n);
   return sym_at(c.sym, n);
 }
 
 const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
-  if (n <= 0 || n > c.sym.count) return c.tmpl.none;
+  check_operand(c, n);
   return sym_at(c.sym, n);
 }
 
@@ -126,6 +131,10 @@ void push_small(Compilation& c, int value, std::string_view text) {
 void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text) {
   emit(c, mov_text, "bb", AddressOf(c, routine));
   emit(c, call_text, "ffd3");
+}
+
+void ImportCall(Compilation& c, std::string_view function) {
+  emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
 }
 
 void listing_label(Compilation& c, std::string_view text) {

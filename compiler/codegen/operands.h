@@ -66,6 +66,8 @@ void push_small(Compilation& c, int value, std::string_view text);
 
 // A call of a run-time routine through ebx: "mov ebx, <text>"; bb + its address / ff d3.
 void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text);
+// "call <function>" through its import slot: ff 15 and the slot's address.
+void ImportCall(Compilation& c, std::string_view function);
 
 // A listing line of its own: the current address, a blank and the text ("_sys3:").
 void listing_label(Compilation& c, std::string_view text);

@@ -1,7 +1,7 @@
 // The generator's main sequence. Input: "postfix.tmp", four lines of one
-// decimal integer per record (op, A, B, R). Output: "jmp start", the whole
-// run-time library, then the template of every record, appended at the write
-// position. Invariant: every patch label is consumed once by the end.
+// decimal integer per record (op, A, B, R). Output: the template of every
+// record, appended at the write position. Invariant: every patch label is
+// consumed once by the end.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -11,8 +11,7 @@
 #include "codegen/templates.h"
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "driver/compilation.h"
-#include "runtime/runtime.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
@@ -50,8 +49,6 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
 
 void generate_code(Compilation& c, const std::string& work_folder) {
   const std::vector<PostfixRecord> records = read_postfix(work_folder + "postfix.tmp");
-  emit_program_start(c);
-  emit_runtime_library(c);
   bool main_body = false;
   for (const PostfixRecord& rec : records) {
     main_body = main_body || rec.op == WD_PROG;
@@ -65,7 +62,7 @@ void generate_code(Compilation& c, const std::string& work_folder) {
   // it lands on the exit sequence that follows instead.
   if (!main_body) emit_wd_prog(c, 0, 0, 0);
   if (!c.gen.pending_patches.empty())
-    throw std::logic_error("jump label never placed: " + c.gen.pending_patches.front());
+    generator_fault("jump label never placed: " + c.gen.pending_patches.front());
 }
 
 }  // namespace tarn

@@ -15,9 +15,8 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "driver/compilation.h"
-#include "frontend/types.h"
-#include "image/imports.h"
+#include "base/compilation.h"
+#include "tables/types.h"
 
 namespace tarn {
 

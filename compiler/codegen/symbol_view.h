@@ -6,14 +6,14 @@
 // through `symbol_entry` and `symbol_count`.
 #pragma once
 
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 namespace tarn {
 
 struct Compilation;
 
-// Entry n (1-based); an out-of-range number gives an empty entry, so a damaged
-// operand emits code against address 0 instead of reading past the table.
+// Entry n (1-based). An out-of-range number is an operand the templates do
+// not know: a generator fault, never code against address 0.
 TSymbolbableRecord& symbol_entry(Compilation& c, int n);
 const TSymbolbableRecord& symbol_entry(const Compilation& c, int n);
 int symbol_count(const Compilation& c);

@@ -27,7 +27,6 @@ struct PendingCall {
 };
 
 struct TemplateState {
-  TSymbolbableRecord none;           // what an out-of-range symbol number reads
   std::vector<int> routines;         // routines whose code is open, innermost last
   std::map<int, int> enclosing;      // routine -> routine whose code was open at its start (0: none)
   std::map<int, uint32_t> entry;     // user routine -> address of its first instruction

@@ -5,13 +5,11 @@
 #include <iostream>
 #include <memory>
 
-#include "codegen/generator.h"
+#include "backend/backend.h"
 #include "common/codepage.h"
 #include "common/text.h"
-#include "driver/compilation.h"
-#include "frontend/declarations.h"
-#include "image/imports.h"
-#include "image/resource.h"
+#include "base/compilation.h"
+#include "frontend/front_end.h"
 
 namespace tarn {
 
@@ -66,11 +64,11 @@ void close_front_end_files(Compilation& c) {
 }
 
 void print_listings(const Compilation& c) {
-  print_symbol_listing(c);
+  console_write(symbol_listing(c.sym));
   console_line();
-  print_type_listing(c);
+  console_write(type_listing(c.types));
   console_line();
-  print_function_listing(c);
+  console_write(function_listing(c.sym));
   console_line();
 }
 
@@ -130,35 +128,24 @@ void compile(Compilation& c) {
   c.sym = SymbolTable{};
   c.types = TypeTable{};
   c.post = PostfixState{};
-  d.error_count = 0;
   build_keyword_table(c);
-  build_operation_table(c);
-
   open_source(c);
-  open_postfix_files(c);
-  parse_source_file(c);
-  close_front_end_files(c);
-  dump_symbol_table(c);
+  run_front_end(c);
+  c.lex.source.open = false;
 
   d.phase = kPhaseBackEnd;
   prepare_resource_info(c);
-  reload_symbol_table(c);
+  reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
   write_executable(c);
 }
 
 void write_executable(Compilation& c) {
-  write_headers(c, 1);
-  write_section_headers(c);
-  set_code_section_size(c, 512);
-  int generated = 0;
-  try {
-    generated = generate_image(c);
-  } catch (const GeneratorFault& e) {
-    report_error(c, 0, e.what());
-  }
-  if (generated != 0) report_error(c, 202);
-  build_version_resource(c, file_name_of(c.drv.exe_path));
-  if (!write_image_file(c, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
+  write_headers(c.image, 1);
+  write_section_headers(c.image);
+  set_code_section_size(c.image, 512);
+  generate_image(c);
+  add_version_resource(c);
+  if (!write_image_file(c.image, c.drv.exe_path)) report_error(c, 201, utf8_to_cp1251(c.drv.exe_path));
 }
 
 int run_tarnc(const std::vector<std::string>& args) {
@@ -214,7 +201,7 @@ int run_tarnc(const std::vector<std::string>& args) {
     d.out.close();
     if (d.debug) {
       try {
-        dump_symbol_table(c);
+        dump_symbol_table(c.sym, work_file(c, "symtab.tmp"));
       } catch (const std::exception&) {
       }
       console_line("Done : " + utf8_to_cp1251(d.exe_path));

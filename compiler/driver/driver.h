@@ -30,7 +30,7 @@ std::string default_resource_info(int year);
 void compile(Compilation& c);
 
 // The back end's last passes: headers, the code section (error 202 when it
-// fails), the version resource and the write of c.drv.exe_path (error 201).
+// does not fit, an internal error when it fails), the version resource and the write of c.drv.exe_path (error 201).
 // Expects "postfix.tmp" and "res.tmp" in the work folder.
 void write_executable(Compilation& c);
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "frontend/statements.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "ir/postfix.h"
 
 namespace tarn {
@@ -185,7 +185,7 @@ void initial_list(Compilation& c, Token& tok, int array) {
     } else {
       report_error(c, 124);
     }
-    int value = add_raw_entry(c, tok.text, kClassConstant, c.lex.current_procedure);
+    int value = add_raw_entry(c.sym, c.errors, tok.text, kClassConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
     v.symboltype = static_cast<uint8_t>(element);
     v.location = array;
@@ -338,13 +338,13 @@ void const_section(Compilation& c, Token& tok) {
     const int scope = c.lex.current_procedure;
     if (tok.kind == kTokLiteral) {
       int symbol_class = kClassLiteral;
-      symbol(c, kDeclare, tok.text, symbol_class, scope, literal);
+      symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, tok.text, symbol_class, scope, literal);
       type = kTypeInteger;
       literal_type = kTypeIntegerLiteral;
     } else if (tok.kind == kTokFloat || tok.kind == kTokString) {
       // The generator takes a float or string constant's value from the entry
       // right after the name, so these never share an earlier literal.
-      literal = add_raw_entry(c, tok.text, kClassLiteral, scope);
+      literal = add_raw_entry(c.sym, c.errors, tok.text, kClassLiteral, scope);
       entry(c, literal).location = literal;
       type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
       literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;
@@ -411,7 +411,7 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
     } else {
       report_error(c, 139);
     }
-    while (t.name_count > 0) add_field(c, record, pop_name(t), type, capacity);
+    while (t.name_count > 0) add_field(c.errors, record, pop_name(t), type, capacity);
     next_raw_token(c, tok);
     if (!is_sign(tok, kSemicolon)) report_error(c, 85);
   }
@@ -437,7 +437,7 @@ void type_section(Compilation& c, Token& tok) {
       d.attr2 = e.tag;
       d.attr3 = e.tag2;
       d.attr4 = e.tag3;
-      add_type(c, d);
+      add_type(c.types, c.errors, d);
       e.symbolclass = kClassTypeName;
       e.symboltype = kTypeArray;
     } else if (is_keyword(tok, kRecord)) {
@@ -446,7 +446,7 @@ void type_section(Compilation& c, Token& tok) {
       e.symboltype = kTypeRecordName;
       d.kind = kKindRecord;
       record_fields(c, tok, d);
-      entry(c, name).tag = static_cast<uint8_t>(add_type(c, d));
+      entry(c, name).tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
@@ -456,7 +456,7 @@ void type_section(Compilation& c, Token& tok) {
       TSymbolbableRecord& e = entry(c, name);
       e.symbolclass = kClassTypeName;
       e.symboltype = kTypePointer;
-      e.tag = static_cast<uint8_t>(add_type(c, d));
+      e.tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
       report_error(c, 21);

@@ -8,11 +8,11 @@
 // right), not (over the whole chain).
 #include "frontend/expressions.h"
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "ir/postfix.h"
 
 namespace tarn {
@@ -285,7 +285,7 @@ int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure
       next(c, tok);
     } else {
       parse_simple_expression(c, tok);
-      const TSymbolbableRecord& value = entry(c, c.sym.operands[c.sym.operand_pointer - 1]);
+      const TSymbolbableRecord& value = entry(c, c.post.operands[c.post.operand_pointer - 1]);
       const int type = value.symboltype;
       bool ok = true;
       if (type == kTypeInteger || type == kTypeIntegerLiteral) ok = formal_type == kTypeInteger;

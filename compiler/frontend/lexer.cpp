@@ -9,7 +9,7 @@
 #include "frontend/lexer.h"
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
@@ -92,7 +92,7 @@ int enter_literal(Compilation& c, const std::string& text, int type) {
     const TSymbolbableRecord& e = c.sym.entries[i];
     if (e.symbolclass == kClassLiteral && e.name == text && e.symboltype == type) return e.location;
   }
-  int code = add_raw_entry(c, text, kClassLiteral, c.lex.current_procedure);
+  int code = add_raw_entry(c.sym, c.errors, text, kClassLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
   e.location = code;
   e.symboltype = static_cast<uint8_t>(type);
@@ -246,7 +246,7 @@ void read_name(Compilation& c, Token& tok, char first, bool raw) {
   if (code >= 0) {
     int kind = scope != 0 ? kTokLocalName : (lex.heading_kind == 0 || lex.heading_kind == 1 ? kTokSeparator : kTokFunction);
     set_last(c, name);
-    symbol(c, lex.declaration_mode ? kDeclare : kResolve, name, kind, scope, code);
+    symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, kind, scope, code);
     tok.kind = kind;
     tok.code = code;
   } else {
@@ -415,7 +415,7 @@ const Keyword kLastKeywords[] = {{"mod", 3, kMod}, {"div", 3, kDiv}, {"nil", 3, 
 
 void enter_keyword(Compilation& c, const char* word, int kind, int code) {
   int symbol_class = kind;
-  symbol(c, kDeclare, word, symbol_class, c.lex.current_procedure, code);
+  symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, word, symbol_class, c.lex.current_procedure, code);
 }
 
 }  // namespace
@@ -489,13 +489,26 @@ void build_keyword_table(Compilation& c) {
   for (const Keyword& k : kKeywords) enter_keyword(c, k.word, k.kind, k.code);
   for (const BuiltinRoutine& r : kBuiltins) {
     int symbol_class = r.kind, position = 0;
-    symbol(c, kDeclare, r.word, symbol_class, c.lex.current_procedure, position);
+    symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, r.word, symbol_class, c.lex.current_procedure, position);
     TTblFun f = create_signature(position, r.result);
     for (int type : r.params) add_value_param(f, type);
     sym_at(c.sym, position).tag = static_cast<uint8_t>(param_count(f));
     append_signature(c.sym, std::move(f));
   }
   for (const Keyword& k : kLastKeywords) enter_keyword(c, k.word, k.kind, k.code);
+}
+
+const std::string& complete_current_line(LexerState& lex) {
+  SourceFile& src = lex.source;
+  while (src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
+    char ch = src.bytes[src.pos++];
+    if (ch != '\r') lex.line_text.push_back(ch);
+  }
+  return lex.line_text;
+}
+
+bool at_end_of_source(const LexerState& lex) {
+  return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
 }
 
 }  // namespace tarn

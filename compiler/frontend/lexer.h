@@ -107,4 +107,13 @@ bool next_raw_token(Compilation& c, Token& tok);
 void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code);
 
+// The whole current line, for an error report: what was delivered so far
+// plus the rest of the source line up to its line feed (its carriage return
+// is not part of it). The lexer reads on to that line feed.
+const std::string& complete_current_line(LexerState& lex);
+
+// Nothing is left to deliver: the source is read to its end and no character
+// or token was given back.
+bool at_end_of_source(const LexerState& lex);
+
 }  // namespace tarn

@@ -2,16 +2,17 @@
 // statements, expressions) share.
 #pragma once
 
-#include "driver/compilation.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 namespace tarn {
+
+struct Compilation;
 
 inline bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
 inline bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 
-inline TSymbolbableRecord& entry(Compilation& c, int position) { return sym_at(c.sym, position); }
+TSymbolbableRecord& entry(Compilation& c, int position);
 
 // The parsers look at the token itself, so whether one was delivered does
 // not matter to them: at the end of the source it is empty.
@@ -24,9 +25,7 @@ constexpr int kMaxNesting = 200;
 
 class NestingGuard {
  public:
-  NestingGuard(Compilation& c, const char* too_deep) : lex_(c.lex) {
-    if (++lex_.nesting > kMaxNesting) report_error(c, 0, too_deep);
-  }
+  NestingGuard(Compilation& c, const char* too_deep);
   ~NestingGuard() { --lex_.nesting; }
   NestingGuard(const NestingGuard&) = delete;
   NestingGuard& operator=(const NestingGuard&) = delete;

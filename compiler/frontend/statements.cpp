@@ -8,12 +8,12 @@
 
 #include <vector>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "ir/postfix.h"
 
 namespace tarn {
@@ -458,11 +458,6 @@ bool ends_list(const Token& tok) {
   return is_keyword(tok, kEnd) || is_keyword(tok, kElse) || is_keyword(tok, kUntil);
 }
 
-bool at_end_of_source(const Compilation& c) {
-  const LexerState& lex = c.lex;
-  return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
-}
-
 }  // namespace
 
 void parse_statement_list(Compilation& c, Token& tok) {
@@ -483,7 +478,7 @@ void parse_statement_list(Compilation& c, Token& tok) {
     }
     // A list still open at the end of the source would otherwise wait forever
     // on the last token.
-    if (!next_token(c, tok) && at_end_of_source(c)) report_error(c, 99, "end");
+    if (!next_token(c, tok) && at_end_of_source(c.lex)) report_error(c, 99, "end");
   }
 }
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "common/codepage.h"
-#include "driver/compilation.h"
 #include "platform/platform.h"
 
 namespace tarn {
@@ -78,7 +77,7 @@ const HeaderField kHeaderTemplate[] = {
 void make_room(ImageState& im, int32_t k) {
   const size_t end = static_cast<size_t>(im.pos) + static_cast<size_t>(k);
   while (end >= im.bytes.size()) {
-    if (im.bytes.size() >= kImageLimit) throw CompileError(202);
+    if (im.bytes.size() >= kImageLimit) throw ImageOverflow();
     im.bytes.resize(im.bytes.size() + 512, 0);
     const uint32_t length = static_cast<uint32_t>(im.bytes.size());
     poke_dword(im, kSizeOfImageOffset, ((length - 1) / 4096 + 2) * 4096);
@@ -154,8 +153,7 @@ void put_word_at(ImageState& im, int32_t p, uint16_t w) {
   seek(im, saved);
 }
 
-void write_headers(Compilation& c, int section_count) {
-  ImageState& im = c.image;
+void write_headers(ImageState& im, int section_count) {
   for (const HeaderField& f : kHeaderTemplate) {
     uint32_t value = f.offset == kNumberOfSectionsOffset ? (section_count == 1 ? 1u : 2u) : f.value;
     seek(im, f.offset);
@@ -165,8 +163,7 @@ void write_headers(Compilation& c, int section_count) {
   }
 }
 
-void write_section_headers(Compilation& c) {
-  ImageState& im = c.image;
+void write_section_headers(ImageState& im) {
   seek(im, kCodeHeaderOffset);  // the `.rsrc` header follows at kResourceHeaderOffset
   for (const char* name : {".code", ".rsrc"}) {
     std::string field(name);
@@ -176,12 +173,10 @@ void write_section_headers(Compilation& c) {
   }
 }
 
-void set_code_section_size(Compilation& c, int size) { set_code_section_size(c.image, size); }
-
-bool write_image_file(const Compilation& c, const std::string& path) {
+bool write_image_file(const ImageState& im, const std::string& path) {
   FILE* f = platform::open_file(path, "wb");
   if (!f) return false;
-  const std::vector<uint8_t>& bytes = c.image.bytes;
+  const std::vector<uint8_t>& bytes = im.bytes;
   bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (fclose(f) != 0) ok = false;
   return ok;

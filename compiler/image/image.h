@@ -5,18 +5,24 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tarn {
 
-struct Compilation;
 
 constexpr uint32_t kImageBase = 0x00400000;
 constexpr uint32_t kCodeRva = 0x1000;       // the code section's relative address
 constexpr int32_t kCodeFileOffset = 0x200;  // and its file offset
 constexpr size_t kImageLimit = 65536;
+
+// The image would pass kImageLimit: data and code together are too large
+// (the back end reports error 202). Nothing else in the image raises it.
+struct ImageOverflow : std::runtime_error {
+  ImageOverflow() : std::runtime_error("the image passes 64 KiB") {}
+};
 
 // Fixed places in the headers that later steps fill in.
 constexpr int32_t kNumberOfSectionsOffset = 70;
@@ -70,10 +76,9 @@ void poke_dword(ImageState& im, int32_t p, uint32_t d);
 void put_dword_at(ImageState& im, int32_t p, uint32_t d);
 void put_word_at(ImageState& im, int32_t p, uint16_t w);
 
-void write_headers(Compilation& c, int section_count);
-void write_section_headers(Compilation& c);
-void set_code_section_size(Compilation& c, int size);
+void write_headers(ImageState& im, int section_count);
+void write_section_headers(ImageState& im);
 // Writes the whole image buffer; false on any failure.
-bool write_image_file(const Compilation& c, const std::string& path);
+bool write_image_file(const ImageState& im, const std::string& path);
 
 }  // namespace tarn

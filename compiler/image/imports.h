@@ -1,5 +1,4 @@
-// The import area, the program's data, the run-time data, the code and the
-// closing ExitProcess call: everything inside the `.code` section.
+// The import area: the first bytes of the `.code` section.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +8,6 @@
 #include "image/image.h"
 
 namespace tarn {
-
-struct Compilation;
 
 // Appends a function to a library, creating the library at the end of the list
 // when no entry has that name. Names compare exactly (case-sensitive) once
@@ -35,13 +32,12 @@ ImportLayout import_layout(const std::vector<TDLL>& libraries);
 
 // Writes the import area and the import data directory, and gives each
 // function the VA of its slot; returns the layout used.
-ImportLayout BuildImportArea(Compilation& c);
+ImportLayout BuildImportArea(ImageState& im);
 
-// "call <function>" through its import slot: ff 15 and the slot's address.
-void ImportCall(Compilation& c, std::string_view function);
-
-// The whole step: 0 on success, -1 when anything failed (the image did not
-// fit, or the postfix file could not be read). The listing is closed either way.
-int generate_image(Compilation& c);
+// Every function a program imports: always the same ones, in the same order.
+// The one lower-case "kernel32.dll" is a library of its own, which moves
+// ReadFile's slot after the other kernel functions; the run-time routines
+// rely on these slots.
+void add_program_imports(ImageState& im);
 
 }  // namespace tarn

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/compilation.h"
 #include "image/image.h"
 #include "platform/platform.h"
 
@@ -39,10 +38,10 @@ void directory(ImageState& im) {
 }
 
 // The six values of "res.tmp" by position; all empty when it is missing.
-std::vector<std::string> resource_values(const Compilation& c) {
+std::vector<std::string> resource_values(const std::string& path) {
   std::vector<std::string> values;
   std::string bytes;
-  if (platform::read_file(work_file(c, "res.tmp"), bytes)) {
+  if (platform::read_file(path, bytes)) {
     size_t pos = 0;
     while (values.size() < 6 && pos < bytes.size()) {
       size_t end = bytes.find('\n', pos);
@@ -102,9 +101,8 @@ int VersionNumberPart(std::string_view text, int n) {
   return std::stoi(parts[n]);
 }
 
-void build_version_resource(Compilation& c, const std::string& exe_file_name) {
-  ImageState& im = c.image;
-  const std::vector<std::string> v = resource_values(c);
+void build_version_resource(ImageState& im, const std::string& res_values_path, const std::string& exe_file_name) {
+  const std::vector<std::string> v = resource_values(res_values_path);
   const int32_t r = static_cast<int32_t>(im.bytes.size());
   const uint32_t s0 = peek_dword(im, kSizeOfImageOffset);
   seek(im, r);

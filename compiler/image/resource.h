@@ -6,14 +6,14 @@
 
 namespace tarn {
 
-struct Compilation;
 struct ImageState;
 
 // Appends the resource section at the end of the image (from the buffer's
-// length on) and brings the headers into their final state. exe_file_name is
-// the executable's name without its folder. The full-image condition passes
-// through to the caller.
-void build_version_resource(Compilation& c, const std::string& exe_file_name);
+// length on) and brings the headers into their final state, with the six
+// values of the file res_values_path ("res.tmp"; all empty when it is
+// missing). exe_file_name is the executable's name without its folder. The
+// full-image condition passes through to the caller.
+void build_version_resource(ImageState& im, const std::string& res_values_path, const std::string& exe_file_name);
 
 // A resource string: one 16-bit unit per character, "?" for anything above
 // "z", and a 0 unit at the end.

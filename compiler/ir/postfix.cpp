@@ -8,9 +8,9 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
-#include "driver/compilation.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "base/compilation.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 
@@ -332,7 +332,7 @@ void emit(Compilation& c, int value) {
   if (known && c.post.result_flag[-op] == 1) {
     int type = 0, capacity = 0;
     result_type(c, op, o, type, capacity);
-    temporary = declare_temporary(c, numbered("_t", c.post.temporary_counter++), type);
+    temporary = declare_temporary(c.sym, c.errors, c.lex.current_procedure, numbered("_t", c.post.temporary_counter++), type);
     if (type == kTypeString) sym_at(c.sym, temporary).tag = static_cast<uint8_t>(capacity);
   }
   write_record(c, op, o, temporary);
@@ -340,7 +340,22 @@ void emit(Compilation& c, int value) {
 }
 
 int new_sys_label(Compilation& c) {
-  return declare_named(c, numbered("_sys", c.post.label_counter++), kClassSysLabel);
+  return declare_named(c.sym, c.errors, c.lex.current_procedure, numbered("_sys", c.post.label_counter++), kClassSysLabel);
+}
+
+int push_operand(Compilation& c, int value) {
+  PostfixState& t = c.post;
+  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
+  t.operands[t.operand_pointer++] = value;
+  return t.operand_pointer;
+}
+
+int pop_operand(Compilation& c) {
+  PostfixState& t = c.post;
+  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
+  int value = t.operands[--t.operand_pointer];
+  t.operands[t.operand_pointer] = 0;
+  return value;
 }
 
 }  // namespace tarn

@@ -33,6 +33,8 @@ enum PostfixOp {
 
 constexpr int kLowestOp = -125;
 
+constexpr int kOperandStackCapacity = 50;
+
 struct PostfixState {
   // Indexed by -code: operands popped, and 1 when the operation yields a value.
   std::array<int, 126> arity{};
@@ -42,6 +44,8 @@ struct PostfixState {
   std::string numeric;        // "postfix.tmp" so far
   std::string readable;       // "postfix_.tmp" so far
   bool open = false;
+  std::array<int, kOperandStackCapacity> operands{};  // the emitter's operand stack
+  int operand_pointer = 0;  // 0 = empty
 };
 
 }  // namespace tarn
@@ -65,5 +69,9 @@ int new_sys_label(Compilation& c);
 
 // The name of an operation in "postfix_.tmp"; empty for those written as codes.
 const char* operation_name(int code);
+
+// Operand stack of the postfix emitter: error 0 on overflow or when empty.
+int push_operand(Compilation& c, int value);
+int pop_operand(Compilation& c);
 
 }  // namespace tarn

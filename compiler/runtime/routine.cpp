@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 

@@ -5,7 +5,7 @@
 // the listing by its header line.
 #include "runtime/runtime.h"
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "runtime/library.h"
 
 namespace tarn {
@@ -62,7 +62,7 @@ void emit_runtime_library(Compilation& c) {
   for (const LibraryRoutine& routine : kLibrary) {
     if (routine.blank_line_before) listing_line(c);
     listing_line(c, routine.header);
-    AddVariable(c, routine.name, "", 4, current_address(c.image));
+    AddVariable(c, routine.name, current_address(c.image));
     RoutineBuilder r(c);
     routine.emit(r, lib);
     r.finish();

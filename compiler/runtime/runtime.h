@@ -47,6 +47,10 @@ namespace tarn {
 
 struct Compilation;
 
+// Declares the run-time library's variables (636 bytes) at the write position,
+// after the program's own data.
+void declare_runtime_data(Compilation& c);
+
 // Registers each routine as a named address and emits it, with its header
 // line in the listing. The import slots and run-time variables it names must
 // be declared first; a missing one throws std::logic_error.

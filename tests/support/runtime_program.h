@@ -77,8 +77,8 @@ class RuntimeProgram {
 
   // Writes the executable.
   void write(const std::string& path) {
-    build_version_resource(*c_, "t.exe");
-    if (!write_image_file(*c_, path)) throw std::runtime_error("cannot write " + path);
+    build_version_resource(c_->image, work_file(*c_, "res.tmp"), "t.exe");
+    if (!write_image_file(c_->image, path)) throw std::runtime_error("cannot write " + path);
   }
 
  private:

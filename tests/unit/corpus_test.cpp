@@ -31,7 +31,7 @@ TEST_P(Corpus, PassesTheFrontEnd) {
     fe.c().drv.out.close();
     FAIL() << test::read_file(fe.dir().file("out.txt"));
   }
-  EXPECT_EQ(fe.c().sym.operand_pointer, 0) << "operands left on the stack";
+  EXPECT_EQ(fe.c().post.operand_pointer, 0) << "operands left on the stack";
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Corpus, ::testing::ValuesIn(corpus()), [](const auto& info) { return info.param; });

@@ -1,7 +1,7 @@
 // The declarations parser: every error it reports, through the real report.
 #include <gtest/gtest.h>
 
-#include "frontend/types.h"
+#include "tables/types.h"
 #include "frontend_fixture.h"
 
 namespace tarn {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/codepage.h"
-#include "driver/compilation.h"
-#include "driver/diagnostics.h"
+#include "base/compilation.h"
+#include "base/diagnostics.h"
 #include "support/test_support.h"
 
 namespace tarn {
@@ -136,12 +136,10 @@ class Report : public ::testing::Test {
       EXPECT_EQ(e.code, code);
       EXPECT_EQ(std::string(e.what()), "Error: " + std::to_string(code));
     }
-    errors = c.drv.error_count;
     c.drv.out.close();
     return test::read_file(dir.file("out.txt"));
   }
   test::TempDir dir;
-  int errors = 0;
   int language = kEnglish;
 };
 
@@ -150,7 +148,6 @@ TEST_F(Report, ThreeLinesWithCaretUnderTheToken) {
             "banner\r\nsrc.pas(7): Error 3: Unknown identifier: 'zz'.\r\n"
             "  x := zz + 1;\r\n"
             "       ^\r\n");
-  EXPECT_EQ(errors, 1);
 }
 
 TEST_F(Report, CaretGoesUnderTheLastOccurrence) {
@@ -170,7 +167,6 @@ TEST_F(Report, CaretFindsIdentifiersWrittenWithCapitals) {
 TEST_F(Report, ClosedSourceGivesTheMessageLineOnly) {
   EXPECT_EQ(run(202, "", "", "", "", false),
             "banner\r\nsrc.pas(7): Error 202: The sum of the data size and the program code size is above 64K.\r\n");
-  EXPECT_EQ(errors, 0);
 }
 
 TEST_F(Report, RussianMessageKeepsTheEnglishPrefix) {

@@ -8,10 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "driver/compilation.h"
+#include "base/compilation.h"
 #include "frontend/declarations.h"
+#include "frontend/front_end.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 #include "ir/postfix.h"
 #include "support/test_support.h"
 
@@ -45,19 +46,7 @@ class FrontEnd {
 
   // The front end's passes as the driver runs them: the whole source, then
   // the postfix files closed and the symbol table dumped.
-  void compile() {
-    Compilation& c = *c_;
-    build_operation_table(c);
-    open_postfix_files(c);
-    try {
-      parse_source_file(c);
-    } catch (...) {
-      close_postfix_files(c);
-      throw;
-    }
-    close_postfix_files(c);
-    dump_symbol_table(c);
-  }
+  void compile() { run_front_end(*c_); }
 
   // A whole compile that must fail: its report.
   std::string compile_error(const std::string& source) {

@@ -6,7 +6,7 @@
 
 #include "frontend/declarations.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 #include "frontend_fixture.h"
 
 namespace tarn {
@@ -132,7 +132,7 @@ TEST(Lexer, ResolvedNamesGiveTheirClassAndPosition) {
   test::FrontEnd fe;
   Compilation& c = fe.start("count COUNT pos Sqrt getdayofweek");
   int symbol_class = kClassVariable;
-  int position = declare_named(c, "count", symbol_class);
+  int position = declare_named(c.sym, c.errors, c.lex.current_procedure, "count", symbol_class);
   Token tok;
   read_token(c, tok);
   EXPECT_EQ(tok.kind, kClassVariable);

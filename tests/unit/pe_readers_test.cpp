@@ -14,8 +14,8 @@ using test::TempDir;
 std::string write_empty_program(const TempDir& dir, const std::string& name, const std::string& res) {
   auto c = test::image_compilation(dir.path(), test::empty_program_postfix(), res);
   EXPECT_EQ(test::build_code_section(*c), 0);
-  build_version_resource(*c, name);
-  EXPECT_TRUE(write_image_file(*c, dir.file(name)));
+  build_version_resource(c->image, work_file(*c, "res.tmp"), name);
+  EXPECT_TRUE(write_image_file(c->image, dir.file(name)));
   return dir.file(name);
 }
 

@@ -17,14 +17,14 @@ class Emitter : public ::testing::Test {
   }
   Compilation& c() { return fe.c(); }
   int var(const char* name, int type, int tag = 0, int symbol_class = kClassVariable) {
-    int p = declare_named(c(), name, symbol_class);
+    int p = declare_named(c().sym, c().errors, c().lex.current_procedure, name, symbol_class);
     sym_at(c().sym, p).symboltype = static_cast<uint8_t>(type);
     sym_at(c().sym, p).tag = static_cast<uint8_t>(tag);
     return p;
   }
   int literal(const char* text, int type) {
     int cls = kClassLiteral, code = 0;
-    symbol(c(), kDeclare, text, cls, 0, code);
+    symbol(c().sym, c().errors, c().lex.current_procedure, kDeclare, text, cls, 0, code);
     sym_at(c().sym, code).symboltype = static_cast<uint8_t>(type);
     return code;
   }
@@ -42,8 +42,8 @@ class Emitter : public ::testing::Test {
   std::string error_of(std::initializer_list<int> values) {
     return fe.report_of([&] { ops(values); });
   }
-  int top_type() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).symboltype; }
-  int top_tag() { return sym_at(c().sym, c().sym.operands[c().sym.operand_pointer - 1]).tag; }
+  int top_type() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).symboltype; }
+  int top_tag() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).tag; }
   test::FrontEnd fe;
 };
 
@@ -207,7 +207,7 @@ TEST_F(Emitter, ArraysOfSimpleElementsPassToArrayFormals) {
   vec.name = "vec";
   vec.kind = kKindArray;
   vec.attr1 = kTypeInteger;
-  int number = add_type(c(), vec);
+  int number = add_type(c().types, c().errors, vec);
   int q = var("q", 0, 0, kClassProcedure);
   TTblFun sig = create_signature(q, 0);
   add_value_param(sig, number);

@@ -1,6 +1,6 @@
 // Routine, parameter, call, return and console templates, including the
 // save and restore around calls that re-enter an active routine.
-#include "frontend/types.h"
+#include "tables/types.h"
 #include "templates_fixture.h"
 
 namespace tarn::test {
@@ -209,6 +209,7 @@ TEST_F(CallTemplates, ReferenceActualsPassTheAddressTheyHold) {
   const int f = routine("f", 2, 2), v = var("v", 4), ptr = sym("p", 21, 21), pr = sym("pr", 21, 21);
   S(v).tag5 = 1;
   S(pr).tag5 = 1;
+  AddVariable(c, "f", 0x00402000);  // the routine's code, emitted earlier
   const std::string call = "bb" + le(entry_of("f")) + "ffd3 83c408";
   run(PAR_CALL, 1, f, v);
   run(P_PAR_CALL, 2, f, ptr);

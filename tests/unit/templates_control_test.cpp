@@ -100,9 +100,9 @@ TEST_F(ControlTemplates, ALabelThatWasNeverRecordedFailsInsteadOfPatchingAnywher
   // (the compile then fails as a whole: the code would jump anywhere)
   statement();
   const std::string before = code();
-  EXPECT_THROW(run(END_IF, label("_sys9"), 0, 0), std::logic_error);
+  EXPECT_THROW(run(END_IF, label("_sys9"), 0, 0), GeneratorFault);
   EXPECT_EQ(code(), before);
-  EXPECT_THROW(run(END_WHILE, label("_sys10"), label("_sys11"), 0), std::logic_error);
+  EXPECT_THROW(run(END_WHILE, label("_sys10"), label("_sys11"), 0), GeneratorFault);
 }
 
 }  // namespace

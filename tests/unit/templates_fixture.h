@@ -16,8 +16,8 @@
 #include "codegen/structures.h"
 #include "codegen/templates.h"
 #include "common/text.h"
-#include "driver/compilation.h"
-#include "frontend/types.h"
+#include "base/compilation.h"
+#include "tables/types.h"
 #include "image/image.h"
 
 namespace tarn::test {
@@ -35,7 +35,7 @@ struct TemplateFixture : ::testing::Test {
                            "lstrlen", "GetLocalTime", "hStdin", "count", "_buff", "_buffsize",
                            "GetStdHandle", "ReadFile", "_hHeap", "GetProcessHeap", "HeapAlloc", "HeapFree"};
     uint32_t a = 0x00401000;
-    for (const char* n : names) AddVariable(c, n, "", 4, a += 0x10);
+    for (const char* n : names) AddVariable(c, n, a += 0x10);
   }
 
   static uint32_t address(int n) { return 0x00405000u + 0x100u * static_cast<uint32_t>(n); }
@@ -50,7 +50,7 @@ struct TemplateFixture : ::testing::Test {
     s.procname = procname;
     s.location = ++c.sym.count;
     sym_at(c.sym, s.location) = s;
-    AddVariable(c, std::to_string(s.location), "", 4, address(s.location));
+    AddVariable(c, std::to_string(s.location), address(s.location));
     return s.location;
   }
   int var(const std::string& name, int type, int tag = 0) { return sym(name, 1, type, tag); }

@@ -2,8 +2,8 @@
 // the limits that the one-byte tags of symbols impose.
 #include <gtest/gtest.h>
 
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "frontend_fixture.h"
 
 namespace tarn {
@@ -19,9 +19,9 @@ TTypeDesc named(const char* name, int kind) {
 TEST(TypeTable, NumbersStartAt101WhateverTheKind) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
-  EXPECT_EQ(add_type(c, named("vec", kKindArray)), 101);
-  EXPECT_EQ(add_type(c, named("point", kKindRecord)), 102);
-  EXPECT_EQ(add_type(c, named("ppoint", kKindPointer)), 103);
+  EXPECT_EQ(add_type(c.types, c.errors, named("vec", kKindArray)), 101);
+  EXPECT_EQ(add_type(c.types, c.errors, named("point", kKindRecord)), 102);
+  EXPECT_EQ(add_type(c.types, c.errors, named("ppoint", kKindPointer)), 103);
   EXPECT_EQ(type_by_number(c.types, 102)->name, "point");
   EXPECT_EQ(type_by_number(c.types, 104), nullptr);
   EXPECT_EQ(type_by_number(c.types, 100), nullptr);
@@ -30,8 +30,8 @@ TEST(TypeTable, NumbersStartAt101WhateverTheKind) {
 TEST(TypeTable, NamesAreFoundIgnoringCase) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
-  add_type(c, named("point", kKindRecord));
-  add_type(c, named("Point", kKindArray));
+  add_type(c.types, c.errors, named("point", kKindRecord));
+  add_type(c.types, c.errors, named("Point", kKindArray));
   ASSERT_NE(find_type(c.types, "POINT"), nullptr);
   EXPECT_EQ(find_type(c.types, "POINT")->number, 101);
   EXPECT_EQ(find_type(c.types, "points"), nullptr);
@@ -41,11 +41,11 @@ TEST(TypeTable, FieldsAreLaidOutInCreationOrder) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("rec", kKindRecord);
-  add_field(c, r, "n", kTypeInteger);
-  add_field(c, r, "s", kTypeString, 10);
-  add_field(c, r, "odd", kTypeString, 3);
-  add_field(c, r, "next", kTypePointer);
-  int number = add_type(c, r);
+  add_field(c.errors, r, "n", kTypeInteger);
+  add_field(c.errors, r, "s", kTypeString, 10);
+  add_field(c.errors, r, "odd", kTypeString, 3);
+  add_field(c.errors, r, "next", kTypePointer);
+  int number = add_type(c.types, c.errors, r);
   const TTypeDesc& d = *type_by_number(c.types, number);
   EXPECT_EQ(d.fields[1].length, 12);
   EXPECT_EQ(d.fields[1].size, 12);
@@ -67,8 +67,8 @@ TEST(TypeTable, IntegerAndTenCharacterStringMakeSixteenBytes) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("r", kKindRecord);
-  add_field(c, r, "i", kTypeInteger);
-  add_field(c, r, "s", kTypeString, 10);
+  add_field(c.errors, r, "i", kTypeInteger);
+  add_field(c.errors, r, "s", kTypeString, 10);
   EXPECT_EQ(r.attr2, 16);
 }
 
@@ -78,18 +78,18 @@ TEST(TypeTable, Listing) {
   EXPECT_EQ(type_listing(c.types), "User defined typs:\r\n");
   TTypeDesc r = named("point", kKindRecord);
   r.scope = 3;
-  add_field(c, r, "y", kTypeInteger);
-  add_field(c, r, "name", kTypeString, 10);
-  add_type(c, r);
+  add_field(c.errors, r, "y", kTypeInteger);
+  add_field(c.errors, r, "name", kTypeString, 10);
+  add_type(c.types, c.errors, r);
   EXPECT_EQ(type_listing(c.types), "User defined typs:\r\npoint 101 3 20 0 16 0 0\r\n -        y  4  0  0  0\r\n -     name 14 12 12  4\r\n");
 }
 
 TEST(TypeTable, A156thTypeIsRejected) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
-  for (int i = 0; i < 155; ++i) add_type(c, named("t", kKindArray));
+  for (int i = 0; i < 155; ++i) add_type(c.types, c.errors, named("t", kKindArray));
   EXPECT_EQ(c.types.types.back().number, 255);
-  EXPECT_EQ(fe.report_of([&] { add_type(c, named("t", kKindArray)); }),
+  EXPECT_EQ(fe.report_of([&] { add_type(c.types, c.errors, named("t", kKindArray)); }),
             "src.pas(1): Error 0: 'Too many user types'\r\n\r\n^\r\n");
 }
 
@@ -97,10 +97,10 @@ TEST(TypeTable, RecordsBeyond255BytesAreRejected) {
   test::FrontEnd fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("big", kKindRecord);
-  add_field(c, r, "a", kTypeString, 128);  // 130
-  add_field(c, r, "b", kTypeString, 122);  // 124: 254 in all
+  add_field(c.errors, r, "a", kTypeString, 128);  // 130
+  add_field(c.errors, r, "b", kTypeString, 122);  // 124: 254 in all
   EXPECT_EQ(r.attr2, 254);
-  EXPECT_EQ(fe.report_of([&] { add_field(c, r, "c", kTypeInteger); }),
+  EXPECT_EQ(fe.report_of([&] { add_field(c.errors, r, "c", kTypeInteger); }),
             "src.pas(1): Error 0: 'Record type is larger than 255 bytes'\r\n\r\n^\r\n");
 }
 

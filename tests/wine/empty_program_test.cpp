@@ -17,8 +17,8 @@ TEST(EmptyProgramUnderWine, BuiltFromItsPostfixRecordsExitsWithZeroAndPrintsNoth
   const std::string work = std::string(getenv("LOCALAPPDATA"));
   auto c = test::image_compilation(work, test::empty_program_postfix(), "\r\n\r\n1.0.0.1\r\n\r\n\r\n1.0.0.1\r\n");
   ASSERT_EQ(test::build_code_section(*c), 0);
-  build_version_resource(*c, "p.exe");
-  ASSERT_TRUE(write_image_file(*c, dir.file("p.exe")));
+  build_version_resource(c->image, work_file(*c, "res.tmp"), "p.exe");
+  ASSERT_TRUE(write_image_file(c->image, dir.file("p.exe")));
   auto r = test::run_program(dir.file("p.exe"), {}, "", 30, dir.path());
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 0) << r.err;

@@ -35,7 +35,7 @@ void lay_out_data(Compilation& c) {
 // The string comparison the templates call: strcmp(a, b) gives in eax a value
 // whose sign orders a against b, and removes its two arguments.
 void emit_strcmp(Compilation& c) {
-  AddVariable(c, "strcmp", "", 4, current_address(c.image));
+  AddVariable(c, "strcmp", current_address(c.image));
   emit(c, "push esi", "56");
   emit(c, "push edi", "57");
   emit(c, "mov esi, [esp+12]", "8b74240c");

@@ -1,12 +1,13 @@
 // The symbol table: look-up, the Symbol operation with its three modes, the
 // function table, the operand / scope / name stacks, and the two text forms of
 // the table ("symtab.tmp" for the back end, the debug listing for people).
-#include "frontend/symtab.h"
+#include "tables/symtab.h"
 
 #include <cstdio>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/diagnostics.h"
+#include "platform/platform.h"
 
 namespace tarn {
 
@@ -16,13 +17,12 @@ bool is_global_class(int symbol_class) {
   return symbol_class == kClassKeyword || symbol_class == kClassMathFunction || symbol_class == kClassFunction;
 }
 
-void check_room(Compilation& c) {
-  if (c.sym.count >= kSymbolCapacity) report_error(c, 0, "Symboltable overflow");
+void check_room(const SymbolTable& t, ErrorReporter& errors) {
+  if (t.count >= kSymbolCapacity) errors.report(0, "Symboltable overflow");
 }
 
-int append_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
-  check_room(c);
-  SymbolTable& t = c.sym;
+int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+  check_room(t, errors);
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
   e = TSymbolbableRecord{};
@@ -52,14 +52,14 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
   return false;
 }
 
-void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code) {
-  check_room(c);
-  SymbolTable& t = c.sym;
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+            int scope, int& code) {
+  check_room(t, errors);
   if (mode == kResolve) {
     if (look_up(t, name, scope, symbol_class, code)) return;
     if (look_up(t, name, 0, symbol_class, code)) return;
     if (t.scope_count > 0 && look_up(t, name, top_scope(t), symbol_class, code)) return;
-    report_error(c, 3, name);
+    errors.report(3, name);
   }
   if (symbol_class == kClassLiteral) {
     for (int i = t.count; i >= 1; --i)
@@ -67,18 +67,18 @@ void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class
         code = t.entries[i].location;
         return;
       }
-    int position = append_entry(c, name, kClassLiteral, scope);
+    int position = append_entry(t, errors, name, kClassLiteral, scope);
     t.entries[position].location = position;
     code = position;
     return;
   }
   if (mode == kDeclare) {
     int found_class = 0, found_code = 0;
-    if (look_up(t, name, scope, found_class, found_code)) report_error(c, 4, name);
+    if (look_up(t, name, scope, found_class, found_code)) errors.report(4, name);
   }
   // A declared name belongs to the routine being compiled, whatever scope the
   // duplicate check used.
-  int position = append_entry(c, name, symbol_class, c.lex.current_procedure);
+  int position = append_entry(t, errors, name, symbol_class, owner);
   TSymbolbableRecord& e = t.entries[position];
   if (symbol_class == kClassKeyword || symbol_class == kClassMathFunction) {
     e.location = code;
@@ -88,29 +88,23 @@ void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class
   }
 }
 
-int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope) {
-  return append_entry(c, name, symbol_class, scope);
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+  return append_entry(t, errors, name, symbol_class, scope);
 }
 
-int declare_named(Compilation& c, const std::string& name, int symbol_class) {
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class) {
   int code = 0;
-  symbol(c, kDeclare, name, symbol_class, 0, code);
+  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
   return code;
 }
 
-int declare_temporary(Compilation& c, const std::string& name, int type) {
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type) {
   int symbol_class = kClassVariable, code = 0;
-  symbol(c, kDeclare, name, symbol_class, 0, code);
-  TSymbolbableRecord& e = c.sym.entries[code];
+  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
+  TSymbolbableRecord& e = t.entries[code];
   e.symboltype = static_cast<uint8_t>(type);
-  e.procname = c.lex.current_procedure;
+  e.procname = owner;
   return code;
-}
-
-int find_by_location(const SymbolTable& t, int value) {
-  for (int i = 1; i <= t.count; ++i)
-    if (t.entries[i].location == value) return i;
-  return -1;
 }
 
 TTblFun create_signature(int key, int result_type) {
@@ -141,21 +135,6 @@ const TTblFun* find_signature(const SymbolTable& t, int key) {
   return nullptr;
 }
 
-int push_operand(Compilation& c, int value) {
-  SymbolTable& t = c.sym;
-  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
-  t.operands[t.operand_pointer++] = value;
-  return t.operand_pointer;
-}
-
-int pop_operand(Compilation& c) {
-  SymbolTable& t = c.sym;
-  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
-  int value = t.operands[--t.operand_pointer];
-  t.operands[t.operand_pointer] = 0;
-  return value;
-}
-
 int push_scope(SymbolTable& t, int procedure) {
   if (t.scope_count >= kScopeStackCapacity) return -1;
   t.scopes[t.scope_count++] = procedure;
@@ -180,8 +159,7 @@ std::string pop_name(SymbolTable& t) {
   return std::move(t.names[--t.name_count]);
 }
 
-void dump_symbol_table(Compilation& c) {
-  const SymbolTable& t = c.sym;
+void dump_symbol_table(const SymbolTable& t, const std::string& path) {
   std::string text;
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
@@ -190,12 +168,10 @@ void dump_symbol_table(Compilation& c) {
           std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
       text += line + "\r\n";
   }
-  const std::string path = work_file(c, "symtab.tmp");
   if (!platform::write_file(path, text)) throw std::runtime_error("Cannot write file " + path);
 }
 
-void reload_symbol_table(Compilation& c) {
-  const std::string path = work_file(c, "symtab.tmp");
+void reload_symbol_table(SymbolTable& t, const std::string& path) {
   std::string bytes;
   if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot read file " + path);
   std::vector<std::string> lines;
@@ -207,7 +183,6 @@ void reload_symbol_table(Compilation& c) {
     lines.push_back(std::move(line));
     pos = end + 1;
   }
-  SymbolTable& t = c.sym;
   auto number = [](const std::string& s) {
     int64_t v = 0;
     if (!parse_int64(trim(s), v)) throw std::runtime_error("Bad number in symtab.tmp: " + s);
@@ -225,7 +200,6 @@ void reload_symbol_table(Compilation& c) {
     e.tag2 = static_cast<int32_t>(number(lines[i + 6]));
   }
   t.count = records;
-  open_listing(c, work_file(c, "log.tmp"));
 }
 
 std::string symbol_listing(const SymbolTable& t) {
@@ -254,7 +228,5 @@ std::string function_listing(const SymbolTable& t) {
   return text;
 }
 
-void print_symbol_listing(const Compilation& c) { console_write(symbol_listing(c.sym)); }
-void print_function_listing(const Compilation& c) { console_write(function_listing(c.sym)); }
 
 }  // namespace tarn

@@ -15,7 +15,6 @@
 namespace tarn {
 
 constexpr int kSymbolCapacity = 650;
-constexpr int kOperandStackCapacity = 50;
 constexpr int kScopeStackCapacity = 10;
 constexpr int kNameStackCapacity = 10;
 constexpr size_t kNameStackNameLength = 15;
@@ -85,8 +84,6 @@ struct SymbolTable {
   std::array<TSymbolbableRecord, kSymbolCapacity + 1> entries;  // position 0 unused
   int count = 0;
   std::vector<TTblFun> functions;
-  std::array<int, kOperandStackCapacity> operands{};
-  int operand_pointer = 0;  // 0 = empty
   std::array<int, kScopeStackCapacity> scopes{};
   int scope_count = 0;
   std::array<std::string, kNameStackCapacity> names;
@@ -97,7 +94,7 @@ struct SymbolTable {
 
 namespace tarn {
 
-struct Compilation;
+class ErrorReporter;
 
 enum SymbolMode { kDeclare = 0, kResolve = 1, kDeclareAlways = 2 };
 
@@ -115,17 +112,16 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
 // (class 5) reuses an earlier entry of the same text. Resolve: looks in
 // `scope`, then globally, then in the innermost enclosing routine; class and
 // code out. Reports 0 "Symboltable overflow", 3 and 4.
-void symbol(Compilation& c, int mode, const std::string& name, int& symbol_class, int scope, int& code);
+// `owner` is the routine whose declarations are being read (0: the program).
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+            int scope, int& code);
 
 // A bare entry (location stays 0); the new position.
-int add_raw_entry(Compilation& c, const std::string& name, int symbol_class, int scope);
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope);
 // Declared in scope 0; the position.
-int declare_named(Compilation& c, const std::string& name, int symbol_class);
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class);
 // A class 1 entry of the given type owned by the current routine; the position.
-int declare_temporary(Compilation& c, const std::string& name, int type);
-
-// The first position whose location equals `value`, or -1.
-int find_by_location(const SymbolTable& t, int value);
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type);
 
 // Function table.
 TTblFun create_signature(int key, int result_type);
@@ -136,10 +132,6 @@ bool param_is_reference(const TTblFun& f, int k);
 int param_count(const TTblFun& f);
 void append_signature(SymbolTable& t, TTblFun f);
 const TTblFun* find_signature(const SymbolTable& t, int key);
-
-// Operand stack of the postfix emitter: error 0 on overflow or when empty.
-int push_operand(Compilation& c, int value);
-int pop_operand(Compilation& c);
 
 // Scope stack of enclosing routines: -1 when full (push) or empty (pop, top).
 int push_scope(SymbolTable& t, int procedure);
@@ -152,14 +144,12 @@ int push_name(SymbolTable& t, std::string_view name);
 std::string pop_name(SymbolTable& t);
 
 // "symtab.tmp" in the work folder: written after the front end, read back
-// before code generation (which also creates the listing "log.tmp").
-void dump_symbol_table(Compilation& c);
-void reload_symbol_table(Compilation& c);
+// before code generation.
+void dump_symbol_table(const SymbolTable& t, const std::string& path);
+void reload_symbol_table(SymbolTable& t, const std::string& path);
 
-// Debug-mode listings on standard output, and the texts they print.
+// The texts of the debug-mode listings.
 std::string symbol_listing(const SymbolTable& t);
 std::string function_listing(const SymbolTable& t);
-void print_symbol_listing(const Compilation& c);
-void print_function_listing(const Compilation& c);
 
 }  // namespace tarn

@@ -1,8 +1,8 @@
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include "common/codepage.h"
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/compilation.h"
 
 namespace tarn {
 
@@ -116,20 +116,12 @@ void report_error(Compilation& c, int code, std::string_view arg) {
   out.flush();
   out.write_line(format_message(c.diag, code, arg));
   if (lex.source.open) {
-    // The echo shows the whole source line: what was read so far plus the rest
-    // of the line up to its line feed (its carriage return is not part of it).
-    std::string line = lex.line_text;
-    SourceFile& src = lex.source;
-    while (src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
-      char ch = src.bytes[src.pos++];
-      if (ch != '\r') line.push_back(ch);
-    }
-    lex.line_text = line;
-    out.write_line(line);
+    out.write_line(complete_current_line(lex));
     out.write_line(std::string(column > 1 ? column - 1 : 0, ' ') + "^");
-    ++c.drv.error_count;
   }
   throw CompileError(code);
 }
+
+void CompilationReporter::report(int code, std::string_view arg) { report_error(c_, code, arg); }
 
 }  // namespace tarn

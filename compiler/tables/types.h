@@ -45,11 +45,11 @@ struct TypeTable {
 
 namespace tarn {
 
-struct Compilation;
+class ErrorReporter;
 
 // Appends the descriptor and gives its number (100 + the new length). A number
 // beyond 255 would not fit the symbol's one-byte tag: reported as error 0.
-int add_type(Compilation& c, TTypeDesc d);
+int add_type(TypeTable& t, ErrorReporter& errors, TTypeDesc d);
 
 // First descriptor whose name equals `name` ignoring ASCII case; null when none.
 const TTypeDesc* find_type(const TypeTable& t, std::string_view name);
@@ -68,9 +68,8 @@ int field_type(const TypeTable& t, int number, int k);
 // record size follow from the fields before it. Integer and float fields take
 // 4 bytes, pointers 8, strings their declared length + 2 made even.
 // Reports error 0 when the record would pass 255 bytes.
-void add_field(Compilation& c, TTypeDesc& record, std::string_view name, int type, int string_length = 0);
+void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, int type, int string_length = 0);
 
 std::string type_listing(const TypeTable& t);
-void print_type_listing(const Compilation& c);
 
 }  // namespace tarn

@@ -7,11 +7,11 @@
 
 #include "codegen/generator.h"
 #include "codegen/template_state.h"
-#include "driver/diagnostics.h"
-#include "driver/output.h"
+#include "base/diagnostics.h"
+#include "base/output.h"
 #include "frontend/lexer.h"
-#include "frontend/symtab.h"
-#include "frontend/types.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 #include "image/image.h"
 #include "ir/postfix.h"
 #include "platform/platform.h"
@@ -30,9 +30,22 @@ struct DriverState {
   bool debug = false;
   std::string work_folder;    // ends with the host's separator
   int phase = kPhaseNone;
-  int error_count = 0;
   OutputFile out;
   platform::FileLock work_lock;  // serialises compiles that share the work folder
+};
+
+struct Compilation;
+
+// The compilation's report behind the narrow face.
+class CompilationReporter final : public ErrorReporter {
+ public:
+  explicit CompilationReporter(Compilation& c) : c_(c) {}
+  CompilationReporter(const CompilationReporter&) = delete;
+  CompilationReporter& operator=(const CompilationReporter&) = delete;
+  [[noreturn]] void report(int code, std::string_view arg = {}) override;
+
+ private:
+  Compilation& c_;
 };
 
 struct Compilation {
@@ -45,6 +58,7 @@ struct Compilation {
   ImageState image;
   GeneratorState gen;
   TemplateState tmpl;  // the instruction templates' state between records
+  CompilationReporter errors{*this};
 };
 
 // A file in the work folder.

@@ -42,8 +42,18 @@ void set_language(Diagnostics& d, int language);
 // The argument is code page 1251 text too.
 std::string format_message(const Diagnostics& d, int code, std::string_view arg);
 
-// Writes the report, counts the error and throws CompileError; never returns.
+// Writes the report and throws CompileError; never returns.
 [[noreturn]] void report_error(Compilation& c, int code, std::string_view arg = {});
+
+// The narrow face of the same report, for a subsystem that keeps to its own
+// state: `report` writes the report and throws CompileError.
+class ErrorReporter {
+ public:
+  [[noreturn]] virtual void report(int code, std::string_view arg = {}) = 0;
+
+ protected:
+  ~ErrorReporter() = default;
+};
 
 // The column (from 1) of the last occurrence of `token` in `line`, ignoring
 // ASCII letter case; 0 when it does not occur.

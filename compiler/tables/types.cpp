@@ -1,20 +1,20 @@
 // The user type table: descriptors numbered from 101, fields with their sizes
 // and offsets, case-insensitive look-ups and the debug listing.
-#include "frontend/types.h"
+#include "tables/types.h"
 
 #include <cstdio>
 
 #include "common/text.h"
-#include "driver/compilation.h"
+#include "base/diagnostics.h"
+#include "tables/symtab.h"
 
 namespace tarn {
 
-int add_type(Compilation& c, TTypeDesc d) {
-  TypeTable& t = c.types;
+int add_type(TypeTable& t, ErrorReporter& errors, TTypeDesc d) {
   int number = 100 + static_cast<int>(t.types.size()) + 1;
   // Symbols keep type numbers in one byte: a 156th type would wrap around and
   // silently alias type 0 upwards.
-  if (number > kLastUserType) report_error(c, 0, "Too many user types");
+  if (number > kLastUserType) errors.report(0, "Too many user types");
   d.name = d.name.substr(0, kTypeNameLength);
   d.number = number;
   t.types.push_back(std::move(d));
@@ -58,7 +58,7 @@ int field_type(const TypeTable& t, int number, int k) {
   return f ? f->type : -1;
 }
 
-void add_field(Compilation& c, TTypeDesc& record, std::string_view name, int type, int string_length) {
+void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, int type, int string_length) {
   TField f;
   f.name = std::string(name.substr(0, kTypeNameLength));
   f.number = static_cast<int>(record.fields.size()) + 1;
@@ -73,7 +73,7 @@ void add_field(Compilation& c, TTypeDesc& record, std::string_view name, int typ
   }
   f.offset = record.attr2;
   // Record sizes travel in the one-byte tags of symbols as well.
-  if (record.attr2 + size > kMaxRecordSize) report_error(c, 0, "Record type is larger than 255 bytes");
+  if (record.attr2 + size > kMaxRecordSize) errors.report(0, "Record type is larger than 255 bytes");
   record.attr2 += size;
   record.fields.push_back(std::move(f));
 }
@@ -96,6 +96,5 @@ std::string type_listing(const TypeTable& t) {
   return text;
 }
 
-void print_type_listing(const Compilation& c) { console_write(type_listing(c.types)); }
 
 }  // namespace tarn

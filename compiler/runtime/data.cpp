@@ -1,0 +1,107 @@
+// The run-time library's variables: the data every program carries after its
+// own, which the run-time routines address by name.
+#include <cstdint>
+#include <string>
+
+#include "codegen/data.h"
+#include "runtime/runtime.h"
+
+namespace tarn {
+
+namespace {
+
+enum DataKind { kDword, kString, kBlock, kWord };
+
+// The run-time library's variables, 636 bytes. Names that occur twice (_dec,
+// _p) are found at their first place only but keep their bytes.
+const struct {
+  const char* name;
+  DataKind kind;
+  int64_t value;       // dwords, blocks and words
+  const char* text;    // strings
+  int bytes;           // blocks
+} kRuntimeData[] = {
+    {"_fmt_int", kString, 0, "%i", 0},
+    {"_str", kString, 0, "                              ", 0},  // 30 blanks
+    {"_len", kDword, 0, nullptr, 0},
+    {"_fr1", kDword, 0, nullptr, 0},
+    {"_fn1", kDword, 0, nullptr, 0},
+    {"_fn2", kDword, 0, nullptr, 0},
+    {"_fn3", kDword, 0, nullptr, 0},
+    {"_fn4", kDword, 0, nullptr, 0},
+    {"_fn5", kDword, 0, nullptr, 0},
+    {"_fn6", kDword, 0, nullptr, 0},
+    {"_dec", kDword, 10, nullptr, 0},
+    {"_ffmt", kString, 0, "%c%i.%s%i ", 0},
+    {"_cwr", kDword, 0, nullptr, 0},
+    {"_fd", kDword, 10, nullptr, 0},
+    {"_100", kDword, 100, nullptr, 0},
+    {"len_int", kDword, 0, nullptr, 0},
+    {"hStdOut", kDword, 0, nullptr, 0},
+    {"count", kDword, 0, nullptr, 0},
+    {"str_crlf", kDword, 2573, nullptr, 0},  // CR LF 0 0
+    {"hStdin", kDword, 0, nullptr, 0},
+    {"_buff", kString, 0, nullptr, 127},     // 127 "#"
+    {"_x", kDword, 0, nullptr, 0},
+    {"_buffsize", kDword, 128, nullptr, 0},
+    {"_random_seed", kDword, 0, nullptr, 0},
+    {"_len1", kDword, 0, nullptr, 0},
+    {"_len2", kDword, 0, nullptr, 0},
+    {"_lastPos", kDword, 0, nullptr, 0},
+    {"_r", kDword, 0, nullptr, 0},
+    {"_p", kDword, 0, nullptr, 0},
+    {"_single_10", kDword, 0x41200000, nullptr, 0},  // 10.0 as a single
+    {"_dec", kDword, 10, nullptr, 0},
+    {"_r1", kDword, 0, nullptr, 0},
+    {"_r2", kDword, 0, nullptr, 0},
+    {"_nn", kDword, 0, nullptr, 0},
+    {"_mm", kDword, 0, nullptr, 0},
+    {"_n1", kDword, 0, nullptr, 0},
+    {"_kk", kDword, 0, nullptr, 0},
+    {"_fs", kDword, 0, nullptr, 0},
+    {"_ff", kDword, 0, nullptr, 0},
+    {"_p", kDword, 0, nullptr, 0},
+    {"_pp", kDword, 0, nullptr, 0},
+    {"_crw", kDword, 0, nullptr, 0},
+    {"_buf", kString, 0, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", 0},  // 40 "x"
+    {"_pst", kDword, 0, nullptr, 0},
+    {"_strlen", kDword, 0, nullptr, 0},
+    {"_hStdout", kDword, 0, nullptr, 0},
+    {"_nbw", kDword, 0, nullptr, 0},
+    {"_strmaxlen", kDword, 0, nullptr, 0},
+    {"_nwrstr", kDword, 0, nullptr, 0},
+    {"_bwrstr", kString, 0, nullptr, 127},   // 127 "#"
+    {"_CRLF", kDword, 2573, nullptr, 0},
+    {"_crw2", kDword, 0, nullptr, 0},
+    {"_year", kDword, 0, nullptr, 0},
+    {"_month", kDword, 0, nullptr, 0},
+    {"_dayofweek", kDword, 0, nullptr, 0},
+    {"_day", kDword, 0, nullptr, 0},
+    {"_hour", kDword, 0, nullptr, 0},
+    {"_minute", kDword, 0, nullptr, 0},
+    {"_second", kDword, 0, nullptr, 0},
+    {"_millesecond", kDword, 0, nullptr, 0},
+    {"_hHeap", kDword, 0, nullptr, 0},
+    {"_HeapFlags", kDword, 8, nullptr, 0},
+    {"_hHandle", kDword, 0, nullptr, 0},
+    {"_csbi", kBlock, 0, nullptr, 22},
+    {"_ci", kBlock, 0, nullptr, 16},
+    {"_cpos", kBlock, 0, nullptr, 4},
+    {"_nch", kWord, 0, nullptr, 0},
+};
+
+}  // namespace
+
+void declare_runtime_data(Compilation& c) {
+  for (const auto& d : kRuntimeData) {
+    switch (d.kind) {
+      case kDword: DeclareDword(c, d.name, d.value); break;
+      // A string without text is a buffer of "#" the routines fill.
+      case kString: DeclareStringConst(c, d.name, d.text ? std::string(d.text) : std::string(static_cast<size_t>(d.bytes), '#')); break;
+      case kBlock: DeclareBlock(c, d.name, d.value, d.bytes); break;
+      case kWord: DeclareWord(c, d.name, d.value); break;
+    }
+  }
+}
+
+}  // namespace tarn
