@@ -15,8 +15,8 @@
 #include <set>
 
 #include "common/codepage.h"
-#include "driver/compilation.h"
-#include "driver/diagnostics.h"
+#include "base/compilation.h"
+#include "base/diagnostics.h"
 #include "frontend/lexer.h"
 #include "parallel_runs.h"
 #include "support/golden.h"
