@@ -3,7 +3,7 @@
 private Xvfb display, typed into with xdotool, read back with tarnprobe (the
 standard messages of its controls) and kept as screenshots.
 
-  window_test.py --scenario english|russian --editor tarnedit.exe --probe tarnprobe.exe
+  window_test.py --scenario english|russian|imports|colouring --editor tarnedit.exe --probe tarnprobe.exe
                  --prefix WINEPREFIX --artefacts FOLDER
 
 Exit code 77 (skipped) when the Windows build is missing; the reason is printed.
@@ -394,6 +394,70 @@ def english(args, work):
     check(f"pasfolder={windows_path(last_folder)}\\" in ini, f"the folder of the dialogs\n{ini}")
 
 
+COLOURED = [
+    "program p;",
+    "{ note }",
+    "begin",
+    "  writeln('hi'); // done",
+    "end.",
+]
+KEYWORD, COMMENT, STRING, WORD, PUNCTUATION = "0000FF", "008000i", "800000", "1C1C1C", "000000"
+
+
+def colouring(args, work):
+    """Colours as the learner types, after a "{" mid-program, after undo, and in a loaded file."""
+    appdata = os.path.join(work, "appdata")
+    os.makedirs(appdata)
+    with Session(args, work) as s:
+        s.launch(appdata)
+        s.click_editor()
+        for i, line in enumerate(COLOURED):
+            s.type_line(line)
+            if i + 1 < len(COLOURED):
+                s.key("Return")
+
+        def looks(at, to):
+            return s.probe("colours", str(at), str(to)).splitlines()
+
+        # Offsets count each line end as one character.
+        expected = {0: KEYWORD, 6: KEYWORD, 8: WORD, 9: PUNCTUATION, 11: COMMENT, 18: COMMENT, 20: KEYWORD,
+                    28: WORD, 35: PUNCTUATION, 36: STRING, 39: STRING, 40: PUNCTUATION, 41: PUNCTUATION,
+                    43: COMMENT, 49: COMMENT, 51: KEYWORD, 54: PUNCTUATION}
+        shown = looks(0, 55)
+        for at, look in expected.items():
+            check(shown[at] == look, f"typed: character {at} looks {look}: {shown[at]}")
+        s.screenshot("tarnedit_colours.png")
+
+        # A "{" at the start turns everything green up to the "}" of the next line.
+        s.key("ctrl+Home")
+        s.type("{")
+        until(lambda: looks(0, 22), lambda l: l[:19] == [COMMENT] * 19 and l[21] == KEYWORD,
+              "a typed { colours up to the next }")
+        s.key("BackSpace")
+        until(lambda: looks(0, 12), lambda l: l[0] == KEYWORD and l[9] == PUNCTUATION and l[11] == COMMENT,
+              "deleting the { gives the line its colours back")
+        s.type("{")
+        until(lambda: looks(0, 22), lambda l: l[:19] == [COMMENT] * 19 and l[21] == KEYWORD,
+              "typed again, the comment is green again")
+        s.screenshot("tarnedit_colours_brace.png")
+
+        # A file loads coloured.
+        source = os.path.join(work, "loaded.pas")
+        with open(source, "wb") as f:
+            f.write(("\r\n".join(COLOURED) + "\r\n").encode("cp1251"))
+        s.key("ctrl+o")
+        s.wait_dialog("Save changes?")
+        s.press("No", another_follows=True)
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(COLOURED), "the file in the editor")
+        shown = looks(0, 55)
+        for at, look in expected.items():
+            check(shown[at] == look, f"loaded: character {at} looks {look}: {shown[at]}")
+        check(s.probe("modified") == "0", "loading leaves the document unmodified")
+        s.key("alt+F4")
+        check(s.gone(), "the window closed")
+
+
 def russian_locale(work):
     locales = os.path.join(work, "locales")
     os.makedirs(locales)
@@ -477,7 +541,7 @@ def main():
         os.remove(stale)
     work = tempfile.mkdtemp(prefix="tarnedit-window-")
     try:
-        {"english": english, "russian": russian, "imports": imports}[args.scenario](args, work)
+        {"english": english, "russian": russian, "imports": imports, "colouring": colouring}[args.scenario](args, work)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
