@@ -67,7 +67,9 @@ struct App {
   CHARRANGE edit_selection = {};
   std::vector<Span> pending_spans;  // found by the change handler, applied once the control is done
   bool pending_focus_holder = false;
-  bool undo_suspends = true;  // colouring stays out of the undo history
+  bool undo_suspends = true;
+  CHARRANGE error_mark = {};  // the line coloured red for the last error
+  bool error_marked = false;  // colouring stays out of the undo history
   ITextDocument* text_document = nullptr;  // for keeping colouring out of the undo history
 
   std::unique_ptr<Win32View> view;
@@ -93,6 +95,12 @@ std::wstring system_error_text(DWORD error);
 void load_settings(App& app);
 void store_settings(App& app);
 std::wstring own_folder();
+
+// compile.cpp: compiling the document with tarnc.exe and running the result.
+void compile_document(App& app);
+void run_document(App& app);
+void apply_spans(App& app, const std::vector<Span>& spans, bool focus_holder);
+std::u16string editor_text(App& app);
 
 // dialogs.cpp
 enum class BoxKind { Info, Warning, Error };

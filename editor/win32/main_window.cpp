@@ -262,6 +262,8 @@ size_t editor_length(App& app) {
   return static_cast<size_t>(SendMessageW(app.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
 }
 
+}  // namespace
+
 std::u16string editor_text(App& app) {
   size_t n = editor_length(app);
   std::u16string text(n + 1, u'\0');
@@ -271,6 +273,8 @@ std::u16string editor_text(App& app) {
   text.resize(std::min(got, n));
   return text;
 }
+
+namespace {
 
 std::u16string editor_range(App& app, LONG begin, LONG end) {
   end = std::min(end, static_cast<LONG>(editor_length(app)));
@@ -309,6 +313,8 @@ ITextDocument* text_document(App& app) {
   return app.text_document;
 }
 
+}  // namespace
+
 // Gives spans their looks in the control: the change handler detached,
 // redrawing off, the selection kept, and the undo history left to the
 // learner's own edits.
@@ -342,6 +348,8 @@ void apply_spans(App& app, const std::vector<Span>& spans, bool focus_holder) {
   }
   if (GetFocus() == app.focus_button) SetFocus(app.editor);
 }
+
+namespace {
 
 void on_editor_change(App& app) {
   if (!app.change_attached) return;
@@ -487,8 +495,6 @@ LRESULT CALLBACK editor_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 
 // --- commands ---
 
-void compile(App&) {}  // compile and run come with the compiler's integration
-void run(App&) {}
 
 void command(App& app, int id) {
   Commands& c = *app.commands;
@@ -503,8 +509,8 @@ void command(App& app, int id) {
     case kCmdCut: SendMessageW(app.editor, WM_CUT, 0, 0); break;
     case kCmdCopy: SendMessageW(app.editor, WM_COPY, 0, 0); break;
     case kCmdPaste: SendMessageW(app.editor, WM_PASTE, 0, 0); break;
-    case kCmdCompile: compile(app); break;
-    case kCmdRun: run(app); break;
+    case kCmdCompile: compile_document(app); break;
+    case kCmdRun: run_document(app); break;
     case kCmdOptions: show_options(app); break;
     case kCmdHelp: show_help(app); break;
     case kCmdAbout: show_about(app); break;

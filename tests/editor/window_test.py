@@ -458,6 +458,71 @@ def colouring(args, work):
         check(s.gone(), "the window closed")
 
 
+def compiling(args, work):
+    """Compile with an error marked, compile again fixed, and Run: in a folder whose name has a blank."""
+    appdata = os.path.join(work, "appdata")
+    folder = os.path.join(work, "my programs")
+    os.makedirs(appdata)
+    os.makedirs(folder)
+    if not os.path.exists(os.path.join(os.path.dirname(args.editor), "tarnc.exe")):
+        print("skipped: tarnc.exe is not built beside tarnedit.exe")
+        return
+    source = os.path.join(folder, "prog.pas")
+    ran = os.path.join(folder, "ran.txt")
+    program = ["program prog()", "var f: text;", "begin", f"  f := rewrite('{windows_path(ran)}');",
+               "  writestring(f, zzz);", "  close(f);", "end."]
+
+    def write(lines):
+        with open(source, "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode("cp1251"))
+
+    write(program)
+    with Session(args, work) as s:
+        s.launch(appdata)
+        s.click_editor()
+        s.key("ctrl+o")
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(program), "the program in the editor")
+        s.key("F9")
+        s.wait_dialog("There are errors.", 60)
+        s.screenshot("tarnedit_compile_dialog.png")
+        s.press("OK")
+        pane = s.probe("messages").split("\r\n")
+        check(len(pane) == 4 and pane[0].startswith("Error code: ") and pane[1] == "Compiling: There are errors."
+              and pane[2].startswith("Error ") and pane[3] == "Row: 5", f"the pane holds the four lines: {pane}")
+        line5 = sum(len(l) + 1 for l in program[:4])
+        looks = s.probe("colours", str(line5), str(line5 + len(program[4]))).splitlines()
+        check(looks == ["FF0000"] * len(program[4]), f"line 5 is red: {looks}")
+        at = int(s.probe("selection").split()[0])
+        check(line5 <= at <= line5 + len(program[4]), f"the caret stands in line 5: {at}")
+        check(s.probe("status", "2").startswith("   5 :"), "the caret display names line 5")
+        s.screenshot("tarnedit_error_marked.png")
+
+        # Fixed, it compiles: "Compiling: Done." and the line count; Run starts it.
+        program[4] = "  writestring(f, 'it ran');"
+        write(program)
+        s.key("ctrl+o")
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(program), "the fixed program in the editor")
+        s.key("F9")
+        s.wait_dialog("Done: ", 60)
+        s.press("OK")
+        pane = s.probe("messages").split("\r\n")
+        check(pane[0] == "Compiling: Done." and len(pane) == 2 and pane[1], f"the pane after success: {pane}")
+        check(os.path.exists(os.path.join(folder, "prog.exe")), "the executable is beside the source")
+        if subprocess.run(["sh", "-c", "test -x /usr/lib/wine/wine && /usr/lib/wine/wine --version"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            print("skipped: running the program needs a host that runs 32-bit code")
+        else:
+            s.key("ctrl+F9")
+            until(lambda: os.path.exists(ran) and open(ran, "rb").read().startswith(b"it ran"), bool,
+                  "Run started the program, which wrote its file", 60)
+            s.screenshot("tarnedit_after_run.png")
+        s.click_editor()
+        s.key("alt+F4")
+        check(s.gone(), "the window closed")
+
+
 def russian_locale(work):
     locales = os.path.join(work, "locales")
     os.makedirs(locales)
@@ -541,7 +606,7 @@ def main():
         os.remove(stale)
     work = tempfile.mkdtemp(prefix="tarnedit-window-")
     try:
-        {"english": english, "russian": russian, "imports": imports, "colouring": colouring}[args.scenario](args, work)
+        {"english": english, "russian": russian, "imports": imports, "colouring": colouring, "compiling": compiling}[args.scenario](args, work)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
