@@ -99,6 +99,8 @@ std::wstring own_folder();
 // compile.cpp: compiling the document with tarnc.exe and running the result.
 void compile_document(App& app);
 void run_document(App& app);
+// `tarnedit /console EXE`: runs EXE in a console that stays open until a key is pressed.
+int console_host(const std::wstring& exe, Language language);
 void apply_spans(App& app, const std::vector<Span>& spans, bool focus_holder);
 std::u16string editor_text(App& app);
 

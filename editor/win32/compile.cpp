@@ -277,7 +277,50 @@ void run_document(App& app) {
     message_box(app, exe, app.text(kFileNotFound), BoxKind::Error, TDCBF_OK_BUTTON);
     return;
   }
+  if (app.settings.keepconsole) {
+    // tarnedit itself holds the console: it starts the program in it and,
+    // once the program ends, keeps it open until a key is pressed.
+    wchar_t self[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+    std::wstring parameters = L"/console \"" + exe + L"\"";
+    ShellExecuteW(app.window, L"open", std::wstring(self, n).c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    return;
+  }
   ShellExecuteW(app.window, L"open", exe.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+int console_host(const std::wstring& exe, Language language) {
+  AllocConsole();
+  SetConsoleTitleW(exe.c_str());  // the title close-running-program looks for
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::wstring line = L"\"" + exe + L"\"";
+  DWORD code = 1;
+  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  SetConsoleTitleW(exe.c_str());
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+  HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  std::wstring press = L"\r\n" + widen(ui_text(language, kPressAnyKey));
+  DWORD written = 0;
+  WriteConsoleW(out, press.c_str(), static_cast<DWORD>(press.size()), &written, nullptr);
+  FlushConsoleInputBuffer(in);
+  for (;;) {
+    INPUT_RECORD record;
+    DWORD got = 0;
+    if (!ReadConsoleInputW(in, &record, 1, &got) || got == 0) break;
+    if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) break;
+  }
+  CloseHandle(in);
+  CloseHandle(out);
+  return static_cast<int>(code);
 }
 
 }  // namespace tarn::editor

@@ -645,6 +645,10 @@ void show_recent_menu(App& app, const RecentFiles& recent) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace tarn::editor;
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv && argc == 3 && lstrcmpW(argv[1], L"/console") == 0)
+    return console_host(argv[2], language_for_locale(GetThreadLocale()));
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (!LoadLibraryW(L"Msftedit.dll")) LoadLibraryW(L"Riched20.dll");

@@ -8,6 +8,7 @@
 //   tarnprobe limit | modified           EM_GETLIMITTEXT / EM_GETMODIFY of the editor
 //   tarnprobe status N                   the text of status bar panel N
 //   tarnprobe charformat                 face and point size of the editor's selection
+//   tarnprobe window TITLE               1 when a top-level window has that title, else 0
 //   tarnprobe colours FROM TO            the look of each editor character in [FROM, TO): its
 //                                        colour as RRGGBB, "i" after it when italic; one a line
 //   tarnprobe chars TEXT                 TEXT into the editor as the characters a keyboard
@@ -215,6 +216,8 @@ int wmain(int argc, wchar_t** argv) {
                                             &r);
     auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
     print(std::wstring(format->szFaceName) + L" " + std::to_wstring(format->yHeight / 20));
+  } else if (what == L"window" && argc > 2) {
+    print(FindWindowW(nullptr, argv[2]) ? L"1" : L"0");
   } else if (what == L"colours" && argc > 3) {
     auto range_message = [&](UINT message, CHARRANGE range) {
       LRESULT r = 0;

@@ -22,7 +22,8 @@ TEST(UiTexts, BothLanguagesHoldEveryEntryOfTheTable) {
       "File not found.", "Tarnwell", "tarnwell_en.chm", "Help file not exist.", "Options", "Editor",
       "Font:", "Compile: ", "Done: ", "There are errors.", "No compilation result. Try again.",
       "Access error to .cou file (1)", "Access error to .cou file (2)", "About Tarnwell", "Tarnwell 3.2",
-      nullptr, "Reopen ", "Cancel", "The compiler cannot write to a folder whose name has blanks and no short form: "};
+      nullptr, "Reopen ", "Cancel", "The compiler cannot write to a folder whose name has blanks and no short form: ",
+      "Keep the program's window open when it ends", "Press any key to close"};
   const char* russian[kUiTextCount] = {
       "Файл", "Правка", "Компиляция", "Запуск", "Параметры", "Помощь", "Новый", "Открыть...", "Сохранить",
       "Сохранить как...", "Закрыть", "Завершить работу", "Отмена", "Вырезать", "Копировать", "Вставить",
@@ -33,7 +34,8 @@ TEST(UiTexts, BothLanguagesHoldEveryEntryOfTheTable) {
       "Выполнено : ", "В программе есть ошибки.", "Нет результата компиляции. Попробуйте еще раз.",
       "Ошибка доступа к .cou файлу (1)", "Ошибка доступа к .cou файлу (2)", "About Tarnwell",
       "Tarnwell 3.2", nullptr, "Последний файл ", "Отмена",
-      "Компилятор не может писать в папку, в имени которой есть пробелы и нет короткого имени: "};
+      "Компилятор не может писать в папку, в имени которой есть пробелы и нет короткого имени: ",
+      "Не закрывать окно программы после ее завершения", "Нажмите любую клавишу, чтобы закрыть окно"};
   for (int i = 0; i < kUiTextCount; ++i) {
     if (!english[i]) {  // the copyright line is ours to word, the same in both
       EXPECT_NE(ui_text(Language::English, i).find("Copyright"), std::string_view::npos);
@@ -69,13 +71,16 @@ TEST(Settings, WrittenSettingsReadBackAndOtherSectionsStay) {
   s.form_height = 700;
   s.lastfile = "C:\\work\\моя программа.pas#C:\\a.pas#####";
   s.pasfolder = "C:\\work\\";
+  s.keepconsole = false;
   std::string old = "[window]\r\nx=1\r\n[Parameters]\r\nfontname=Arial\r\n[tail]\nkey = value\n";
   std::string ini = write_settings(s, old);
   EXPECT_EQ(ini,
             "[window]\r\nx=1\r\n[parameters]\r\nfontname=Courier New\r\nfontsize=14\r\nform_width=1024\r\n"
             "form_height=700\r\nlastfile=C:\\work\\моя программа.pas#C:\\a.pas#####\r\n"
-            "pasfolder=C:\\work\\\r\n[tail]\r\nkey = value\r\n");
+            "pasfolder=C:\\work\\\r\nkeepconsole=0\r\n[tail]\r\nkey = value\r\n");
   Settings back = read_settings(ini);
+  EXPECT_FALSE(back.keepconsole);
+  EXPECT_TRUE(read_settings("").keepconsole);
   EXPECT_EQ(back.fontname, s.fontname);
   EXPECT_EQ(back.fontsize, 14);
   EXPECT_EQ(back.form_width, 1024);

@@ -517,7 +517,15 @@ def compiling(args, work):
             s.key("ctrl+F9")
             until(lambda: os.path.exists(ran) and open(ran, "rb").read().startswith(b"it ran"), bool,
                   "Run started the program, which wrote its file", 60)
+            # The console stays open, titled with the program's path, until a key or the next compile.
+            exe = windows_path(os.path.join(folder, "prog.exe"))
+            until(lambda: s.probe("window", exe), lambda v: v == "1", "the program's console stays open")
             s.screenshot("tarnedit_after_run.png")
+            s.xdo("mousemove", "850", "300", "click", "1")  # the editor, beside the console
+            s.key("F9")
+            s.wait_dialog("Done: ", 60)
+            s.press("OK")
+            until(lambda: s.probe("window", exe), lambda v: v == "0", "compiling again closed the console")
         s.click_editor()
         s.key("alt+F4")
         check(s.gone(), "the window closed")
