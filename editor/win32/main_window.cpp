@@ -454,6 +454,7 @@ void check_undo_suspend(App& app) {
   app.undo_suspends = doc && SUCCEEDED(doc->Undo(tomSuspend, nullptr)) &&
                       SendMessageW(app.editor, EM_CANUNDO, 0, 0) != 0;
   if (doc) doc->Undo(tomResume, nullptr);
+  if (doc && !app.undo_suspends) doc->Undo(tomTrue, nullptr);  // the history on again, whatever suspending did
   SETTEXTEX set = {ST_DEFAULT, 1200};
   SendMessageW(app.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(L""));
   SendMessageW(app.editor, EM_SETMODIFY, FALSE, 0);

@@ -427,6 +427,10 @@ def colouring(args, work):
         for at, look in expected.items():
             check(shown[at] == look, f"typed: character {at} looks {look}: {shown[at]}")
         s.screenshot("tarnedit_colours.png")
+        histogram = subprocess.run(["convert", os.path.join(args.artefacts, "tarnedit_colours.png"), "-format", "%c",
+                                    "histogram:info:-"], stdout=subprocess.PIPE, timeout=60).stdout.decode()
+        for name, rgb in (("keyword", "#0000FF"), ("comment", "#008000"), ("string", "#800000")):
+            check(rgb in histogram, f"the screenshot has {name} pixels {rgb}")
 
         # A "{" at the start turns everything green up to the "}" of the next line.
         s.key("ctrl+Home")
@@ -436,9 +440,15 @@ def colouring(args, work):
         s.key("BackSpace")
         until(lambda: looks(0, 12), lambda l: l[0] == KEYWORD and l[9] == PUNCTUATION and l[11] == COMMENT,
               "deleting the { gives the line its colours back")
+        # Undo takes back the learner's edit, not a colouring.
         s.type("{")
         until(lambda: looks(0, 22), lambda l: l[:19] == [COMMENT] * 19 and l[21] == KEYWORD,
               "typed again, the comment is green again")
+        s.key("ctrl+End")
+        s.key("ctrl+z")
+        until(lambda: s.probe("text"), lambda t: t.startswith("program p;"), "undo takes back the {")
+        until(lambda: looks(0, 12), lambda l: l[0] == KEYWORD and l[9] == PUNCTUATION and l[11] == COMMENT,
+              "and the line has its colours back")
         s.screenshot("tarnedit_colours_brace.png")
 
         # A file loads coloured.
