@@ -69,6 +69,7 @@ Settings read_settings(std::string_view ini_text) {
     else if (same_ignoring_case(key, "form_height")) read_number(value, s.form_height);
     else if (same_ignoring_case(key, "lastfile")) s.lastfile = value;
     else if (same_ignoring_case(key, "pasfolder")) s.pasfolder = value;
+    else if (same_ignoring_case(key, "keepconsole")) s.keepconsole = value != "0";
   }
   return s;
 }
@@ -81,6 +82,7 @@ std::string write_settings(const Settings& s, std::string_view old_ini_text) {
   section += "form_height=" + std::to_string(s.form_height) + "\r\n";
   section += "lastfile=" + s.lastfile + "\r\n";
   section += "pasfolder=" + s.pasfolder + "\r\n";
+  section += std::string("keepconsole=") + (s.keepconsole ? "1" : "0") + "\r\n";
 
   // Our section replaces the old one where it stood; everything else is kept.
   std::string out;

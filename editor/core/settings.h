@@ -15,6 +15,7 @@ struct Settings {
   int form_height = 600;
   std::string lastfile;
   std::string pasfolder = "c:\\";
+  bool keepconsole = true;  // Run leaves the program's console open until a key is pressed
 };
 
 // Keys missing from the section (or numbers that do not read) keep their defaults.

@@ -56,6 +56,11 @@ const Entry kTexts[kUiTextCount] = {
     {"Tarnwell 3.2", "Tarnwell 3.2"},
     {"Copyright (c) 2026 The Tarnwell authors", "Copyright (c) 2026 The Tarnwell authors"},
     {"Reopen ", "Последний файл "},
+    {"Cancel", "Отмена"},
+    {"The compiler cannot write to a folder whose name has blanks and no short form: ",
+     "Компилятор не может писать в папку, в имени которой есть пробелы и нет короткого имени: "},
+    {"Keep the program's window open when it ends", "Не закрывать окно программы после ее завершения"},
+    {"Press any key to close", "Нажмите любую клавишу, чтобы закрыть окно"},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ enum UiText : int {
   kProductTitle, kHelpFile, kHelpFileMissing, kOptionsCaption, kOptionsEditor, kOptionsFont,
   kCompileLabel, kDoneLabel, kThereAreErrors, kNoCompilationResult, kCouAccessError1,
   kCouAccessError2, kAboutCaption, kAboutVersion, kAboutCopyright, kReopen,
+  kCancelButton, kNoShortPath, kKeepConsole, kPressAnyKey,
   kUiTextCount
 };
 

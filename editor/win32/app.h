@@ -6,12 +6,16 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/commands.h"
+#include "core/recolour.h"
 #include "core/settings.h"
 #include "core/ui_texts.h"
 
@@ -55,6 +59,19 @@ struct App {
   bool change_attached = true;  // the editor's change handler runs only when attached
   bool document_ready = false;  // edits show "Modified" only once a document is in place
 
+  // Colouring: what the control shows, and the edit a key or a paste is
+  // making right now (its kind and the selection before it), so the change
+  // handler knows where the text changed without reading all of it.
+  Recolourer recolourer;
+  enum class Edit { none, typed, backspace, del } edit = Edit::none;
+  CHARRANGE edit_selection = {};
+  std::vector<Span> pending_spans;  // found by the change handler, applied once the control is done
+  bool pending_focus_holder = false;
+  bool undo_suspends = true;
+  CHARRANGE error_mark = {};  // the line coloured red for the last error
+  bool error_marked = false;  // colouring stays out of the undo history
+  ITextDocument* text_document = nullptr;  // for keeping colouring out of the undo history
+
   std::unique_ptr<Win32View> view;
   std::unique_ptr<Commands> commands;
 
@@ -66,6 +83,8 @@ void update_caret_display(App& app);
 void show_modified(App& app, bool modified);
 void apply_editor_font(App& app);
 void show_recent_menu(App& app, const RecentFiles& recent);
+// Puts the editor's text in anew, coloured whole (loading, New).
+void load_coloured(App& app, const std::u16string& text);
 
 // files.cpp: files on disk and the settings file.
 bool read_whole_file(const std::wstring& path, std::string& bytes, DWORD& error);
@@ -76,6 +95,14 @@ std::wstring system_error_text(DWORD error);
 void load_settings(App& app);
 void store_settings(App& app);
 std::wstring own_folder();
+
+// compile.cpp: compiling the document with tarnc.exe and running the result.
+void compile_document(App& app);
+void run_document(App& app);
+// `tarnedit /console EXE`: runs EXE in a console that stays open until a key is pressed.
+int console_host(const std::wstring& exe, Language language);
+void apply_spans(App& app, const std::vector<Span>& spans, bool focus_holder);
+std::u16string editor_text(App& app);
 
 // dialogs.cpp
 enum class BoxKind { Info, Warning, Error };

@@ -89,6 +89,7 @@ struct OptionsState {
   App* app;
   std::wstring fontname;
   int fontsize;
+  bool keep_console;
 };
 
 void show_font_choice(HWND dialog, const OptionsState& state) {
@@ -107,6 +108,8 @@ INT_PTR CALLBACK options_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
       SetDlgItemTextW(dialog, IDC_OPTIONS_GROUP, app.text(kOptionsEditor).c_str());
       SetDlgItemTextW(dialog, IDC_OPTIONS_FONT_LABEL, app.text(kOptionsFont).c_str());
       show_font_choice(dialog, *state);
+      SetDlgItemTextW(dialog, IDC_OPTIONS_KEEP_CONSOLE, app.text(kKeepConsole).c_str());
+      CheckDlgButton(dialog, IDC_OPTIONS_KEEP_CONSOLE, state->keep_console ? BST_CHECKED : BST_UNCHECKED);
       SetFocus(GetDlgItem(dialog, IDOK));
       return FALSE;
     }
@@ -131,6 +134,8 @@ INT_PTR CALLBACK options_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
           return TRUE;
         }
         case IDOK:
+          state->keep_console = IsDlgButtonChecked(dialog, IDC_OPTIONS_KEEP_CONSOLE) == BST_CHECKED;
+          [[fallthrough]];
         case IDCANCEL:
           EndDialog(dialog, LOWORD(wparam));
           return TRUE;
@@ -162,12 +167,13 @@ INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 void show_options(App& app) {
-  OptionsState state{&app, widen(app.settings.fontname), app.settings.fontsize};
+  OptionsState state{&app, widen(app.settings.fontname), app.settings.fontsize, app.settings.keepconsole};
   if (DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_OPTIONS), app.window, options_proc,
                       reinterpret_cast<LPARAM>(&state)) != IDOK)
     return;
   app.settings.fontname = narrow(state.fontname);
   app.settings.fontsize = state.fontsize > 0 ? state.fontsize : app.settings.fontsize;
+  app.settings.keepconsole = state.keep_console;
   store_settings(app);
   apply_editor_font(app);
 }

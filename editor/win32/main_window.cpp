@@ -3,6 +3,8 @@
 #include "app.h"
 
 #include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
 #include <algorithm>
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TForm1";
 constexpr int kMessagePaneHeight = 110;
+
+constexpr UINT kRecolourMessage = WM_APP + 1;
 
 App* g_app = nullptr;  // the one window's state, for the window procedures
 
@@ -245,16 +249,221 @@ void layout(App& app) {
   MoveWindow(app.messages, 0, bottom - pane, client.right, pane, TRUE);
 }
 
-// --- the editor's hooks: change handler and key bookkeeping ---
+// --- the editor's hooks: change handler, key bookkeeping and colouring ---
+
+CHARRANGE editor_selection(App& app) {
+  CHARRANGE sel = {};
+  SendMessageW(app.editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+  return sel;
+}
+
+size_t editor_length(App& app) {
+  GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<size_t>(SendMessageW(app.editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+}
+
+}  // namespace
+
+std::u16string editor_text(App& app) {
+  size_t n = editor_length(app);
+  std::u16string text(n + 1, u'\0');
+  GETTEXTEX get = {static_cast<DWORD>((n + 1) * sizeof(char16_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+  auto got = static_cast<size_t>(
+      SendMessageW(app.editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data())));
+  text.resize(std::min(got, n));
+  return text;
+}
+
+namespace {
+
+std::u16string editor_range(App& app, LONG begin, LONG end) {
+  end = std::min(end, static_cast<LONG>(editor_length(app)));
+  if (end <= begin) return {};
+  std::u16string buffer(static_cast<size_t>(end - begin) + 1, u'\0');
+  TEXTRANGEW range = {{begin, end}, reinterpret_cast<wchar_t*>(buffer.data())};
+  auto got = static_cast<size_t>(SendMessageW(app.editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+  buffer.resize(std::min(got, buffer.size() - 1));
+  return buffer;
+}
+
+// The characters around the caret before a key acts, as the colouring counts them.
+CaretContext caret_context(App& app) {
+  CHARRANGE sel = editor_selection(app);
+  CaretContext at;
+  at.selection = sel.cpMin != sel.cpMax;
+  LONG caret = sel.cpMax, from = std::max<LONG>(0, caret - 2);
+  std::string around = colouring_text(editor_range(app, from, caret + 1));
+  size_t before = static_cast<size_t>(caret - from);
+  if (before >= 2 && around.size() >= before) at.before2 = around[before - 2];
+  if (before >= 1 && around.size() >= before) at.before = around[before - 1];
+  if (around.size() > before) at.after = around[before];
+  return at;
+}
+
+ITextDocument* text_document(App& app) {
+  if (app.text_document) return app.text_document;
+  IRichEditOle* ole = nullptr;
+  SendMessageW(app.editor, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
+  if (!ole) return nullptr;
+  // IID_ITextDocument, spelled out: not every import library carries it.
+  static const GUID kTextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+  void* doc = nullptr;
+  if (SUCCEEDED(ole->QueryInterface(kTextDocument, &doc))) app.text_document = static_cast<ITextDocument*>(doc);
+  ole->Release();
+  return app.text_document;
+}
+
+}  // namespace
+
+// Gives spans their looks in the control: the change handler detached,
+// redrawing off, the selection kept, and the undo history left to the
+// learner's own edits.
+void apply_spans(App& app, const std::vector<Span>& spans, bool focus_holder) {
+  if (!spans.empty()) {
+    bool attached = app.change_attached;
+    app.change_attached = false;
+    LRESULT mask = SendMessageW(app.editor, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(app.editor, EM_SETEVENTMASK, 0, mask & ~(ENM_CHANGE | ENM_SELCHANGE));
+    ITextDocument* doc = text_document(app);
+    if (app.undo_suspends && !(doc && SUCCEEDED(doc->Undo(tomSuspend, nullptr)))) app.undo_suspends = false;
+    if (focus_holder) SetFocus(app.focus_button);
+    SendMessageW(app.editor, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE keep = editor_selection(app);
+    for (const Span& span : spans) {
+      CHARRANGE range = {static_cast<LONG>(span.begin), static_cast<LONG>(span.end)};
+      SendMessageW(app.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+      CHARFORMAT2W format = {};
+      format.cbSize = sizeof format;
+      format.dwMask = CFM_COLOR | CFM_ITALIC;
+      format.crTextColor = colour_ref(span.colour);
+      format.dwEffects = style_of(span.colour).italic ? CFE_ITALIC : 0;
+      SendMessageW(app.editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    SendMessageW(app.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&keep));
+    SendMessageW(app.editor, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(app.editor, nullptr, FALSE);
+    if (app.undo_suspends) doc->Undo(tomResume, nullptr);
+    SendMessageW(app.editor, EM_SETEVENTMASK, 0, mask);
+    app.change_attached = attached;
+  }
+  if (GetFocus() == app.focus_button) SetFocus(app.editor);
+}
+
+namespace {
 
 void on_editor_change(App& app) {
   if (!app.change_attached) return;
+  Recolourer& colours = app.recolourer;
+  CHARRANGE now = editor_selection(app);
+  size_t caret = static_cast<size_t>(now.cpMax), length = editor_length(app), known = colours.text().size();
+  size_t a = static_cast<size_t>(app.edit_selection.cpMin), b = static_cast<size_t>(app.edit_selection.cpMax);
+  Recolouring result;
+  bool placed = false;
+  if (b <= known && a <= b) {
+    // Where a key or a paste changed the text, only what it put in is read;
+    // a length that does not fit (overtyping, say) falls back to the whole text.
+    if (app.edit == App::Edit::backspace && a == b && a > 0 && length + 1 == known) {
+      result = colours.change(a - 1, 1, "", caret);
+      placed = true;
+    } else if (app.edit == App::Edit::del && a == b && a < known && length + 1 == known) {
+      result = colours.change(a, 1, "", caret);
+      placed = true;
+    } else if (app.edit != App::Edit::none && caret >= a && known - (b - a) + (caret - a) == length) {
+      std::string inserted = colouring_text(editor_range(app, static_cast<LONG>(a), static_cast<LONG>(caret)));
+      if (inserted.size() == caret - a) {
+        result = colours.change(a, b - a, inserted, caret);
+        placed = true;
+      }
+    }
+  }
+  if (!placed) result = colours.change(colouring_text(editor_text(app)), caret, a);
+  app.edit = App::Edit::none;
+  // The looks are set once the control has finished its own edit: this runs
+  // inside the control's handling of the key.
+  if (!result.skipped && !result.spans.empty()) {
+    bool first = app.pending_spans.empty();
+    app.pending_spans.insert(app.pending_spans.end(), result.spans.begin(), result.spans.end());
+    app.pending_focus_holder |= result.focus_holder;
+    if (first) PostMessageW(app.window, kRecolourMessage, 0, 0);
+  }
   update_caret_display(app);
   if (app.document_ready) show_modified(app, true);
 }
 
-void on_editor_key_down(App&, WPARAM) {}
-void on_editor_char(App&, WPARAM) {}
+void apply_pending_spans(App& app) {
+  std::vector<Span> spans;
+  spans.swap(app.pending_spans);
+  bool holder = app.pending_focus_holder;
+  app.pending_focus_holder = false;
+  apply_spans(app, spans, holder);
+  update_caret_display(app);
+}
+
+void note_edit(App& app, App::Edit kind) {
+  app.edit = kind;
+  app.edit_selection = editor_selection(app);
+}
+
+void on_editor_key_down(App& app, WPARAM key) {
+  if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;  // no key of their own
+  Key which = key == VK_BACK ? Key::backspace : key == VK_SPACE ? Key::space : Key::other;
+  key_down(app.recolourer.keys, which, caret_context(app));
+  if (key == VK_BACK) note_edit(app, App::Edit::backspace);
+  if (key == VK_DELETE) note_edit(app, App::Edit::del);
+}
+
+void on_editor_char(App& app, WPARAM ch) {
+  if (ch == VK_BACK) {
+    note_edit(app, App::Edit::backspace);
+    return;
+  }
+  if (ch < 0x20 && ch != '\r' && ch != '\t') return;  // Ctrl+letter: a command, not a character
+  key_press(app.recolourer.keys, ch < 0x80 ? static_cast<char>(ch) : '_', caret_context(app));
+  note_edit(app, App::Edit::typed);
+}
+
+// Takes back the learner's last edit. Where the control cannot keep the
+// colouring out of its undo history (Wine's cannot), steps that only set
+// looks are taken back too until the text changes, and the looks they
+// restored are set anew over the whole text.
+void undo_edit(App& app) {
+  if (app.undo_suspends) {
+    CallWindowProcW(g_editor_default, app.editor, EM_UNDO, 0, 0);
+    return;
+  }
+  bool attached = app.change_attached;
+  app.change_attached = false;
+  std::u16string before = editor_text(app);
+  do CallWindowProcW(g_editor_default, app.editor, EM_UNDO, 0, 0);
+  while (editor_text(app) == before && SendMessageW(app.editor, EM_CANUNDO, 0, 0));
+  app.change_attached = attached;
+  app.pending_spans.clear();
+  Recolouring all = app.recolourer.load(colouring_text(editor_text(app)));
+  apply_spans(app, all.spans, all.many_lines);
+  update_caret_display(app);
+  if (app.document_ready) show_modified(app, SendMessageW(app.editor, EM_GETMODIFY, 0, 0) != 0);
+}
+
+// Whether suspending the undo history keeps what it holds: Wine's control
+// empties it instead, and there colouring is taken back step by step.
+void check_undo_suspend(App& app) {
+  bool attached = app.change_attached;
+  app.change_attached = false;
+  SendMessageW(app.editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x"));
+  ITextDocument* doc = text_document(app);
+  app.undo_suspends = doc && SUCCEEDED(doc->Undo(tomSuspend, nullptr)) &&
+                      SendMessageW(app.editor, EM_CANUNDO, 0, 0) != 0;
+  if (doc) doc->Undo(tomResume, nullptr);
+  if (doc && !app.undo_suspends) doc->Undo(tomTrue, nullptr);  // the history on again, whatever suspending did
+  SETTEXTEX set = {ST_DEFAULT, 1200};
+  SendMessageW(app.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(L""));
+  SendMessageW(app.editor, EM_SETMODIFY, FALSE, 0);
+  app.change_attached = attached;
+}
+
+bool is_undo_key(UINT message, WPARAM key) {
+  return message == WM_KEYDOWN && key == 'Z' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0;
+}
 
 // Text pasted from elsewhere comes in as plain text, without its fonts and colours.
 bool is_paste_key(UINT message, WPARAM key) {
@@ -265,20 +474,28 @@ bool is_paste_key(UINT message, WPARAM key) {
 
 LRESULT CALLBACK editor_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_PASTE || is_paste_key(message, wparam)) {
+    if (g_app) note_edit(*g_app, App::Edit::typed);
     CallWindowProcW(g_editor_default, hwnd, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
+    if (g_app) g_app->edit = App::Edit::none;
     return 0;
+  }
+  if (g_app && (message == WM_UNDO || message == EM_UNDO || is_undo_key(message, wparam))) {
+    undo_edit(*g_app);
+    return 1;
   }
   if (g_app) {
     if (message == WM_KEYDOWN) on_editor_key_down(*g_app, wparam);
     if (message == WM_CHAR) on_editor_char(*g_app, wparam);
   }
-  return CallWindowProcW(g_editor_default, hwnd, message, wparam, lparam);
+  LRESULT result = CallWindowProcW(g_editor_default, hwnd, message, wparam, lparam);
+  // The change a key makes is handled while the key is; a key that changed
+  // nothing leaves no place behind for a later change.
+  if (g_app && (message == WM_KEYDOWN || message == WM_CHAR)) g_app->edit = App::Edit::none;
+  return result;
 }
 
 // --- commands ---
 
-void compile(App&) {}  // compile and run come with the compiler's integration
-void run(App&) {}
 
 void command(App& app, int id) {
   Commands& c = *app.commands;
@@ -289,12 +506,12 @@ void command(App& app, int id) {
     case kCmdSave: c.save(); break;
     case kCmdSaveAs: c.save_as(); break;
     case kCmdExit: SendMessageW(app.window, WM_CLOSE, 0, 0); break;
-    case kCmdUndo: SendMessageW(app.editor, EM_UNDO, 0, 0); break;
+    case kCmdUndo: undo_edit(app); break;
     case kCmdCut: SendMessageW(app.editor, WM_CUT, 0, 0); break;
     case kCmdCopy: SendMessageW(app.editor, WM_COPY, 0, 0); break;
     case kCmdPaste: SendMessageW(app.editor, WM_PASTE, 0, 0); break;
-    case kCmdCompile: compile(app); break;
-    case kCmdRun: run(app); break;
+    case kCmdCompile: compile_document(app); break;
+    case kCmdRun: run_document(app); break;
     case kCmdOptions: show_options(app); break;
     case kCmdHelp: show_help(app); break;
     case kCmdAbout: show_about(app); break;
@@ -322,6 +539,7 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
   if (!app || !app->commands) return DefWindowProcW(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_SIZE: layout(*app); return 0;
+    case kRecolourMessage: apply_pending_spans(*app); return 0;
     case WM_SETFOCUS: SetFocus(app->editor); return 0;
     case WM_COMMAND:
       if (reinterpret_cast<HWND>(lparam) == app->editor) {
@@ -390,6 +608,25 @@ void apply_editor_font(App& app) {
   app.change_attached = attached;
 }
 
+void load_coloured(App& app, const std::u16string& text) {
+  bool attached = app.change_attached;
+  app.change_attached = false;
+  SendMessageW(app.editor, WM_SETREDRAW, FALSE, 0);
+  std::string rtf = coloured_rtf(text, colour_stretch(colouring_text(text)).spans,
+                                 std::u16string(reinterpret_cast<const char16_t*>(widen(app.settings.fontname).c_str())),
+                                 app.settings.fontsize);
+  SETTEXTEX set = {ST_DEFAULT, CP_ACP};
+  SendMessageW(app.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(rtf.c_str()));
+  CHARRANGE start = {0, 0};
+  SendMessageW(app.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+  app.recolourer.load(colouring_text(editor_text(app)));  // the RTF carries every look already
+  app.pending_spans.clear();
+  app.edit = App::Edit::none;
+  SendMessageW(app.editor, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(app.editor, nullptr, TRUE);
+  app.change_attached = attached;
+}
+
 void show_recent_menu(App& app, const RecentFiles& recent) {
   if (!app.reopen_menu) return;
   while (GetMenuItemCount(app.reopen_menu) > 0) DeleteMenu(app.reopen_menu, 0, MF_BYPOSITION);
@@ -409,6 +646,10 @@ void show_recent_menu(App& app, const RecentFiles& recent) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace tarn::editor;
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv && argc == 3 && lstrcmpW(argv[1], L"/console") == 0)
+    return console_host(argv[2], language_for_locale(GetThreadLocale()));
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (!LoadLibraryW(L"Msftedit.dll")) LoadLibraryW(L"Riched20.dll");
@@ -438,6 +679,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   build_menu(app);
   build_controls(app);
   apply_editor_font(app);
+  app.recolourer.load("");  // what the empty editor shows
+  check_undo_suspend(app);
 
   app.view = std::make_unique<Win32View>(app);
   app.commands = std::make_unique<Commands>(*app.view, app.settings, narrow(app.text(kProductTitle)));

@@ -8,6 +8,9 @@
 //   tarnprobe limit | modified           EM_GETLIMITTEXT / EM_GETMODIFY of the editor
 //   tarnprobe status N                   the text of status bar panel N
 //   tarnprobe charformat                 face and point size of the editor's selection
+//   tarnprobe window TITLE               1 when a top-level window has that title, else 0
+//   tarnprobe colours FROM TO            the look of each editor character in [FROM, TO): its
+//                                        colour as RRGGBB, "i" after it when italic; one a line
 //   tarnprobe chars TEXT                 TEXT into the editor as the characters a keyboard
 //                                        layout would give (WM_CHAR), for letters xdotool cannot type
 //   tarnprobe menus                      the menu tree (read inside tarnedit by tarnmenu.dll)
@@ -22,6 +25,7 @@
 #include <richedit.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -212,6 +216,33 @@ int wmain(int argc, wchar_t** argv) {
                                             &r);
     auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
     print(std::wstring(format->szFaceName) + L" " + std::to_wstring(format->yHeight / 20));
+  } else if (what == L"window" && argc > 2) {
+    print(FindWindowW(nullptr, argv[2]) ? L"1" : L"0");
+  } else if (what == L"colours" && argc > 3) {
+    auto range_message = [&](UINT message, CHARRANGE range) {
+      LRESULT r = 0;
+      std::vector<char> bytes(reinterpret_cast<char*>(&range), reinterpret_cast<char*>(&range) + sizeof range);
+      std::vector<char> back = remote_message(editor, message, 0, bytes, &r);
+      return *reinterpret_cast<CHARRANGE*>(back.data());
+    };
+    CHARRANGE keep = range_message(EM_EXGETSEL, {});
+    for (LONG at = _wtoi(argv[2]), to = _wtoi(argv[3]); at < to; ++at) {
+      range_message(EM_EXSETSEL, {at, at + 1});
+      LRESULT r = 0;
+      CHARFORMAT2W ask = {};
+      ask.cbSize = sizeof ask;
+      std::vector<char> data = remote_message(editor, EM_GETCHARFORMAT, SCF_SELECTION,
+                                              std::vector<char>(reinterpret_cast<char*>(&ask),
+                                                                reinterpret_cast<char*>(&ask) + sizeof ask),
+                                              &r);
+      auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
+      wchar_t look[16];
+      COLORREF c = format->crTextColor;
+      swprintf(look, 16, L"%02X%02X%02X%ls", GetRValue(c), GetGValue(c), GetBValue(c),
+               (format->dwEffects & CFE_ITALIC) ? L"i" : L"");
+      print(look);
+    }
+    range_message(EM_EXSETSEL, keep);
   } else if (what == L"status" && argc > 2) {
     HWND status = GetDlgItem(window, kIdStatus);
     int panel = _wtoi(argv[2]);

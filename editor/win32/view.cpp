@@ -83,16 +83,7 @@ bool Win32View::load(const std::string& path, Encoding encoding) {
   }
   if (!text.empty()) text.pop_back();
 
-  bool attached = app_.change_attached;
-  app_.change_attached = false;
-  SendMessageW(app_.editor, WM_SETREDRAW, FALSE, 0);
-  SETTEXTEX set = {ST_DEFAULT, 1200};
-  SendMessageW(app_.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
-  CHARRANGE start = {0, 0};
-  SendMessageW(app_.editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-  SendMessageW(app_.editor, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(app_.editor, nullptr, TRUE);
-  app_.change_attached = attached;
+  load_coloured(app_, text);
   app_.document_ready = true;
   update_caret_display(app_);
   return true;
@@ -116,11 +107,7 @@ bool Win32View::store(const std::string& path, Encoding encoding) {
 }
 
 void Win32View::clear_text() {
-  bool attached = app_.change_attached;
-  app_.change_attached = false;
-  SETTEXTEX set = {ST_DEFAULT, 1200};
-  SendMessageW(app_.editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(L""));
-  app_.change_attached = attached;
+  load_coloured(app_, u"");
   app_.document_ready = true;
   update_caret_display(app_);
 }

@@ -22,7 +22,8 @@ TEST(UiTexts, BothLanguagesHoldEveryEntryOfTheTable) {
       "File not found.", "Tarnwell", "tarnwell_en.chm", "Help file not exist.", "Options", "Editor",
       "Font:", "Compile: ", "Done: ", "There are errors.", "No compilation result. Try again.",
       "Access error to .cou file (1)", "Access error to .cou file (2)", "About Tarnwell", "Tarnwell 3.2",
-      nullptr, "Reopen "};
+      nullptr, "Reopen ", "Cancel", "The compiler cannot write to a folder whose name has blanks and no short form: ",
+      "Keep the program's window open when it ends", "Press any key to close"};
   const char* russian[kUiTextCount] = {
       "Файл", "Правка", "Компиляция", "Запуск", "Параметры", "Помощь", "Новый", "Открыть...", "Сохранить",
       "Сохранить как...", "Закрыть", "Завершить работу", "Отмена", "Вырезать", "Копировать", "Вставить",
@@ -32,7 +33,9 @@ TEST(UiTexts, BothLanguagesHoldEveryEntryOfTheTable) {
       "tarnwell_ru.chm", "Нет файла справки.", "Параметры", "Редактор кода", "Шрифт:", "Компляция: ",
       "Выполнено : ", "В программе есть ошибки.", "Нет результата компиляции. Попробуйте еще раз.",
       "Ошибка доступа к .cou файлу (1)", "Ошибка доступа к .cou файлу (2)", "About Tarnwell",
-      "Tarnwell 3.2", nullptr, "Последний файл "};
+      "Tarnwell 3.2", nullptr, "Последний файл ", "Отмена",
+      "Компилятор не может писать в папку, в имени которой есть пробелы и нет короткого имени: ",
+      "Не закрывать окно программы после ее завершения", "Нажмите любую клавишу, чтобы закрыть окно"};
   for (int i = 0; i < kUiTextCount; ++i) {
     if (!english[i]) {  // the copyright line is ours to word, the same in both
       EXPECT_NE(ui_text(Language::English, i).find("Copyright"), std::string_view::npos);
@@ -68,13 +71,16 @@ TEST(Settings, WrittenSettingsReadBackAndOtherSectionsStay) {
   s.form_height = 700;
   s.lastfile = "C:\\work\\моя программа.pas#C:\\a.pas#####";
   s.pasfolder = "C:\\work\\";
+  s.keepconsole = false;
   std::string old = "[window]\r\nx=1\r\n[Parameters]\r\nfontname=Arial\r\n[tail]\nkey = value\n";
   std::string ini = write_settings(s, old);
   EXPECT_EQ(ini,
             "[window]\r\nx=1\r\n[parameters]\r\nfontname=Courier New\r\nfontsize=14\r\nform_width=1024\r\n"
             "form_height=700\r\nlastfile=C:\\work\\моя программа.pas#C:\\a.pas#####\r\n"
-            "pasfolder=C:\\work\\\r\n[tail]\r\nkey = value\r\n");
+            "pasfolder=C:\\work\\\r\nkeepconsole=0\r\n[tail]\r\nkey = value\r\n");
   Settings back = read_settings(ini);
+  EXPECT_FALSE(back.keepconsole);
+  EXPECT_TRUE(read_settings("").keepconsole);
   EXPECT_EQ(back.fontname, s.fontname);
   EXPECT_EQ(back.fontsize, 14);
   EXPECT_EQ(back.form_width, 1024);
@@ -295,3 +301,78 @@ TEST_F(CommandsTest, AFailedLoadOrSaveKeepsTheDocumentAsItWas) {
 
 }  // namespace
 }  // namespace tarn::editor
+
+// --- compiling from the editor ---
+
+#include "core/compile_run.h"
+
+namespace {
+
+using tarn::editor::CompileReport;
+
+TEST(CompileReport, FirstErrorGivesRowCodeCaretAndThePaneLines) {
+  const char* cou =
+      "Tarnwell compiler\r\n"
+      "C:\\work\\a (b).pas(12): Error 105: Unknown identifier \"x\".\r\n"
+      "  y := x;\r\n"
+      "      ^\r\n"
+      "C:\\work\\a.pas(14): Error 2003: second error\r\n";
+  CompileReport r = tarn::editor::read_report(cou);
+  EXPECT_TRUE(r.readable && r.error && r.failed());
+  EXPECT_EQ(r.row, 12);
+  EXPECT_EQ(r.code, 105);
+  EXPECT_EQ(r.caret, 7);
+  auto lines = tarn::editor::pane_lines(r, tarn::editor::Language::English);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Error code: 105");
+  EXPECT_EQ(lines[1], "Compiling: There are errors.");
+  EXPECT_EQ(lines[2], "Error 105: Unknown identifier \"x\".");
+  EXPECT_EQ(lines[3], "Row: 12");
+
+  // The hint of a code in the table; a row of 0 marks nothing and says no row.
+  r = tarn::editor::read_report("x.pas(0): Error 2003: Undeclared identifier\r\n");
+  EXPECT_EQ(r.row, 0);
+  EXPECT_EQ(r.caret, 0);
+  lines = tarn::editor::pane_lines(r, tarn::editor::Language::English);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Error 2003: Undeclared identifier - необъявленный иденификатор");
+  EXPECT_EQ(std::string(tarn::editor::error_hint(2029)), "");
+  EXPECT_EQ(tarn::editor::error_hint(105), nullptr);
+}
+
+TEST(CompileReport, SuccessOnlyWithAFileThatSaysSo) {
+  CompileReport ok = tarn::editor::read_report("Tarnwell compiler\r\n12 lines compiled.\r\n");
+  EXPECT_FALSE(ok.failed());
+  auto lines = tarn::editor::pane_lines(ok, tarn::editor::Language::English);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Compiling: Done.", "12 lines compiled."}));
+  // An empty or missing file is a failed compile, never a stale success.
+  CompileReport empty = tarn::editor::read_report("");
+  EXPECT_TRUE(empty.failed());
+  EXPECT_EQ(tarn::editor::pane_lines(empty, tarn::editor::Language::English)[0], "Compiling: There are errors.");
+}
+
+TEST(CompilerCommandLine, ParametersInOrderAndNeverCut) {
+  std::string folder = "C:\\" + std::string(240, 'd');
+  std::string par = tarn::editor::compiler_parameters("C:\\L\\tarnc\\src.tmp", folder + "\\p.exe", folder + "\\p.rs",
+                                                      tarn::editor::Language::Russian, "C:\\L\\tarnc\\src.cou");
+  EXPECT_EQ(par, "C:\\L\\tarnc\\src.tmp /E:" + folder + "\\p.exe /R:" + folder + "\\p.rs /L:RU /O:C:\\L\\tarnc\\src.cou");
+  std::string line = tarn::editor::command_line("C:\\TARN\\tarnc.exe", par);
+  EXPECT_GT(line.size(), 500u);
+  EXPECT_EQ(line.substr(line.size() - 21), "/O:C:\\L\\tarnc\\src.cou");
+  EXPECT_EQ(tarn::editor::with_extension("C:\\a.b\\prog.pas", ".exe"), "C:\\a.b\\prog.exe");
+  EXPECT_EQ(tarn::editor::with_extension("C:\\a.b\\prog", ".rs"), "C:\\a.b\\prog.rs");
+  EXPECT_TRUE(tarn::editor::needs_short_form("C:\\my files\\p.exe"));
+}
+
+TEST(PathShortening, FoldersGiveWayThenTheDrive) {
+  auto chars = [](std::string_view s) { return static_cast<int>(s.size()); };  // one unit a character
+  const std::string path = "C:\\one\\two\\three\\prog.pas";
+  EXPECT_EQ(tarn::editor::shorten_path(path, 100, chars), path);
+  EXPECT_EQ(tarn::editor::shorten_path(path, 25, chars), path);
+  EXPECT_EQ(tarn::editor::shorten_path(path, 24, chars), "C:\\...\\three\\prog.pas");
+  EXPECT_EQ(tarn::editor::shorten_path(path, 20, chars), "C:\\...\\prog.pas");
+  EXPECT_EQ(tarn::editor::shorten_path(path, 14, chars), "...\\prog.pas");
+  EXPECT_EQ(tarn::editor::shorten_path(path, 3, chars), "prog.pas");
+}
+
+}  // namespace

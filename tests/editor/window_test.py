@@ -3,7 +3,7 @@
 private Xvfb display, typed into with xdotool, read back with tarnprobe (the
 standard messages of its controls) and kept as screenshots.
 
-  window_test.py --scenario english|russian --editor tarnedit.exe --probe tarnprobe.exe
+  window_test.py --scenario english|russian|imports|colouring --editor tarnedit.exe --probe tarnprobe.exe
                  --prefix WINEPREFIX --artefacts FOLDER
 
 Exit code 77 (skipped) when the Windows build is missing; the reason is printed.
@@ -394,6 +394,169 @@ def english(args, work):
     check(f"pasfolder={windows_path(last_folder)}\\" in ini, f"the folder of the dialogs\n{ini}")
 
 
+COLOURED = [
+    "program p;",
+    "{ note }",
+    "begin",
+    "  writeln('hi'); // done",
+    "end.",
+]
+KEYWORD, COMMENT, STRING, WORD, PUNCTUATION = "0000FF", "008000i", "800000", "1C1C1C", "000000"
+
+
+def colouring(args, work):
+    """Colours as the learner types, after a "{" mid-program, after undo, and in a loaded file."""
+    appdata = os.path.join(work, "appdata")
+    os.makedirs(appdata)
+    with Session(args, work) as s:
+        s.launch(appdata)
+        s.click_editor()
+        for i, line in enumerate(COLOURED):
+            s.type_line(line)
+            if i + 1 < len(COLOURED):
+                s.key("Return")
+
+        def looks(at, to):
+            return s.probe("colours", str(at), str(to)).splitlines()
+
+        # Offsets count each line end as one character.
+        expected = {0: KEYWORD, 6: KEYWORD, 8: WORD, 9: PUNCTUATION, 11: COMMENT, 18: COMMENT, 20: KEYWORD,
+                    28: WORD, 35: PUNCTUATION, 36: STRING, 39: STRING, 40: PUNCTUATION, 41: PUNCTUATION,
+                    43: COMMENT, 49: COMMENT, 51: KEYWORD, 54: PUNCTUATION}
+        shown = looks(0, 55)
+        for at, look in expected.items():
+            check(shown[at] == look, f"typed: character {at} looks {look}: {shown[at]}")
+        s.screenshot("tarnedit_colours.png")
+        histogram = subprocess.run(["convert", os.path.join(args.artefacts, "tarnedit_colours.png"), "-format", "%c",
+                                    "histogram:info:-"], stdout=subprocess.PIPE, timeout=60).stdout.decode()
+        for name, rgb in (("keyword", "#0000FF"), ("comment", "#008000"), ("string", "#800000")):
+            check(rgb in histogram, f"the screenshot has {name} pixels {rgb}")
+
+        # A "{" at the start turns everything green up to the "}" of the next line.
+        s.key("ctrl+Home")
+        s.type("{")
+        until(lambda: looks(0, 22), lambda l: l[:19] == [COMMENT] * 19 and l[21] == KEYWORD,
+              "a typed { colours up to the next }")
+        s.key("BackSpace")
+        until(lambda: looks(0, 12), lambda l: l[0] == KEYWORD and l[9] == PUNCTUATION and l[11] == COMMENT,
+              "deleting the { gives the line its colours back")
+        # Undo takes back the learner's edit, not a colouring.
+        s.type("{")
+        until(lambda: looks(0, 22), lambda l: l[:19] == [COMMENT] * 19 and l[21] == KEYWORD,
+              "typed again, the comment is green again")
+        s.key("ctrl+End")
+        s.key("ctrl+z")
+        until(lambda: s.probe("text"), lambda t: t.startswith("program p;"), "undo takes back the {")
+        until(lambda: looks(0, 12), lambda l: l[0] == KEYWORD and l[9] == PUNCTUATION and l[11] == COMMENT,
+              "and the line has its colours back")
+        s.screenshot("tarnedit_colours_brace.png")
+
+        # A file loads coloured.
+        source = os.path.join(work, "loaded.pas")
+        with open(source, "wb") as f:
+            f.write(("\r\n".join(COLOURED) + "\r\n").encode("cp1251"))
+        s.key("ctrl+o")
+        s.wait_dialog("Save changes?")
+        s.press("No", another_follows=True)
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(COLOURED), "the file in the editor")
+        shown = looks(0, 55)
+        for at, look in expected.items():
+            check(shown[at] == look, f"loaded: character {at} looks {look}: {shown[at]}")
+        check(s.probe("modified") == "0", "loading leaves the document unmodified")
+        s.key("alt+F4")
+        check(s.gone(), "the window closed")
+
+
+def compiling(args, work):
+    """Compile with an error marked, compile again fixed, and Run: in a folder whose name has a blank."""
+    appdata = os.path.join(work, "appdata")
+    folder = os.path.join(work, "my programs")
+    os.makedirs(appdata)
+    os.makedirs(folder)
+    if not os.path.exists(os.path.join(os.path.dirname(args.editor), "tarnc.exe")):
+        print("skipped: tarnc.exe is not built beside tarnedit.exe")
+        return
+    source = os.path.join(folder, "prog.pas")
+    ran = os.path.join(folder, "ran.txt")
+    program = ["program prog()", "var f: text;", "begin", f"  f := rewrite('{windows_path(ran)}');",
+               "  writestring(f, zzz);", "  close(f);", "end."]
+
+    def write(lines):
+        with open(source, "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode("cp1251"))
+
+    write(program)
+    with Session(args, work) as s:
+        s.launch(appdata)
+        s.click_editor()
+        s.key("ctrl+o")
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(program), "the program in the editor")
+        s.key("F9")
+        s.wait_dialog("There are errors.", 60)
+        s.screenshot("tarnedit_compile_dialog.png")
+        s.press("OK")
+        pane = s.probe("messages").split("\r\n")
+        check(len(pane) == 4 and pane[0].startswith("Error code: ") and pane[1] == "Compiling: There are errors."
+              and pane[2].startswith("Error ") and pane[3] == "Row: 5", f"the pane holds the four lines: {pane}")
+        line5 = sum(len(l) + 1 for l in program[:4])
+        looks = s.probe("colours", str(line5), str(line5 + len(program[4]))).splitlines()
+        check(looks == ["FF0000"] * len(program[4]), f"line 5 is red: {looks}")
+        at = int(s.probe("selection").split()[0])
+        check(line5 <= at <= line5 + len(program[4]), f"the caret stands in line 5: {at}")
+        check(s.probe("status", "2").startswith("   5 :"), "the caret display names line 5")
+        s.screenshot("tarnedit_error_marked.png")
+
+        # Fixed, it compiles: "Compiling: Done." and the line count; Run starts it.
+        program[4] = "  writestring(f, 'it ran');"
+        write(program)
+        s.key("ctrl+o")
+        s.file_dialog(source, "Open")
+        until(lambda: s.probe("text"), lambda t: t == crlf_text(program), "the fixed program in the editor")
+        s.key("F9")
+        s.wait_dialog("Done: ", 60)
+        s.press("OK")
+        pane = s.probe("messages").split("\r\n")
+        check(pane[0] == "Compiling: Done." and len(pane) == 2 and pane[1], f"the pane after success: {pane}")
+        check(os.path.exists(os.path.join(folder, "prog.exe")), "the executable is beside the source")
+        if subprocess.run(["sh", "-c", "test -x /usr/lib/wine/wine && /usr/lib/wine/wine --version"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            print("skipped: running the program needs a host that runs 32-bit code")
+        else:
+            s.key("ctrl+F9")
+            until(lambda: os.path.exists(ran) and open(ran, "rb").read().startswith(b"it ran"), bool,
+                  "Run started the program, which wrote its file", 60)
+            # The console stays open, titled with the program's path, until a key or the next compile.
+            exe = windows_path(os.path.join(folder, "prog.exe"))
+            until(lambda: s.probe("window", exe), lambda v: v == "1", "the program's console stays open")
+            s.screenshot("tarnedit_after_run.png")
+            s.xdo("mousemove", "850", "300", "click", "1")  # the editor, beside the console
+            s.key("F9")
+            s.wait_dialog("Done: ", 60)
+            s.press("OK")
+            until(lambda: s.probe("window", exe), lambda v: v == "0", "compiling again closed the console")
+        # A folder 200 characters deep: the whole command line reaches the compiler.
+        deep = os.path.join(work, *(["d" * 49] * 4))
+        os.makedirs(deep)
+        check(len(windows_path(deep)) > 200, f"the deep folder: {len(windows_path(deep))} characters")
+        deep_source = os.path.join(deep, "deep.pas")
+        with open(deep_source, "wb") as f:
+            f.write(b"program deep()\r\nbegin\r\n  writeln('deep');\r\nend.\r\n")
+        s.click_editor()
+        s.key("ctrl+o")
+        s.file_dialog(deep_source, "Open")
+        until(lambda: s.probe("text"), lambda t: t.startswith("program deep()"), "the deep program in the editor")
+        s.key("F9")
+        s.wait_dialog("Done: ", 60)
+        s.press("OK")
+        check(s.probe("messages").startswith("Compiling: Done."), "compiled in the deep folder")
+        check(os.path.exists(os.path.join(deep, "deep.exe")), "the executable in the deep folder")
+        s.click_editor()
+        s.key("alt+F4")
+        check(s.gone(), "the window closed")
+
+
 def russian_locale(work):
     locales = os.path.join(work, "locales")
     os.makedirs(locales)
@@ -477,7 +640,7 @@ def main():
         os.remove(stale)
     work = tempfile.mkdtemp(prefix="tarnedit-window-")
     try:
-        {"english": english, "russian": russian, "imports": imports}[args.scenario](args, work)
+        {"english": english, "russian": russian, "imports": imports, "colouring": colouring, "compiling": compiling}[args.scenario](args, work)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
