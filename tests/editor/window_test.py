@@ -24,6 +24,11 @@ class Failure(Exception):
     pass
 
 
+# The editor and the probe are x86-64 programs: Wine's 64-bit loader starts
+# them on every host, also where 32-bit Wine is installed but cannot execute.
+WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
+
+
 def check(condition, what):
     if not condition:
         raise Failure(what)
@@ -70,7 +75,7 @@ class Session:
             raise Failure("Xvfb did not start")
         self.env["DISPLAY"] = ":" + display
         if not os.path.exists(os.path.join(self.args.prefix, "system.reg")):
-            subprocess.run(["wineboot", "-i"], env=self.env, timeout=240,
+            subprocess.run([WINE64, "wineboot", "-i"], env=self.env, timeout=240,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
         subprocess.run(["wineserver", "-p"], env=self.env, timeout=30,
@@ -94,7 +99,7 @@ class Session:
                 self.xvfb.kill()
 
     def probe(self, *what, ok=True):
-        r = subprocess.run(["wine", self.args.probe, *what], env=self.env, timeout=60,
+        r = subprocess.run([WINE64, self.args.probe, *what], env=self.env, timeout=60,
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         if ok and r.returncode != 0:
             raise Failure(f"tarnprobe {' '.join(what)} failed ({r.returncode})")
@@ -102,7 +107,7 @@ class Session:
         return out[:-1] if out.endswith("\n") else out
 
     def gone(self):
-        r = subprocess.run(["wine", self.args.probe, "gone", "20"], env=self.env, timeout=60,
+        r = subprocess.run([WINE64, self.args.probe, "gone", "20"], env=self.env, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return r.returncode == 0
 
@@ -111,7 +116,7 @@ class Session:
         # registry); a Wine child keeps its parent's output open, so the
         # launcher's output goes to a file.
         with open(os.path.join(self.workdir, "launch.log"), "wb") as log:
-            subprocess.run(["wine", self.args.probe, "launch", windows_path(appdata), windows_path(self.args.editor)],
+            subprocess.run([WINE64, self.args.probe, "launch", windows_path(appdata), windows_path(self.args.editor)],
                            env=self.env, timeout=60, stdout=log, stderr=log)
         return self.probe("wait", "30")
 
@@ -153,7 +158,7 @@ class Session:
         self.xdo("mousemove", "512", "330", "click", "1")
 
     def dialogs(self):
-        r = subprocess.run(["wine", self.args.probe, "dialogs"], env=self.env, timeout=60,
+        r = subprocess.run([WINE64, self.args.probe, "dialogs"], env=self.env, timeout=60,
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         if r.returncode != 0:
             raise Failure(f"tarnprobe dialogs failed ({r.returncode}): {r.stderr.decode(errors='replace')}")
@@ -631,7 +636,7 @@ def main():
         if not os.path.exists(exe):
             print(f"skipped: {exe} is not built (the Windows cross build comes first)")
             return SKIPPED
-    for tool in ("wine", "Xvfb", "xdotool", "import"):
+    for tool in (WINE64, "Xvfb", "xdotool", "import"):
         if not shutil.which(tool):
             print(f"skipped: {tool} is not installed")
             return SKIPPED
