@@ -627,10 +627,63 @@ def imports(args, work):
     check("TaskDialogIndirect" not in dump, "task dialogs are looked up, so older systems still start it")
 
 
+def hh_commands():
+    """The command lines of the hh.exe processes Wine runs now."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                line = f.read().replace(b"\0", b" ").decode("utf-8", "replace")
+        except OSError:
+            continue
+        if "hh.exe" in line.lower():
+            found.append(line)
+    return found
+
+
+def package(args, work):
+    """The package as a learner unzips it, in a folder with a blank: tarnedit
+    starts from there, compiles an example with the tarnc.exe beside it, and F1
+    starts hh.exe with the help file beside it (the command, not the rendering:
+    Wine's hh.exe needs an HTML engine Debian does not ship)."""
+    tarnc = os.path.join(os.path.dirname(args.editor), "tarnc.exe")
+    helps = [os.path.join(args.help_dir, f"tarnwell_{lang}.chm") for lang in ("en", "ru")]
+    for needed in [tarnc] + helps:
+        if not os.path.exists(needed):
+            print(f"skipped: {needed} is not built")
+            return
+    folder = os.path.join(work, "Tarnwell 3")
+    os.makedirs(os.path.join(folder, "examples"))
+    for f in [args.editor, tarnc] + helps:
+        shutil.copy(f, folder)
+    example = os.path.join(folder, "examples", "primes.pas")
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "primes.pas"), example)
+    appdata = os.path.join(work, "appdata")
+    os.makedirs(appdata)
+    args.editor = os.path.join(folder, "tarnedit.exe")
+    with Session(args, work) as s:
+        s.launch(appdata)
+        s.click_editor()
+        s.key("ctrl+o")
+        s.file_dialog(example, "Open")
+        until(lambda: s.probe("text"), lambda t: "program" in t, "the example in the editor")
+        s.key("F9")
+        s.wait_dialog("Done: ", 60)
+        s.press("OK")
+        check(s.probe("messages").startswith("Compiling: Done."), "the example compiled from the package")
+        check(os.path.exists(os.path.join(folder, "examples", "primes.exe")), "the executable beside the example")
+        s.click_editor()
+        s.key("F1")
+        wanted = windows_path(os.path.join(folder, "tarnwell_en.chm")).lower()
+        until(hh_commands, lambda cmds: any(wanted in c.lower() for c in cmds),
+              f"F1 started hh.exe with {wanted}", 30)
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("scenario", "editor", "probe", "prefix", "artefacts"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--help-dir", default="")
     args = parser.parse_args()
     for exe in (args.editor, args.probe):
         if not os.path.exists(exe):
@@ -645,7 +698,8 @@ def main():
         os.remove(stale)
     work = tempfile.mkdtemp(prefix="tarnedit-window-")
     try:
-        {"english": english, "russian": russian, "imports": imports, "colouring": colouring, "compiling": compiling}[args.scenario](args, work)
+        {"english": english, "russian": russian, "imports": imports, "colouring": colouring, "compiling": compiling,
+         "package": package}[args.scenario](args, work)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
