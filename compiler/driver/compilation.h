@@ -31,6 +31,7 @@ struct DriverState {
   std::string work_folder;    // ends with the host's separator
   int phase = kPhaseNone;
   int error_count = 0;
+  bool reported = false;      // a report line is in the output file
   OutputFile out;
   platform::FileLock work_lock;  // serialises compiles that share the work folder
 };

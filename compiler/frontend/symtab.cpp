@@ -191,13 +191,13 @@ void dump_symbol_table(Compilation& c) {
       text += line + "\r\n";
   }
   const std::string path = work_file(c, "symtab.tmp");
-  if (!platform::write_file(path, text)) throw std::runtime_error("Cannot write file " + path);
+  if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void reload_symbol_table(Compilation& c) {
   const std::string path = work_file(c, "symtab.tmp");
   std::string bytes;
-  if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot read file " + path);
+  if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
   std::vector<std::string> lines;
   for (size_t pos = 0; pos < bytes.size();) {
     size_t end = bytes.find('\n', pos);
