@@ -40,6 +40,7 @@ import argparse
 import os
 import random
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -280,7 +281,7 @@ class Gen:
             lo = self.r.randint(-2, 3)
             # The language evaluates the limit before every round: it reads
             # only the enclosing loops' variables, which the body cannot change.
-            hi = self.int_expr(dict(scope, ints=[]), 1)
+            hi = self.int_expr(dict(scope, ints=[], strs=[]), 1)
             inner = dict(scope, loops=list(scope['loops']), ro=scope.get('ro', []) + [i])
             hi_d, hi_t = f'{lo} + ({hi[0]}) mod 5', f'{lo} + longint(({hi[1]}) mod 5)'
             body = self.block(inner, depth - 1, self.r.randint(1, 3))
@@ -461,6 +462,8 @@ def main():
     start = time.time()
     n = 0
     ran = disagreements = skipped = 0
+    # A campaign stopped from outside still prints its figures.
+    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt))
     try:
         for n in range(args.count):
             if args.budget and time.time() - start > args.budget:
@@ -508,6 +511,8 @@ def main():
                 with open(os.path.join(where, 'fpc.out'), 'w') as f:
                     f.write(expected or '')
                 print(f'seed {seed + n}: disagreement {why} (kept in {where})', file=sys.stderr)
+    except KeyboardInterrupt:
+        pass
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print(f'programs run: {ran}, disagreements: {disagreements}, beyond the limits: {skipped} '
