@@ -205,12 +205,17 @@ TEST(TarncFiles, FullDiskKeepsThePreviousExecutable) {
   const std::string script =
       "set -e; mount -t tmpfs -o size=32k tmpfs \"$1\"; printf '%s' \"$2\" > \"$1/p.exe\"; "
       "head -c 24000 /dev/zero > \"$1/filler\"; set +e; \"$3\" \"$4\" \"/O:$5\" \"/E:$1/p.exe\" \"/R:$6\"; "
-      "echo \"rc=$?\"; cat \"$1/p.exe\"; echo; ls \"$1\"";
+      "echo \"rc=$?\"; cat \"$1/p.exe\"; echo; ls \"$1\"; "
+      // The disk quite full: the missing version file cannot be created either.
+      "head -c 8192 /dev/zero > \"$1/more\"; \"$3\" \"$4\" \"/O:$5.rs\" \"/E:$1/p.exe\" \"/R:$1/new.rs\"; "
+      "echo \"rc=$?\"; ls \"$1\"";
   auto r = run_process({"unshare", "-rm", "sh", "-c", script, "sh", disk, kOldExe, test::native_tarnc(), src, out,
                         dir.file("p.rs")});
-  EXPECT_EQ(r.out, "rc=1\n" + kOldExe + "\nfiller\np.exe\n") << r.err;
+  EXPECT_EQ(r.out, "rc=1\n" + kOldExe + "\nfiller\np.exe\nrc=1\nfiller\nmore\np.exe\n") << r.err;
   expect_report(read_file(out), src,
                 "(4): Error 201: Can't create exe file (" + disk + "/p.exe: No space left on device).");
+  expect_report(read_file(out + ".rs"), src,
+                "(4): Error 0: Cannot create the version file " + disk + "/new.rs: No space left on device.");
 }
 
 TEST(TarncFiles, ACompileNeverWaitsForEver) {
