@@ -30,6 +30,7 @@ struct DriverState {
   bool debug = false;
   std::string work_folder;    // ends with the host's separator
   int phase = kPhaseNone;
+  bool reported = false;      // a report line is in the output file
   OutputFile out;
   platform::FileLock work_lock;  // serialises compiles that share the work folder
 };

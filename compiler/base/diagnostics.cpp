@@ -87,6 +87,43 @@ const std::vector<termsg>& message_table() {
 
 void set_language(Diagnostics& d, int language) { d.language = language; }
 
+std::string file_failure_message(const Diagnostics& d, const FileError& e) {
+  struct Texts {
+    FileFailure kind;
+    const char* en;
+    const char* ru;
+  };
+  static const Texts texts[] = {
+      {FileFailure::kWorkFolder, "Cannot create the work folder %s.", "Невозможно создать рабочую папку %s."},
+      {FileFailure::kWorkFolderBusy, "The work folder %s is busy: another compile holds it.",
+       "Рабочая папка %s занята другой компиляцией."},
+      {FileFailure::kWorkFile, "Cannot write the work file %s.", "Невозможно записать рабочий файл %s."},
+      {FileFailure::kSourceRead, "Cannot read the source file %s.", "Невозможно прочитать исходный файл %s."},
+      {FileFailure::kSourceTooLarge, "The source file %s is too large.", "Исходный файл %s слишком большой."},
+      {FileFailure::kVersionRead, "Cannot read the version file %s.", "Невозможно прочитать файл версии %s."},
+      {FileFailure::kVersionTooLarge, "Bad version file %s: it is larger than 64 KiB.",
+       "Неверный файл версии %s: он больше 64 КБ."},
+      {FileFailure::kVersionCreate, "Cannot create the version file %s.", "Невозможно создать файл версии %s."},
+  };
+  std::string text;
+  for (const Texts& t : texts)
+    if (t.kind == e.kind) text = utf8_to_cp1251(d.language == kRussian ? t.ru : t.en);
+  text.replace(text.find("%s"), 2, utf8_to_cp1251(e.what()));
+  return "Error 0: " + text;
+}
+
+std::string same_file_message(const Diagnostics& d, FileRole a, FileRole b, const std::string& path) {
+  static const char* const en[] = {"source file", "output file", "executable file", "version file"};
+  static const char* const ru_first[] = {"Исходный файл", "Файл вывода", "Исполняемый файл", "Файл версии"};
+  static const char* const ru[] = {"исходный файл", "файл вывода", "исполняемый файл", "файл версии"};
+  const int i = static_cast<int>(a), j = static_cast<int>(b);
+  std::string text = d.language == kRussian
+                         ? std::string(ru_first[i]) + " и " + ru[j] + " - один и тот же файл (" + path + "); ничего не изменено."
+                         : std::string("The ") + en[i] + " and the " + en[j] + " are one file (" + path +
+                               "); nothing was changed.";
+  return "Error 0: " + utf8_to_cp1251(text);
+}
+
 std::string format_message(const Diagnostics& d, int code, std::string_view arg) {
   const auto& table = message_table();
   const termsg* entry = &table[0];
@@ -119,6 +156,7 @@ void report_error(Compilation& c, int code, std::string_view arg) {
     out.write_line(complete_current_line(lex));
     out.write_line(std::string(column > 1 ? column - 1 : 0, ' ') + "^");
   }
+  c.drv.reported = true;
   throw CompileError(code);
 }
 

@@ -36,6 +36,35 @@ struct CompileError : std::runtime_error {
   int code;
 };
 
+// A failure of the compiler's own files (work folder, source, version file,
+// work files): no message-table entry fits, so the entry reports it with code
+// 0 and a text of its own in the message language, with the host's reason.
+enum class FileFailure {
+  kWorkFolder,      // the work folder cannot be created or used
+  kWorkFolderBusy,  // another compile holds the work folder too long
+  kWorkFile,        // a work file cannot be written or read
+  kSourceRead,
+  kSourceTooLarge,
+  kVersionRead,
+  kVersionTooLarge,
+  kVersionCreate,
+};
+
+struct FileError : std::runtime_error {
+  FileError(FileFailure k, std::string p, std::string r)
+      : std::runtime_error(p + (r.empty() ? "" : ": " + r)), kind(k), path(std::move(p)), reason(std::move(r)) {}
+  FileFailure kind;
+  std::string path;    // UTF-8
+  std::string reason;  // the host's words, UTF-8
+};
+
+// Two of the files a compile touches are one file; writing would destroy one.
+enum class FileRole { kSource, kOutput, kExecutable, kVersion };
+
+// The report line's message for these failures: "Error 0: " + text, code page 1251.
+std::string file_failure_message(const Diagnostics& d, const FileError& e);
+std::string same_file_message(const Diagnostics& d, FileRole a, FileRole b, const std::string& path);
+
 void set_language(Diagnostics& d, int language);
 
 // "Error <code>: " + the template with the argument for "%s"; code page 1251.

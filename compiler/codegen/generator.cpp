@@ -107,7 +107,7 @@ void listing_line(Compilation& c, std::string_view text) {
 void open_listing(Compilation& c, const std::string& path) {
   c.gen.listing.clear();
   c.gen.listing_path = path;
-  if (!platform::write_file(path, "")) throw std::runtime_error("Cannot create file " + path);
+  if (!platform::write_file(path, "")) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void close_listing(Compilation& c) {

@@ -25,7 +25,7 @@ struct PostfixRecord {
 // record cut short, makes the whole file unusable.
 std::vector<PostfixRecord> read_postfix(const std::string& path) {
   std::string bytes;
-  if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot open file " + path);
+  if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
   std::vector<int> values;
   size_t pos = 0;
   while (pos < bytes.size()) {

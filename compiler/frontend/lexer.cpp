@@ -428,6 +428,10 @@ char read_char(Compilation& c) {
     return ch;
   }
   SourceFile& src = lex.source;
+  if (lex.line_end_pending) {
+    lex.line_end_pending = false;
+    new_line(lex);
+  }
   int b = next_byte(src);
   if (b < 0 || b == 0) return 0;
   char ch = static_cast<char>(b);
@@ -437,7 +441,10 @@ char read_char(Compilation& c) {
     return lex.string_mode ? '\r' : ' ';
   }
   if (ch == '\n') {
-    new_line(lex);
+    // The next line begins with the next character read, as after the CR of a
+    // CR LF: a line end read ahead and given back (after "end.") is not
+    // counted, so LF-only and CR LF files count the same lines.
+    lex.line_end_pending = true;
     return lex.string_mode ? '\n' : ' ';
   }
   if (ch == '{') {
@@ -500,7 +507,7 @@ void build_keyword_table(Compilation& c) {
 
 const std::string& complete_current_line(LexerState& lex) {
   SourceFile& src = lex.source;
-  while (src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
+  while (!lex.line_end_pending && src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
     char ch = src.bytes[src.pos++];
     if (ch != '\r') lex.line_text.push_back(ch);
   }

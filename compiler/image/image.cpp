@@ -174,12 +174,10 @@ void write_section_headers(ImageState& im) {
 }
 
 bool write_image_file(const ImageState& im, const std::string& path) {
-  FILE* f = platform::open_file(path, "wb");
-  if (!f) return false;
+  // Written beside the target and put in its place only when complete: a full
+  // disk leaves the previous executable as it was.
   const std::vector<uint8_t>& bytes = im.bytes;
-  bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (fclose(f) != 0) ok = false;
-  return ok;
+  return platform::replace_file(path, std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace tarn

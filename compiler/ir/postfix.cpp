@@ -265,7 +265,7 @@ std::string numbered(const char* prefix, int n) {
 
 void write_work_file(Compilation& c, const char* name, const std::string& bytes) {
   const std::string path = work_file(c, name);
-  if (!platform::write_file(path, bytes)) throw std::runtime_error("Cannot write file " + path);
+  if (!platform::write_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include "platform/platform.h"
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <thread>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -15,8 +20,40 @@
 #endif
 
 #include "common/codepage.h"
+#include "common/text.h"
 
 namespace tarn::platform {
+
+namespace {
+
+std::string g_last_error;
+
+// Records the reason of a failure and returns false, for `return fail(...)`.
+bool fail(std::string reason) {
+  g_last_error = std::move(reason);
+  return false;
+}
+
+std::filesystem::path fs_path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string utf8_of(const std::filesystem::path& p) {
+  std::u8string u = p.u8string();
+  return std::string(reinterpret_cast<const char*>(u.data()), u.size());
+}
+
+}  // namespace
+
+std::string last_error() { return g_last_error; }
+
+// Absolute spelling with "." and ".." resolved and links followed as far as
+// the path exists.
+static std::string full_spelling(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(fs_path(path), ec), ec);
+  return ec ? path : utf8_of(p);
+}
 
 #ifdef _WIN32
 
@@ -49,10 +86,26 @@ static std::string narrow(const wchar_t* w) {
 
 const char* separator() { return "\\"; }
 
+static bool fail_windows() {
+  DWORD code = GetLastError();
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = text ? narrow(text) : "error " + std::to_string(code);
+  if (text) LocalFree(text);
+  reason = trim(reason);
+  while (!reason.empty() && reason.back() == '.') reason.pop_back();
+  return fail(reason);
+}
+
 std::string local_appdata_folder() {
-  wchar_t buf[MAX_PATH];
-  if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, buf) != S_OK) return "";
-  return narrow(buf);
+  wchar_t buf[MAX_PATH + 1];
+  if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, buf) == S_OK && buf[0]) return narrow(buf);
+  DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  if (n == 0 || n > MAX_PATH) return ".";
+  std::string t = narrow(buf);
+  while (t.size() > 3 && (t.back() == '\\' || t.back() == '/')) t.pop_back();
+  return t;
 }
 
 bool file_exists(const std::string& path) {
@@ -65,10 +118,80 @@ bool folder_exists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool create_folder(const std::string& path) { return CreateDirectoryW(wide(path).c_str(), nullptr) != 0; }
+bool create_folder(const std::string& path) {
+  if (CreateDirectoryW(wide(path).c_str(), nullptr)) return true;
+  if (GetLastError() == ERROR_ALREADY_EXISTS && folder_exists(path)) return true;
+  return fail_windows();
+}
 
 FILE* open_file(const std::string& path, const char* mode) {
-  return _wfopen(wide(path).c_str(), wide(mode).c_str());
+  FILE* f = _wfopen(wide(path).c_str(), wide(mode).c_str());
+  if (!f) fail(strerror(errno));
+  return f;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  if (identity(a, ia) && identity(b, ib))
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+  return CompareStringOrdinal(wide(full_spelling(a)).c_str(), -1, wide(full_spelling(b)).c_str(), -1, TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool read_file(const std::string& path, std::string& bytes, size_t max_bytes, bool* too_large) {
+  if (too_large) *too_large = false;
+  HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return fail_windows();
+  bytes.clear();
+  char buf[65536];
+  bool ok = true;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+      ok = GetLastError() == ERROR_BROKEN_PIPE || fail_windows();
+      break;
+    }
+    if (got == 0) break;
+    bytes.append(buf, got);
+    if (bytes.size() > max_bytes) {
+      if (too_large) *too_large = true;
+      ok = fail("too large");
+      break;
+    }
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bool replace_file(const std::string& path, const std::string& bytes) {
+  const std::wstring target = wide(path);
+  const std::wstring temp = wide(path + "." + std::to_string(GetCurrentProcessId()) + ".tmp");
+  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return fail_windows();
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    DWORD part = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20)), put = 0;
+    ok = WriteFile(h, bytes.data() + done, part, &put, nullptr) && put == part;
+    done += put;
+  }
+  if (ok) ok = FlushFileBuffers(h) != 0;
+  if (!ok) fail_windows();
+  if (!CloseHandle(h) && ok) ok = fail_windows();
+  if (ok && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ok = fail_windows();
+  if (!ok) DeleteFileW(temp.c_str());
+  return ok;
 }
 
 std::vector<std::string> arguments(int, char**) {
@@ -87,17 +210,27 @@ void set_binary_stdio() {
 
 FileLock::~FileLock() { release(); }
 
-bool FileLock::acquire(const std::string& path) {
+FileLock::Result FileLock::acquire(const std::string& path, int wait_ms) {
   HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  OVERLAPPED ov{};
-  if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &ov)) {
-    CloseHandle(h);
-    return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    fail_windows();
+    return kFailed;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  for (;;) {
+    OVERLAPPED ov{};
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov)) break;
+    if (GetLastError() != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() >= deadline) {
+      Result r = GetLastError() == ERROR_LOCK_VIOLATION ? kBusy : kFailed;
+      if (r == kFailed) fail_windows();
+      CloseHandle(h);
+      return r;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   handle_ = h;
-  return true;
+  return kLocked;
 }
 
 void FileLock::release() {
@@ -118,7 +251,13 @@ std::string local_appdata_folder() {
     if (v && *v) return v;
   }
   const char* home = getenv("HOME");
-  if (!home || !*home) return "";
+  if (!home || !*home) {
+    // No home: the system's temporary folder, never the file-system root.
+    const char* tmp = getenv("TMPDIR");
+    std::string t = tmp && *tmp ? tmp : "/tmp";
+    while (t.size() > 1 && t.back() == '/') t.pop_back();
+    return t;
+  }
   std::string share = std::string(home) + "/.local";
   if (!folder_exists(share)) create_folder(share);
   share += "/share";
@@ -136,9 +275,79 @@ bool folder_exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool create_folder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+bool create_folder(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+  int e = errno;
+  if (e == EEXIST && folder_exists(path)) return true;
+  return fail(strerror(e));
+}
 
-FILE* open_file(const std::string& path, const char* mode) { return fopen(path.c_str(), mode); }
+FILE* open_file(const std::string& path, const char* mode) {
+  FILE* f = fopen(path.c_str(), mode);
+  if (!f) fail(strerror(errno));
+  return f;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return full_spelling(a) == full_spelling(b);
+}
+
+bool read_file(const std::string& path, std::string& bytes, size_t max_bytes, bool* too_large) {
+  if (too_large) *too_large = false;
+  // Non-blocking: a pipe with no writer must not hold the compile.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fail(strerror(errno));
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    return fail(strerror(EISDIR));
+  }
+  bytes.clear();
+  char buf[65536];
+  bool ok = true;
+  for (;;) {
+    ssize_t got = read(fd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EAGAIN) break;
+    if (got < 0) {
+      ok = fail(strerror(errno));
+      break;
+    }
+    if (got == 0) break;
+    bytes.append(buf, static_cast<size_t>(got));
+    if (bytes.size() > max_bytes) {
+      if (too_large) *too_large = true;
+      ok = fail("too large");
+      break;
+    }
+  }
+  close(fd);
+  return ok;
+}
+
+bool replace_file(const std::string& path, const std::string& bytes) {
+  const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) return fail(strerror(errno));
+  size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      ok = fail(strerror(put < 0 ? errno : ENOSPC));
+      break;
+    }
+    done += static_cast<size_t>(put);
+  }
+  if (ok && fsync(fd) != 0 && errno != EINVAL) ok = fail(strerror(errno));
+  if (close(fd) != 0 && ok) ok = fail(strerror(errno));
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = fail(strerror(errno));
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
 
 std::vector<std::string> arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -148,15 +357,25 @@ void set_binary_stdio() {}
 
 FileLock::~FileLock() { release(); }
 
-bool FileLock::acquire(const std::string& path) {
+FileLock::Result FileLock::acquire(const std::string& path, int wait_ms) {
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  if (flock(fd, LOCK_EX) != 0) {
-    close(fd);
-    return false;
+  if (fd < 0) {
+    fail(strerror(errno));
+    return kFailed;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int e = errno;
+    if (e == EINTR) continue;
+    if (e != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      if (e != EWOULDBLOCK) fail(strerror(e));
+      close(fd);
+      return e == EWOULDBLOCK ? kBusy : kFailed;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   fd_ = fd;
-  return true;
+  return kLocked;
 }
 
 void FileLock::release() {
@@ -168,23 +387,13 @@ void FileLock::release() {
 
 #endif
 
-bool read_file(const std::string& path, std::string& bytes) {
-  FILE* f = open_file(path, "rb");
-  if (!f) return false;
-  bytes.clear();
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
 bool write_file(const std::string& path, const std::string& bytes) {
   FILE* f = open_file(path, "wb");
   if (!f) return false;
   bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return fclose(f) == 0 && ok;
+  if (!ok) fail(strerror(errno));
+  if (fclose(f) != 0 && ok) ok = fail(strerror(errno));
+  return ok;
 }
 
 int current_year() {

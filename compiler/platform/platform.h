@@ -3,6 +3,7 @@
 // bytes, read and written without any conversion by the host.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,17 +13,35 @@ namespace tarn::platform {
 // The folder separator of the host, as text ("\\" on Windows, "/" elsewhere).
 const char* separator();
 
-// The user's local application-data folder without a trailing separator, or
-// empty text when the host cannot tell.
+// The user's local application-data folder without a trailing separator; the
+// system's temporary folder when the host cannot tell.
 std::string local_appdata_folder();
 
 bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
+// True when the folder exists afterwards, also when another process created it
+// a moment earlier.
 bool create_folder(const std::string& path);
 
-// Whole-file helpers; false on any failure.
-bool read_file(const std::string& path, std::string& bytes);
+// The reason of the last failed call here, as the host words it ("Permission
+// denied"), in UTF-8.
+std::string last_error();
+
+// True when both paths name one file: by identity where both exist (links,
+// ".." and letter case do not fool it), else by their absolute spelling.
+bool same_file(const std::string& a, const std::string& b);
+
+// Whole-file helpers; false on any failure. read_file reads at most
+// `max_bytes`: a longer file (or an endless device) is a failure with the
+// reason "too_large" set; it never waits for a pipe that has no data.
+bool read_file(const std::string& path, std::string& bytes, size_t max_bytes = SIZE_MAX,
+               bool* too_large = nullptr);
 bool write_file(const std::string& path, const std::string& bytes);
+
+// Writes the file beside its target under a temporary name and puts it in the
+// target's place only when every byte was written: a failure leaves the old
+// file as it was and no temporary behind.
+bool replace_file(const std::string& path, const std::string& bytes);
 
 // fopen with a UTF-8 path; the mode should be binary ("rb", "wb", ...).
 FILE* open_file(const std::string& path, const char* mode);
@@ -37,14 +56,15 @@ std::vector<std::string> arguments(int argc, char** argv);
 void set_binary_stdio();
 
 // An exclusive lock on a file, held until release() or destruction; a second
-// process asking for the same lock waits.
+// process asking for the same lock waits for it, at most `wait_ms`.
 class FileLock {
  public:
+  enum Result { kLocked, kBusy, kFailed };
   FileLock() = default;
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
-  bool acquire(const std::string& path);
+  Result acquire(const std::string& path, int wait_ms);
   void release();
 
  private:

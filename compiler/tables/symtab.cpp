@@ -168,12 +168,12 @@ void dump_symbol_table(const SymbolTable& t, const std::string& path) {
           std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
       text += line + "\r\n";
   }
-  if (!platform::write_file(path, text)) throw std::runtime_error("Cannot write file " + path);
+  if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void reload_symbol_table(SymbolTable& t, const std::string& path) {
   std::string bytes;
-  if (!platform::read_file(path, bytes)) throw std::runtime_error("Cannot read file " + path);
+  if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
   std::vector<std::string> lines;
   for (size_t pos = 0; pos < bytes.size();) {
     size_t end = bytes.find('\n', pos);

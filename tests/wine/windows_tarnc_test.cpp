@@ -121,5 +121,25 @@ TEST_F(WindowsTarnc, ErrorReportsMatchNative) {
   }
 }
 
+// Windows compares the files by identity too: another letter case names the
+// same file, and the source survives; a second compile replaces the executable.
+TEST_F(WindowsTarnc, RefusesToWriteOverTheSourceAndReplacesTheExecutable) {
+  TempDir dir;
+  const std::string src = test::crlf("program p()\nbegin\n;\nend.\n");
+  test::write_file(dir.file("w.pas"), src);
+  auto r = windows({"w.pas", "/O:W.PAS"}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("w.pas(1): Error 0: The output file and the source file are one file (W.PAS)"),
+            std::string::npos) << r.out;
+  r = windows({"w.pas", "/O:out.txt", "/E:W.pas"}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(read_file(dir.file("w.pas")), src);
+  test::write_file(dir.file("w.exe"), "old");
+  r = windows({"w.pas", "/O:out.txt"}, dir.path());
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(read_file(dir.file("w.exe")).substr(0, 2), "MZ");
+  EXPECT_EQ(read_file(dir.file("w.pas")), src);
+}
+
 }  // namespace
 }  // namespace tarn
