@@ -41,22 +41,43 @@ void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, st
 
 std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
 
+namespace {
+
+// Brings the index up to date with the table: entries appended since it was
+// last brought up to date are added (an earlier entry of the same name keeps
+// its place); a table that shrank is indexed afresh.
+void sync_variable_index(const GeneratorState& g) {
+  if (g.variables.size() < g.variables_indexed) {
+    g.variable_index.clear();
+    g.variables_indexed = 0;
+  }
+  for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed)
+    g.variable_index.emplace(to_lower_ascii(g.variables[g.variables_indexed].Name), g.variables_indexed);
+}
+
+}  // namespace
+
+const TVariable* find_variable(const Compilation& c, const std::string& lowered_name) {
+  sync_variable_index(c.gen);
+  auto it = c.gen.variable_index.find(lowered_name);
+  return it == c.gen.variable_index.end() ? nullptr : &c.gen.variables[it->second];
+}
+
 uint32_t address_value(const Compilation& c, std::string_view name) {
-  const std::string key = to_lower_ascii(trim(name));
-  for (const TVariable& v : c.gen.variables)
-    if (to_lower_ascii(v.Name) == key) return v.VarAddr;
-  return 0;
+  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  return v ? v->VarAddr : 0;
 }
 
 std::string AddressOf(const Compilation& c, std::string_view name) {
-  const std::string key = to_lower_ascii(trim(name));
-  for (const TVariable& v : c.gen.variables)
-    if (to_lower_ascii(v.Name) == key) return HexText(v.VarAddr, 8);
+  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  if (v) return HexText(v->VarAddr, 8);
   generator_fault("no address for '" + std::string(name) + "'");
 }
 
 void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
+  sync_variable_index(c.gen);
   c.gen.variables.push_back(TVariable{address, std::string(name)});
+  sync_variable_index(c.gen);
 }
 
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tarn {
@@ -30,6 +31,11 @@ struct TLabel {
 
 struct GeneratorState {
   std::vector<TVariable> variables;
+  // The lower-cased name of each named address -> its first position in
+  // variables, for variables[0, variables_indexed); kept by AddVariable and
+  // rebuilt by find_variable when variables was changed behind its back.
+  mutable std::unordered_map<std::string, size_t> variable_index;
+  mutable size_t variables_indexed = 0;
   std::vector<TLabel> labels;
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
@@ -58,6 +64,8 @@ std::string HexText(int64_t n, int digits);
 std::string AddressOf(const Compilation& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Compilation& c, std::string_view name);
+// The first named address whose lower-cased name is lowered_name, or nullptr.
+const TVariable* find_variable(const Compilation& c, const std::string& lowered_name);
 
 void AddVariable(Compilation& c, std::string_view name, uint32_t address);
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);

@@ -41,9 +41,8 @@ const JumpForm& jump_form(std::string_view mnemonic) {
 RoutineBuilder::RoutineBuilder(Compilation& c) : c_(c), start_(current_address(c.image)) {}
 
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
-  const std::string key = to_lower_ascii(name);
-  for (const TVariable& v : c_.gen.variables)
-    if (to_lower_ascii(v.Name) == key) return v.VarAddr + static_cast<uint32_t>(offset);
+  if (const TVariable* v = find_variable(c_, to_lower_ascii(name)))
+    return v->VarAddr + static_cast<uint32_t>(offset);
   throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
 }
 

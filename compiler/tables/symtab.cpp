@@ -34,8 +34,25 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 
 }  // namespace
 
+namespace {
+
+void sync_name_index(const SymbolTable& t) {
+  if (t.count < t.indexed) {
+    t.name_index.clear();
+    t.indexed = 0;
+  }
+  for (; t.indexed < t.count; ++t.indexed) t.name_index[t.entries[t.indexed + 1].name].push_back(t.indexed + 1);
+}
+
+}  // namespace
+
 bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code) {
-  for (int i = t.count; i >= 1; --i) {
+  sync_name_index(t);
+  auto found = t.name_index.find(std::string(name));
+  if (found == t.name_index.end()) return false;
+  const std::vector<int>& positions = found->second;
+  for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
+    const int i = *p;
     const TSymbolbableRecord& e = t.entries[i];
     if (e.symboltype == kTypeStringLiteral || e.name != name) continue;
     if (is_global_class(e.symbolclass)) {
@@ -200,6 +217,8 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
     e.tag2 = static_cast<int32_t>(number(lines[i + 6]));
   }
   t.count = records;
+  t.name_index.clear();
+  t.indexed = 0;
 }
 
 std::string symbol_listing(const SymbolTable& t) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tarn {
@@ -88,6 +89,11 @@ struct SymbolTable {
   int scope_count = 0;
   std::array<std::string, kNameStackCapacity> names;
   int name_count = 0;
+  // Name -> the positions in entries[1, indexed] holding it, oldest first;
+  // look_up brings it up to date with count and builds it afresh when the
+  // table shrank (reload_symbol_table clears it).
+  mutable std::unordered_map<std::string, std::vector<int>> name_index;
+  mutable int indexed = 0;
 };
 
 }  // namespace tarn
