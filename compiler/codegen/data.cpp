@@ -38,7 +38,10 @@ void dword_item(Compilation& c, std::string_view name, int64_t value, std::strin
 void silent_dwords(Compilation& c, std::string_view name, int64_t value, int count) {
   for (int i = 0; i < count; ++i) {
     AddVariable(c, name, current_address(c.image));
-    emit_instruction_silent(c, "", HexText(value, 8));
+    if (value < (int64_t{1} << 32))
+      put_dword(c.image, static_cast<uint32_t>(value));  // the bytes of HexText(value, 8), low byte first
+    else
+      emit_instruction_silent(c, "", HexText(value, 8));
   }
 }
 

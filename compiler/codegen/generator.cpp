@@ -10,32 +10,99 @@ namespace tarn {
 
 namespace {
 
-// The bytes of opcode + reversed operand pairs, and their hex text.
-std::string instruction_hex(std::string_view opcode_hex, std::string_view operand_hex) {
-  std::string hex(opcode_hex);
-  for (size_t i = operand_hex.size(); i >= 2; i -= 2) hex += operand_hex.substr(i - 2, 2);
-  return trim(hex);
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+bool is_blank_or_control(char ch) { return static_cast<unsigned char>(ch) <= 32; }
+
+// Appends the hex text of an instruction to out: opcode_hex, then the operand's
+// digit pairs last pair first, without blanks or control characters at either
+// end. Returns where the appended text starts.
+size_t append_instruction_hex(std::string& out, std::string_view opcode_hex, std::string_view operand_hex) {
+  const size_t start = out.size();
+  out.append(opcode_hex);
+  for (size_t i = operand_hex.size(); i >= 2; i -= 2) out.append(operand_hex.substr(i - 2, 2));
+  size_t b = start;
+  while (b < out.size() && is_blank_or_control(out[b])) ++b;
+  out.erase(start, b - start);
+  while (out.size() > start && is_blank_or_control(out.back())) out.pop_back();
+  return start;
 }
 
-void store_hex(Compilation& c, const std::string& hex) {
-  for (uint8_t b : hex_bytes(hex)) put_byte(c.image, b);
+int hex_digit_value(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  return -1;
+}
+
+// Stores the bytes of machine-code hex text, two digits a byte, blanks skipped.
+// The text comes from the compiler's own tables: an odd digit count or a
+// non-hex character is a compiler fault, found before anything is stored.
+void store_hex(Compilation& c, std::string_view hex) {
+  size_t digits = 0;
+  for (char ch : hex) {
+    if (ch == ' ') continue;
+    if (hex_digit_value(ch) < 0) throw std::logic_error("bad hex text: " + std::string(hex));
+    ++digits;
+  }
+  if (digits % 2 != 0) throw std::logic_error("odd hex text: " + std::string(hex));
+  uint8_t chunk[64];
+  size_t n = 0;
+  int high = -1;
+  for (char ch : hex) {
+    if (ch == ' ') continue;
+    const int d = hex_digit_value(ch);
+    if (high < 0) {
+      high = d;
+      continue;
+    }
+    chunk[n++] = static_cast<uint8_t>(high * 16 + d);
+    high = -1;
+    if (n == sizeof chunk) {
+      put_bytes(c.image, chunk, n);
+      n = 0;
+    }
+  }
+  put_bytes(c.image, chunk, n);
+}
+
+void append_hex(std::string& out, uint32_t v, int digits) {
+  for (int i = digits - 1; i >= 0; --i) out += kHexDigits[(v >> (4 * i)) & 15];
 }
 
 }  // namespace
 
 void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
-  std::string hex = instruction_hex(opcode_hex, operand_hex);
-  listing_write(c, hex + " ");
-  store_hex(c, hex);
+  std::string& listing = c.gen.listing;
+  const size_t start = append_instruction_hex(listing, opcode_hex, operand_hex);
+  store_hex(c, std::string_view(listing).substr(start));
+  listing += ' ';
 }
 
 void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
-  store_hex(c, instruction_hex(opcode_hex, operand_hex));
+  static thread_local std::string hex;
+  hex.clear();
+  append_instruction_hex(hex, opcode_hex, operand_hex);
+  store_hex(c, hex);
 }
 
 void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
-  listing_write(c, HexText(current_address(c.image), 8) + " ");
+  append_hex(c.gen.listing, current_address(c.image), 8);
+  c.gen.listing += ' ';
   emit_instruction(c, opcode_hex, operand_hex);
+  listing_line(c, text);
+}
+
+void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
+  std::string& listing = c.gen.listing;
+  append_hex(listing, current_address(c.image), 8);
+  listing += ' ';
+  for (size_t i = 0; i < n; ++i) {
+    listing += kHexDigits[bytes[i] >> 4];
+    listing += kHexDigits[bytes[i] & 15];
+  }
+  listing += ' ';
+  put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }
 

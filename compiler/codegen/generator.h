@@ -54,6 +54,8 @@ void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::s
 
 // One listed instruction: "address bytes text" on a line of its own.
 void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex = {});
+// The same for an instruction whose bytes are already known.
+void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n);
 
 // n as lower-case hex of `digits` digits (two's complement for negatives).
 std::string HexText(int64_t n, int digits);

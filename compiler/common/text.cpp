@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tarn {
@@ -32,13 +33,15 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
 std::string hex_text(int64_t n, int digits) {
   static const char kDigits[] = "0123456789abcdef";
   uint64_t v = static_cast<uint64_t>(n);
-  std::string r;
+  char buf[16];  // digits least significant first
+  int len = 0;
   do {
-    r.insert(r.begin(), kDigits[v & 15]);
+    buf[len++] = kDigits[v & 15];
     v >>= 4;
-  } while (v != 0 && (n >= 0 || static_cast<int>(r.size()) < digits));
-  while (static_cast<int>(r.size()) < digits) r.insert(r.begin(), '0');
-  if (n < 0 && static_cast<int>(r.size()) > digits) r.erase(0, r.size() - digits);
+  } while (v != 0 && (n >= 0 || len < digits));
+  if (n < 0 && len > digits) len = std::max(digits, 0);
+  std::string r(static_cast<size_t>(std::max(digits - len, 0)), '0');
+  for (int i = len - 1; i >= 0; --i) r += buf[i];
   return r;
 }
 

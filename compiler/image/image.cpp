@@ -104,6 +104,12 @@ void put_dword(ImageState& im, uint32_t d) {
   for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(im.pos++)] = static_cast<uint8_t>(d >> (8 * i));
 }
 
+void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
+  if (n == 0) return;
+  make_room(im, static_cast<int32_t>(n));
+  for (size_t i = 0; i < n; ++i) im.bytes[static_cast<size_t>(im.pos++)] = bytes[i];
+}
+
 void put_text(ImageState& im, std::string_view text) {
   if (text.empty()) return;
   make_room(im, static_cast<int32_t>(text.size()));

@@ -57,6 +57,7 @@ void seek(ImageState& im, int32_t p);
 void put_byte(ImageState& im, uint8_t b);
 void put_word(ImageState& im, uint16_t w);
 void put_dword(ImageState& im, uint32_t d);
+void put_bytes(ImageState& im, const uint8_t* bytes, size_t n);
 // One byte per character of code page 1251 text, Russian letters (Ё and ё
 // included) turned into their code page 866 bytes.
 void put_text(ImageState& im, std::string_view text);

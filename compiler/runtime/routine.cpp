@@ -9,12 +9,6 @@ namespace tarn {
 
 namespace {
 
-std::string hex_text_of(const std::vector<uint8_t>& bytes) {
-  std::string hex;
-  for (uint8_t b : bytes) hex += hex_text(b, 2);
-  return hex;
-}
-
 struct JumpForm {
   std::string_view mnemonic;
   uint8_t short_opcode;  // 0: no short form
@@ -149,7 +143,7 @@ void RoutineBuilder::finish() {
       listing_line(c_, i.text);  // a label line
       continue;
     }
-    emit(c_, i.text, hex_text_of(i.bytes));
+    emit_bytes(c_, i.text, i.bytes.data(), i.bytes.size());
   }
 }
 
