@@ -28,42 +28,12 @@ size_t append_instruction_hex(std::string& out, std::string_view opcode_hex, std
   return start;
 }
 
-int hex_digit_value(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  return -1;
-}
-
-// Stores the bytes of machine-code hex text, two digits a byte, blanks skipped.
-// The text comes from the compiler's own tables: an odd digit count or a
-// non-hex character is a compiler fault, found before anything is stored.
+// Stores the bytes of machine-code hex text (a faulty text stores nothing).
 void store_hex(Compilation& c, std::string_view hex) {
-  size_t digits = 0;
-  for (char ch : hex) {
-    if (ch == ' ') continue;
-    if (hex_digit_value(ch) < 0) throw std::logic_error("bad hex text: " + std::string(hex));
-    ++digits;
-  }
-  if (digits % 2 != 0) throw std::logic_error("odd hex text: " + std::string(hex));
-  uint8_t chunk[64];
-  size_t n = 0;
-  int high = -1;
-  for (char ch : hex) {
-    if (ch == ' ') continue;
-    const int d = hex_digit_value(ch);
-    if (high < 0) {
-      high = d;
-      continue;
-    }
-    chunk[n++] = static_cast<uint8_t>(high * 16 + d);
-    high = -1;
-    if (n == sizeof chunk) {
-      put_bytes(c.image, chunk, n);
-      n = 0;
-    }
-  }
-  put_bytes(c.image, chunk, n);
+  static thread_local std::vector<uint8_t> bytes;
+  bytes.clear();
+  append_hex_bytes(bytes, hex);
+  put_bytes(c.image, bytes.data(), bytes.size());
 }
 
 void append_hex(std::string& out, uint32_t v, int digits) {

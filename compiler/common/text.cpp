@@ -58,17 +58,36 @@ bool parse_hex(std::string_view s, uint64_t& value) {
   return true;
 }
 
-std::vector<uint8_t> hex_bytes(std::string_view hex) {
-  std::string digits;
-  for (char ch : hex)
-    if (ch != ' ') digits += ch;
-  if (digits.size() % 2 != 0) throw std::logic_error("odd hex text: " + digits);
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i < digits.size(); i += 2) {
-    uint64_t v;
-    if (!parse_hex(std::string_view(digits).substr(i, 2), v)) throw std::logic_error("bad hex text: " + digits);
-    bytes.push_back(static_cast<uint8_t>(v));
+void append_hex_bytes(std::vector<uint8_t>& bytes, std::string_view hex) {
+  const size_t start = bytes.size();
+  int high = -1;
+  for (char ch : hex) {
+    if (ch == ' ') continue;
+    int d;
+    if (ch >= '0' && ch <= '9') d = ch - '0';
+    else if (ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
+    else if (ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
+    else {
+      bytes.resize(start);
+      throw std::logic_error("bad hex text: " + std::string(hex));
+    }
+    if (high < 0) {
+      high = d;
+    } else {
+      bytes.push_back(static_cast<uint8_t>(high * 16 + d));
+      high = -1;
+    }
   }
+  if (high >= 0) {
+    bytes.resize(start);
+    throw std::logic_error("odd hex text: " + std::string(hex));
+  }
+}
+
+std::vector<uint8_t> hex_bytes(std::string_view hex) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(hex.size() / 2);
+  append_hex_bytes(bytes, hex);
   return bytes;
 }
 

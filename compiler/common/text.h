@@ -28,6 +28,8 @@ bool parse_hex(std::string_view s, uint64_t& value);
 // text always comes from the compiler's own tables, so an odd digit count or a
 // non-hex character is a compiler fault: std::logic_error.
 std::vector<uint8_t> hex_bytes(std::string_view hex);
+// The same bytes appended to `bytes` (left as it was when the text is faulty).
+void append_hex_bytes(std::vector<uint8_t>& bytes, std::string_view hex);
 
 // Decimal text with an optional sign to a 64-bit value; false when the text is
 // not a number or does not fit.

@@ -46,12 +46,19 @@ void RoutineBuilder::add(std::string text, std::vector<uint8_t> bytes) {
   code_.push_back(Instruction{std::move(text), std::move(bytes)});
 }
 
-void RoutineBuilder::op(std::string text, std::string_view hex) { add(std::move(text), hex_bytes(hex)); }
+void RoutineBuilder::op(std::string text, std::string_view hex) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(hex.size() / 2);
+  append_hex_bytes(bytes, hex);
+  add(std::move(text), std::move(bytes));
+}
 
 void RoutineBuilder::op(std::string text, std::string_view hex, uint32_t value, std::string_view tail_hex) {
-  std::vector<uint8_t> bytes = hex_bytes(hex);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(hex.size() / 2 + 4 + tail_hex.size() / 2);
+  append_hex_bytes(bytes, hex);
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-  for (uint8_t b : hex_bytes(tail_hex)) bytes.push_back(b);
+  append_hex_bytes(bytes, tail_hex);
   add(std::move(text), std::move(bytes));
 }
 

@@ -1,4 +1,4 @@
-// hex_bytes serves both the generator's templates and the run-time builder:
+// The hex decoding (hex_bytes, append_hex_bytes) serves both the generator and the run-time builder:
 // blanks between byte pairs are allowed, and a malformed text is a fault of
 // the compiler's own tables, never of the program.
 #include <gtest/gtest.h>
