@@ -271,16 +271,16 @@ bool saves_named_items(const Compilation& c, int callee) {
 void emit_par_call(Compilation& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
   if (is_reference(c, r) && saves_named_items(c, b)) {
-    emit(c, "mov eax, " + name_of(c, r), "a1", addr(c, r));
+    emit_at(c, "mov eax, " + name_of(c, r), "a1", addr_value(c, r));
     redirect_saved_address(c, b, a);
     emit(c, "push eax", "50");
   } else if (is_reference(c, r)) {
-    emit(c, "push " + name_of(c, r), "ff35", addr(c, r));  // the address it holds
+    emit_at(c, "push " + name_of(c, r), "ff35", addr_value(c, r));  // the address it holds
   } else if (const SavedItem* it = saved_copy(c, b, r)) {
     lea_saved_copy(c, *it, a, r);
     emit(c, "push eax", "50");
   } else {
-    emit(c, "PUSH offset" + name_of(c, r), "68", addr(c, r));
+    emit_at(c, "PUSH offset" + name_of(c, r), "68", addr_value(c, r));
   }
 }
 
@@ -294,13 +294,13 @@ void emit_p_par_call(Compilation& c, int a, int b, int r) {
   if (const SavedItem* it = saved_copy(c, b, r))
     lea_saved_copy(c, *it, a, r);
   else
-    emit(c, "mov eax, offset " + name_of(c, r), "b8", addr(c, r));
+    emit_at(c, "mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
   emit(c, "push eax", "50");
 }
 
 void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
-  emit(c, "mov eax, offset " + name_of(c, r), "b8", addr(c, r));
+  emit_at(c, "mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
   emit(c, "mov eax, offset " + name_of(c, r), "8b00");
   redirect_saved_address(c, b, a);
   emit(c, "push eax", "50");
@@ -315,7 +315,7 @@ void emit_get_par(Compilation& c, int a, int b, int r) {
   if (cls == kClassRecord || cls == kClassArray) symbol_entry(c, r).tag5 = 0;
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov esi, esp+ " + o, "8b7424" + o);
-  emit(c, "mov edi," + name_of(c, r), "bf", addr(c, r));
+  emit_at(c, "mov edi," + name_of(c, r), "bf", addr_value(c, r));
   if (type_of(c, r) == kTypeString) {
     copy_string_loop(c);
   } else {
@@ -327,7 +327,7 @@ void emit_get_par(Compilation& c, int a, int b, int r) {
 void emit_get_p_par(Compilation& c, int a, int b, int r) {
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov ebx, esp+ " + o, "8b5c24" + o);
-  emit(c, "mov " + name_of(c, r) + ", ebx", "891d", addr(c, r));
+  emit_at(c, "mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
   symbol_entry(c, r).tag5 = 1;
 }
 
@@ -347,10 +347,10 @@ void emit_call_fun(Compilation& c, int a, int b, int r) {
     const std::string maxlen = AddressOf(c, "_strmaxlen");
     emit(c, "mov _strmaxlen, " + std::to_string(cap), "66c705", HexText(cap, 4) + maxlen);
     emit(c, "push offset _strmaxlen", "68", maxlen);
-    emit(c, "push offset " + name_of(c, r), "68", addr(c, r));
+    emit_at(c, "push offset " + name_of(c, r), "68", addr_value(c, r));
     call_routine(c, name_of(c, a), "mov ebx, @" + name_of(c, a), "call ebx");
   } else {
-    emit(c, "push offset " + name_of(c, r), "68", addr(c, r));
+    emit_at(c, "push offset " + name_of(c, r), "68", addr_value(c, r));
     call_callee(c, a);
     drop_stack(c, 4u * static_cast<uint32_t>(b + 1));
   }
@@ -395,7 +395,7 @@ void emit_write(Compilation& c, int a, int b, int r) {
   } else if (t == kTypePointer) {
     listing_line(c, "write(" + name + ")");
     emit(c, "push 0", "6a00");
-    emit(c, "mov edi, " + std::to_string(r), "8b3d", addr(c, r));
+    emit_at(c, "mov edi, " + std::to_string(r), "8b3d", addr_value(c, r));
     if (is_reference(c, r)) emit(c, "mov edi, [edi]", "8b3f");
     emit(c, "push edi", "57");
     call_routine(c, "_int2hst", "mov ebx, _int2hst", "call [ebx]");
@@ -416,7 +416,7 @@ void emit_readln(Compilation& c, int a, int, int) {
   if (v.symboltype == kTypeString && v.tag5 != 0) {
     // A `var` string formal says 128, but the caller's buffer may be shorter:
     // its capacity is where the 0 byte followed by the sentinel 9 stands.
-    emit(c, "mov edi, " + v.name, "8b3d", addr(c, a));
+    emit_at(c, "mov edi, " + v.name, "8b3d", addr_value(c, a));
     emit(c, "xor ecx, ecx", "31c9");
     emit(c, "c1: cmp byte ptr[edi+ecx], $0", "803c0f00");
     emit(c, "jnz c2", "7507");

@@ -64,16 +64,16 @@ void assign_text(Compilation& c, int a, int b) {
 
 void assign_pointer(Compilation& c, int a, int b) {
   if (is_reference(c, b)) {
-    emit(c, "mov edx , " + name_of(c, b), "8b15", addr(c, b));
+    emit_at(c, "mov edx , " + name_of(c, b), "8b15", addr_value(c, b));
     emit(c, "mov eax, [edx]", "8b02");
   } else {
-    emit(c, "mov eax, " + name_of(c, b), "a1", addr(c, b));
+    emit_at(c, "mov eax, " + name_of(c, b), "a1", addr_value(c, b));
   }
   if (is_reference(c, a)) {
-    emit(c, "mov edx , " + name_of(c, a), "8b15", addr(c, a));
+    emit_at(c, "mov edx , " + name_of(c, a), "8b15", addr_value(c, a));
     emit(c, "mov [edx], eax", "8902");
   } else {
-    emit(c, "mov " + name_of(c, a) + ", eax", "a3", addr(c, a));
+    emit_at(c, "mov " + name_of(c, a) + ", eax", "a3", addr_value(c, a));
   }
 }
 
@@ -172,7 +172,7 @@ const char* comparison_name(int op_code) {
 void finish_truth(Compilation& c, const char* text, const char* byte, int r) {
   emit(c, std::string(text) + "1", std::string(byte) + "02");
   emit(c, "xor dx dx", "31d2");
-  emit(c, "mov " + name_of(c, r) + ", edx", "8915", addr(c, r));
+  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
 }
 
 // A into eax, B into ebx; integer literals as immediates.
@@ -219,16 +219,16 @@ void compare_strings(Compilation& c, const CondJump& j, int a, int b, int r) {
 
 void compare_pointers(Compilation& c, const CondJump& j, int a, int b, int r) {
   if (is_reference(c, a)) {
-    emit(c, "mov edx, " + name_of(c, a), "8b15", addr(c, a));
+    emit_at(c, "mov edx, " + name_of(c, a), "8b15", addr_value(c, a));
     emit(c, "mov eax, [edx]", "8b02");
   } else {
-    emit(c, "mov eax, " + name_of(c, a), "a1", addr(c, a));
+    emit_at(c, "mov eax, " + name_of(c, a), "a1", addr_value(c, a));
   }
   if (is_reference(c, b)) {
-    emit(c, "mov edx, " + name_of(c, b), "8b15", addr(c, b));
+    emit_at(c, "mov edx, " + name_of(c, b), "8b15", addr_value(c, b));
     emit(c, "mov ebx, [edx]", "8b1a");
   } else {
-    emit(c, "mov ebx, " + name_of(c, b), "8b1d", addr(c, b));
+    emit_at(c, "mov ebx, " + name_of(c, b), "8b1d", addr_value(c, b));
   }
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc edx", "42");
@@ -330,7 +330,7 @@ void emit_logical(Compilation& c, int op_code, int a, int b, int r) {
   emit(c, is_and ? "and eax, ebx" : "or eax, ebx", is_and ? "21d8" : "09d8");
   emit(c, "jnz +2", "7502");
   emit(c, "xor dx dx", "31d2");
-  emit(c, "mov " + name_of(c, r) + ", edx", "8915", addr(c, r));
+  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
 }
 
 void emit_not(Compilation& c, int a, int b, int r) {
@@ -420,7 +420,7 @@ void emit_random(Compilation& c, int a, int b, int r) {
   emit(c, "pop ecx", "59");
   emit(c, "pop edx", "5a");
   emit(c, "mov [_random_seed], eax", "8905", seed);
-  emit(c, "mov " + name_of(c, r) + ", eax", "8905", addr(c, r));
+  emit_at(c, "mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
 }
 
 void emit_length(Compilation& c, int a, int b, int r) {
@@ -461,7 +461,7 @@ void emit_date(Compilation& c, int op_code, int a, int b, int r) {
                       : op_code == DAYOFWEEK_FUN ? "668b4604"
                                                      : "668b4606";
   emit(c, "", field);
-  emit(c, "mov " + name_of(c, r) + ", ax", "66a3", addr(c, r));
+  emit_at(c, "mov " + name_of(c, r) + ", ax", "66a3", addr_value(c, r));
 }
 
 }  // namespace tarn

@@ -63,6 +63,21 @@ void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, st
   listing_line(c, text);
 }
 
+void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
+  std::string& listing = c.gen.listing;
+  append_hex(listing, current_address(c.image), 8);
+  listing += ' ';
+  const size_t start = listing.size();
+  listing.append(opcode_hex);
+  for (int i = 0; i < 4; ++i) append_hex(listing, (address >> (8 * i)) & 0xff, 2);
+  size_t b = start;
+  while (b < listing.size() && is_blank_or_control(listing[b])) ++b;
+  listing.erase(start, b - start);
+  store_hex(c, std::string_view(listing).substr(start));
+  listing += ' ';
+  listing_line(c, text);
+}
+
 void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
   append_hex(listing, current_address(c.image), 8);

@@ -54,6 +54,9 @@ void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::s
 
 // One listed instruction: "address bytes text" on a line of its own.
 void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex = {});
+// One listed instruction whose operand is an address: its bytes follow the
+// opcode low byte first, as emit does with HexText(address, 8).
+void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address);
 // The same for an instruction whose bytes are already known.
 void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n);
 

@@ -29,6 +29,12 @@ const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
 int symbol_count(const Compilation& c) { return c.sym.count; }
 
 std::string addr(const Compilation& c, int n) { return AddressOf(c, std::to_string(n)); }
+
+uint32_t addr_value(const Compilation& c, int n) {
+  const std::string name = std::to_string(n);
+  if (const TVariable* v = find_variable(c, name)) return v->VarAddr;
+  generator_fault("no address for '" + name + "'");
+}
 const std::string& name_of(const Compilation& c, int n) { return symbol_entry(c, n).name; }
 int type_of(const Compilation& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const Compilation& c, int n) { return symbol_entry(c, n).tag5 != 0; }
@@ -54,40 +60,40 @@ std::string ecx_form(std::string_view plain_op) {
 }  // namespace
 
 void load_eax(Compilation& c, int n, std::string_view text) {
-  emit(c, text, "a1", addr(c, n));
+  emit_at(c, text, "a1", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
 }
 
 void load_ebx(Compilation& c, int n, std::string_view text) {
-  emit(c, text, "8b1d", addr(c, n));
+  emit_at(c, text, "8b1d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
 }
 
 void load_edx(Compilation& c, int n, std::string_view text) {
-  emit(c, text, "8b15", addr(c, n));
+  emit_at(c, text, "8b15", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
 }
 
 void load_ecx(Compilation& c, int n, std::string_view text) {
-  emit(c, text, "8b0d", addr(c, n));
+  emit_at(c, text, "8b0d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
 }
 
 void store_eax(Compilation& c, int n, std::string_view text) {
   if (!is_reference(c, n)) {
-    emit(c, text, "a3", addr(c, n));
+    emit_at(c, text, "a3", addr_value(c, n));
     return;
   }
-  emit(c, "mov ecx, " + name_of(c, n), "8b0d", addr(c, n));
+  emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
   emit(c, "mov [ecx], eax", "8901");
 }
 
 void memory_op(Compilation& c, std::string_view text, std::string_view plain_op, int n) {
   if (!is_reference(c, n)) {
-    emit(c, text, plain_op, addr(c, n));
+    emit_at(c, text, plain_op, addr_value(c, n));
     return;
   }
-  emit(c, "mov ecx, " + name_of(c, n), "8b0d", addr(c, n));
+  emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
   emit(c, std::string(text) + " [ecx]", ecx_form(plain_op));
 }
 
@@ -106,19 +112,19 @@ void x87_store(Compilation& c, int n) {
 }
 
 void lea_esi(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "8b35" : "8d35", addr(c, n));
+  emit_at(c, text, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
 }
 
 void lea_edi(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "8b3d" : "8d3d", addr(c, n));
+  emit_at(c, text, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
 }
 
 void mov_esi_offset(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "8b35" : "be", addr(c, n));
+  emit_at(c, text, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
 }
 
 void push_offset(Compilation& c, int n, std::string_view text) {
-  emit(c, text, is_reference(c, n) ? "ff35" : "68", addr(c, n));
+  emit_at(c, text, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
 }
 
 void push_small(Compilation& c, int value, std::string_view text) {

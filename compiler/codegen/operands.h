@@ -24,6 +24,7 @@ namespace tarn {
 struct Compilation;
 
 std::string addr(const Compilation& c, int n);  // AddressOf(decimal n)
+uint32_t addr_value(const Compilation& c, int n);  // the same address as a number
 const std::string& name_of(const Compilation& c, int n);
 int type_of(const Compilation& c, int n);
 bool is_reference(const Compilation& c, int n);

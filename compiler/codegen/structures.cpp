@@ -227,7 +227,7 @@ void index_record(Compilation& c, int a, int b, int r) {
   const TTypeDesc* record = type_by_number(c.types, s.tag4);
   if (!record || s.symbolclass != kClassArray)
     generator_fault("'" + name_of(c, a) + "' is not an array of records");
-  emit(c, "mov esi, " + name_of(c, a), "8b35", addr(c, a));
+  emit_at(c, "mov esi, " + name_of(c, a), "8b35", addr_value(c, a));
   if (is_reference(c, a)) emit(c, "mov esi, [esi]", "8b36");
   const int m = s.tag3;
   if (m != 0) {
@@ -282,10 +282,10 @@ void wd_new(Compilation& c, int a, int b, int) {
   emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
   ImportCall(c, "HeapAlloc");
   if (is_reference(c, a)) {
-    emit(c, "mov  ebx, " + name_of(c, a), "8b1d", addr(c, a));
+    emit_at(c, "mov  ebx, " + name_of(c, a), "8b1d", addr_value(c, a));
     emit(c, "mov [ebx], eax", "8903");
   } else {
-    emit(c, "mov " + name_of(c, a) + ", eax", "a3", addr(c, a));
+    emit_at(c, "mov " + name_of(c, a) + ", eax", "a3", addr_value(c, a));
   }
 }
 
@@ -293,10 +293,10 @@ void wd_new(Compilation& c, int a, int b, int) {
 void wd_free(Compilation& c, int a, int b, int) {
   listing_header(c, "wd_free", a, b);
   if (is_reference(c, a)) {
-    emit(c, "mov ecx, " + name_of(c, a), "8b0d", addr(c, a));
+    emit_at(c, "mov ecx, " + name_of(c, a), "8b0d", addr_value(c, a));
     emit(c, "push [ecx]", "ff31");
   } else {
-    emit(c, "push " + name_of(c, a), "ff35", addr(c, a));
+    emit_at(c, "push " + name_of(c, a), "ff35", addr_value(c, a));
   }
   emit(c, "push $8", "6808000000");
   emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
