@@ -46,6 +46,10 @@ import sys
 import tempfile
 import time
 
+# Produced programs start the way every test starts them: Wine where the host
+# runs 32-bit code, else the emulating runner.
+RUN_PROGRAM = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'run-program')
+
 MAX_STR = 30  # every stored string value is cut to this length
 
 
@@ -488,7 +492,7 @@ def main():
                 # Into a file, not a pipe: Wine's own processes would hold a
                 # pipe open for seconds after the program ended.
                 with open(os.path.join(work, 'ours.txt'), 'wb') as f:
-                    subprocess.run(['wine', exe], env=env, cwd=work, timeout=60, stdout=f,
+                    subprocess.run([RUN_PROGRAM, exe], env=env, cwd=work, timeout=60, stdout=f,
                                    stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
                 with open(os.path.join(work, 'ours.txt'), 'rb') as f:
                     ours, why = f.read().decode('latin-1'), ''
