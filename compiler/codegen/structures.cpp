@@ -148,13 +148,9 @@ void set_arr(Compilation& c, int a, int b, int r) {
 
 // ---- record fields ---------------------------------------------------------
 
-// Field copy from esi to edi (the result temporary).
-void read_field(Compilation& c, const FieldInfo& f) {
-  if (f.type != kTypeString) {
-    emit(c, "mov edx, [esi]", "8b16");
-    emit(c, "mov [edi], edx", "8917");
-    return;
-  }
+// Copies the string at esi to edi, at most the field's capacity, and ends it
+// with a 0 byte.
+void copy_field_string(Compilation& c, const FieldInfo& f) {
   emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
   emit(c, "xor edx, edx", "31d2");
   emit(c, "e1: cmp ecx, $0", "83f900");
@@ -169,6 +165,16 @@ void read_field(Compilation& c, const FieldInfo& f) {
   emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
 }
 
+// Field copy from esi to edi (the result temporary).
+void read_field(Compilation& c, const FieldInfo& f) {
+  if (f.type != kTypeString) {
+    emit(c, "mov edx, [esi]", "8b16");
+    emit(c, "mov [edi], edx", "8917");
+    return;
+  }
+  copy_field_string(c, f);
+}
+
 // Field store of value B at edi. edi is kept; ebx, ecx and edx are free.
 void write_field(Compilation& c, const FieldInfo& f, int b) {
   if (f.type != kTypeString) {
@@ -181,18 +187,7 @@ void write_field(Compilation& c, const FieldInfo& f, int b) {
     return;
   }
   lea_esi(c, b, "mov esi, offset " + name_of(c, b));
-  emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e1: cmp ecx, $0", "83f900");
-  emit(c, "je e2", "7410");
-  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "740a");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "dec ecx", "49");
-  emit(c, "jmp e1", "ebeb");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  copy_field_string(c, f);
 }
 
 void add_offset(Compilation& c, const char* reg, const char* add_bytes, int offset) {
