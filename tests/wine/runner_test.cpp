@@ -78,6 +78,18 @@ std::string with_entry_code(const TempDir& dir, const std::string& code) {
   return dir.file("patched.exe");
 }
 
+TEST(Runner, TheClockIsFixedByTarnrunTimeAndAMalformedOneIsRefused) {
+  TempDir dir;
+  const std::string exe = compile(dir, "clock", "program clock()\nbegin\n  writeln(gettime(), ' ', getyear(), ' ', "
+                                                "getmonth(), ' ', getday(), ' ', getdayofweek());\nend.\n");
+  auto fixed = run_process({"env", "TARNRUN_TIME=2026-12-08 18:12:16.250", tarnrun(), exe}, "", 30, dir.path());
+  EXPECT_EQ(fixed.exit_code, 0) << fixed.err;
+  EXPECT_EQ(fixed.out, "65536 2026 12 8 2\r\n");  // a Tuesday
+  auto malformed = run_process({"env", "TARNRUN_TIME=8.12.2026", tarnrun(), exe}, "", 30, dir.path());
+  EXPECT_EQ(malformed.exit_code, kRunnerError);
+  EXPECT_NE(malformed.err.find("TARNRUN_TIME"), std::string::npos) << malformed.err;
+}
+
 TEST(Runner, AFaultEndsTheProgramWithItsOwnCodeAndOneLineNamingItAndItsAddress) {
   TempDir dir;
   auto divide = run_under_runner(with_entry_code(dir, "\x31\xc9\xf7\xf1"), {}, "", 30, dir.path());  // xor ecx,ecx; div ecx

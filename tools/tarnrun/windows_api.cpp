@@ -199,7 +199,7 @@ uint32_t GetProcessHeap(Call&) { return kHeapHandle; }
 uint32_t HeapAlloc(Call& c) {
   Process& p = c.p;
   uint32_t flags = c.arg(1), size = c.arg(2);
-  if (c.arg(0) != kHeapHandle || size > p.heap_end - p.heap_next + (1u << 30)) return 0;
+  if (c.arg(0) != kHeapHandle || size > 0x7FFFFFF8u) return 0;  // the rounding below cannot overflow
   uint32_t rounded = std::max<uint32_t>(8, (size + 7) & ~7u), block = 0;
   if (auto it = p.heap_free.lower_bound(rounded); it != p.heap_free.end()) {
     rounded = it->first;
