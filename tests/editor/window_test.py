@@ -525,8 +525,10 @@ def compiling(args, work):
         pane = s.probe("messages").split("\r\n")
         check(pane[0] == "Compiling: Done." and len(pane) == 2 and pane[1], f"the pane after success: {pane}")
         check(os.path.exists(os.path.join(folder, "prog.exe")), "the executable is beside the source")
-        if subprocess.run(["sh", "-c", "test -x /usr/lib/wine/wine && /usr/lib/wine/wine --version"],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+        run_program = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "run-program")
+        which = subprocess.run([run_program, "--which"], env=dict(os.environ, TARN_RUNNER="auto"),
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode().strip()
+        if which != "wine":
             print("skipped: running the program needs a host that runs 32-bit code")
         else:
             s.key("ctrl+F9")

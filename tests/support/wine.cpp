@@ -45,7 +45,7 @@ std::string program_runner() {
 
 bool wine_runs_programs() {
   // What the host can do, whatever TARN_RUNNER forces for run_program.
-  static const bool runs = run_process({"/usr/lib/wine/wine", "--version"}).exit_code == 0;
+  static const bool runs = run_process({"env", "TARN_RUNNER=auto", TARN_RUN_PROGRAM, "--which"}).out == "wine\n";
   return runs;
 }
 
