@@ -12,8 +12,6 @@
 
 namespace tarn {
 
-struct Compilation;
-
 struct termsg {
   uint16_t code;
   std::string tmplmsg;   // English template, UTF-8 in the code
@@ -71,8 +69,6 @@ void set_language(Diagnostics& d, int language);
 // The argument is code page 1251 text too.
 std::string format_message(const Diagnostics& d, int code, std::string_view arg);
 
-// Writes the report and throws CompileError; never returns.
-[[noreturn]] void report_error(Compilation& c, int code, std::string_view arg = {});
 
 // The narrow face of the same report, for a subsystem that keeps to its own
 // state: `report` writes the report and throws CompileError.
@@ -83,6 +79,12 @@ class ErrorReporter {
  protected:
   ~ErrorReporter() = default;
 };
+
+// The report through the narrow face; never returns.
+[[noreturn]] inline void report_error(ErrorReporter& errors, int code, std::string_view arg = {}) {
+  errors.report(code, arg);
+  throw CompileError(code);  // not reached: every reporter throws
+}
 
 // The column (from 1) of the last occurrence of `token` in `line`, ignoring
 // ASCII letter case; 0 when it does not occur.

@@ -34,7 +34,7 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 #include "tables/types.h"
 #include "image/image.h"
 
@@ -42,11 +42,11 @@ namespace tarn {
 
 namespace {
 
-int current_routine(const Compilation& c) { return c.tmpl.routines.empty() ? 0 : c.tmpl.routines.back(); }
+int current_routine(const CodeGen& c) { return c.tmpl.routines.empty() ? 0 : c.tmpl.routines.back(); }
 
 // The routines from the current one outwards to `callee` when the callee's
 // code encloses (or is) the current routine's; empty otherwise.
-std::vector<int> reentered_routines(const Compilation& c, int callee) {
+std::vector<int> reentered_routines(const CodeGen& c, int callee) {
   std::vector<int> chain;
   int r = current_routine(c);
   while (r > 0 && chain.size() < c.tmpl.enclosing.size() + 1) {
@@ -60,7 +60,7 @@ std::vector<int> reentered_routines(const Compilation& c, int callee) {
 
 // Bytes of symbol i's own data item, as the data step placed them; 0 for
 // entries without one and for read-only ones (constants, literals, labels).
-uint32_t data_item_size(const Compilation& c, int i) {
+uint32_t data_item_size(const CodeGen& c, int i) {
   const TSymbolbableRecord& s = symbol_entry(c, i);
   if (s.location != i) return 0;
   switch (s.symbolclass) {
@@ -78,7 +78,7 @@ uint32_t data_item_size(const Compilation& c, int i) {
   return it == c.gen.item_bytes.end() ? 0 : it->second;
 }
 
-void save_item(Compilation& c, const SavedItem& it) {
+void save_item(CodeGen& c, const SavedItem& it) {
   const std::string& name = name_of(c, it.symbol);
   if (it.size == 4) {
     emit(c, "push " + name, "ff35", addr(c, it.symbol));
@@ -91,7 +91,7 @@ void save_item(Compilation& c, const SavedItem& it) {
   emit(c, "rep movsb", "f3a4");
 }
 
-void drop_stack(Compilation& c, uint32_t bytes) {
+void drop_stack(CodeGen& c, uint32_t bytes) {
   if (bytes == 0) return;
   if (bytes <= 127)
     emit(c, "add esp, " + HexText(bytes, 2), "83c4" + HexText(bytes, 2));
@@ -99,7 +99,7 @@ void drop_stack(Compilation& c, uint32_t bytes) {
     emit(c, "add esp, " + HexText(bytes, 8), "81c4", HexText(bytes, 8));
 }
 
-void restore_item(Compilation& c, const SavedItem& it, int result) {
+void restore_item(CodeGen& c, const SavedItem& it, int result) {
   const std::string& name = name_of(c, it.symbol);
   if (it.symbol == result) {
     drop_stack(c, it.slot);
@@ -115,7 +115,7 @@ void restore_item(Compilation& c, const SavedItem& it, int result) {
 }
 
 // Opens a call: saves the data of every routine the call may re-enter.
-void begin_call(Compilation& c, int callee) {
+void begin_call(CodeGen& c, int callee) {
   PendingCall call;
   call.callee = callee;
   for (int routine : reentered_routines(c, callee)) {
@@ -136,7 +136,7 @@ void begin_call(Compilation& c, int callee) {
 }
 
 // Closes the innermost call: restores in reverse what begin_call saved.
-void end_call(Compilation& c, int result) {
+void end_call(CodeGen& c, int result) {
   if (c.tmpl.pending.empty()) return;
   PendingCall call = std::move(c.tmpl.pending.back());
   c.tmpl.pending.pop_back();
@@ -146,7 +146,7 @@ void end_call(Compilation& c, int result) {
 // The saved copy of actual `r` for the k-th actual of `callee`, or nullptr.
 // Temporaries are passed by their static item: those of later actuals are
 // computed after the save, so only their static item is current.
-const SavedItem* saved_copy(const Compilation& c, int callee, int r) {
+const SavedItem* saved_copy(const CodeGen& c, int callee, int r) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return nullptr;
   if (symbol_entry(c, r).symbolclass == kClassVariable) return nullptr;
   for (const SavedItem& it : c.tmpl.pending.back().saved)
@@ -155,20 +155,20 @@ const SavedItem* saved_copy(const Compilation& c, int callee, int r) {
 }
 
 // eax := the address of r's saved copy, k - 1 actuals having been pushed since the save.
-void lea_saved_copy(Compilation& c, const SavedItem& it, int k, int r) {
+void lea_saved_copy(CodeGen& c, const SavedItem& it, int k, int r) {
   const int64_t disp = 4LL * (k > 0 ? k - 1 : 0) + it.offset;
   emit(c, "lea eax, [esp+" + std::to_string(disp) + "] ; " + name_of(c, r), "8d8424", HexText(disp, 8));
 }
 
 // The offset from esp, at a routine's entry, of the address of its k-th actual.
-int parameter_offset(const Compilation& c, int k, int routine) {
+int parameter_offset(const CodeGen& c, int k, int routine) {
   const TSymbolbableRecord& s = symbol_entry(c, routine);
   const int n = s.tag;
   return (n - k - (s.symbolclass == kClassProcedure ? 1 : 0)) * 4 + 8;
 }
 
 // The copy loop of a string value from esi to edi, with its terminator.
-void copy_string_loop(Compilation& c) {
+void copy_string_loop(CodeGen& c) {
   emit(c, "xor edx, edx", "31d2");
   emit(c, "e1: cmp byte ptr[esi]+dx, 0", "803c3200");
   emit(c, "jz e2", "7409");
@@ -180,7 +180,7 @@ void copy_string_loop(Compilation& c) {
 }
 
 // A width or decimals operand: a literal's text, or a named constant's value.
-int constant_value(const Compilation& c, int n) {
+int constant_value(const CodeGen& c, int n) {
   const TSymbolbableRecord& s = symbol_entry(c, n);
   int64_t v = 0;
   if (parse_int64(trim(s.name), v)) return static_cast<int>(v);
@@ -191,7 +191,7 @@ int constant_value(const Compilation& c, int n) {
 // pushed value and cut a field that does not fit their buffer; a literal of
 // 256 or more would otherwise come out as its remainder (300 as 44), so it
 // is pushed as 255 and cut to fit like any other wide field.
-void push_format(Compilation& c, int n, const char* zero_text) {
+void push_format(CodeGen& c, int n, const char* zero_text) {
   if (n == 0)
     emit(c, zero_text, "6a00");
   else
@@ -203,7 +203,7 @@ std::string skip_label(int routine) { return "_skip" + std::to_string(routine); 
 // "mov ebx, @name" / "call ebx". A user routine is called at the entry its
 // WD_PROC / WD_FUN recorded: looked up by name, a routine called like a
 // run-time variable ("count") would find the variable, which comes first.
-void call_callee(Compilation& c, int callee) {
+void call_callee(CodeGen& c, int callee) {
   const std::string& name = name_of(c, callee);
   auto it = c.tmpl.entry.find(callee);
   if (it == c.tmpl.entry.end()) {
@@ -216,7 +216,7 @@ void call_callee(Compilation& c, int callee) {
 
 }  // namespace
 
-void emit_routine_start(Compilation& c, int a, int, int) {
+void emit_routine_start(CodeGen& c, int a, int, int) {
   const int outer = current_routine(c);
   if (outer != 0) {
     // A routine declared inside another one is emitted in the middle of the
@@ -231,7 +231,7 @@ void emit_routine_start(Compilation& c, int a, int, int) {
   c.tmpl.routines.push_back(a);
 }
 
-void emit_routine_end(Compilation& c, int, int, int) {
+void emit_routine_end(CodeGen& c, int, int, int) {
   listing_line(c, "ret");
   emit(c, "ret", "c3");
   if (c.tmpl.routines.empty()) return;
@@ -246,7 +246,7 @@ namespace {
 // for this call and the address is that of a saved named variable (a routine
 // nested in P passing on P's own variable to P), the saved copy is passed
 // instead, for the same reasons as for a named actual.
-void redirect_saved_address(Compilation& c, int callee, int k) {
+void redirect_saved_address(CodeGen& c, int callee, int k) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
@@ -257,7 +257,7 @@ void redirect_saved_address(Compilation& c, int callee, int k) {
   }
 }
 
-bool saves_named_items(const Compilation& c, int callee) {
+bool saves_named_items(const CodeGen& c, int callee) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return false;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
@@ -268,7 +268,7 @@ bool saves_named_items(const Compilation& c, int callee) {
 
 }  // namespace
 
-void emit_par_call(Compilation& c, int a, int b, int r) {
+void emit_par_call(CodeGen& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
   if (is_reference(c, r) && saves_named_items(c, b)) {
     emit_at(c, "mov eax, " + name_of(c, r), "a1", addr_value(c, r));
@@ -284,7 +284,7 @@ void emit_par_call(Compilation& c, int a, int b, int r) {
   }
 }
 
-void emit_p_par_call(Compilation& c, int a, int b, int r) {
+void emit_p_par_call(CodeGen& c, int a, int b, int r) {
   // A pointer that is itself a `var` formal passes on the address it holds.
   if (is_reference(c, r)) {
     emit_p_p_par_call(c, a, b, r);
@@ -298,7 +298,7 @@ void emit_p_par_call(Compilation& c, int a, int b, int r) {
   emit(c, "push eax", "50");
 }
 
-void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
+void emit_p_p_par_call(CodeGen& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
   emit_at(c, "mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
   emit(c, "mov eax, offset " + name_of(c, r), "8b00");
@@ -306,7 +306,7 @@ void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
   emit(c, "push eax", "50");
 }
 
-void emit_get_par(Compilation& c, int a, int b, int r) {
+void emit_get_par(CodeGen& c, int a, int b, int r) {
   // A record formal (or an array of records) comes here even when declared
   // with `var`: the copy below takes the caller's descriptor, the address of
   // its storage, so the formal reaches the caller's record directly and is
@@ -324,21 +324,21 @@ void emit_get_par(Compilation& c, int a, int b, int r) {
   }
 }
 
-void emit_get_p_par(Compilation& c, int a, int b, int r) {
+void emit_get_p_par(CodeGen& c, int a, int b, int r) {
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov ebx, esp+ " + o, "8b5c24" + o);
   emit_at(c, "mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
   symbol_entry(c, r).tag5 = 1;
 }
 
-void emit_call(Compilation& c, int a, int b, int) {
+void emit_call(CodeGen& c, int a, int b, int) {
   if (b == 0) begin_call(c, a);
   call_callee(c, a);
   drop_stack(c, 4u * static_cast<uint32_t>(b));
   end_call(c, 0);
 }
 
-void emit_call_fun(Compilation& c, int a, int b, int r) {
+void emit_call_fun(CodeGen& c, int a, int b, int r) {
   if (b == 0) begin_call(c, a);
   if (to_lower_ascii(name_of(c, a)) == "readstring") {
     // readstring removes its three arguments itself: the file, the capacity
@@ -357,7 +357,7 @@ void emit_call_fun(Compilation& c, int a, int b, int r) {
   end_call(c, r);
 }
 
-void emit_return(Compilation& c, int, int b, int) {
+void emit_return(CodeGen& c, int, int b, int) {
   if (!is_string_type(type_of(c, b))) {
     emit(c, "mov ebx, esp+4", "8b5c2404");
     load_eax(c, b, "mov eax, " + name_of(c, b));
@@ -372,7 +372,7 @@ void emit_return(Compilation& c, int, int b, int) {
   emit(c, "ret", "c3");
 }
 
-void emit_write(Compilation& c, int a, int b, int r) {
+void emit_write(CodeGen& c, int a, int b, int r) {
   const int t = type_of(c, r);
   const std::string& name = name_of(c, r);
   // Literals are written like variables: they have data items of their own.
@@ -404,12 +404,12 @@ void emit_write(Compilation& c, int a, int b, int r) {
   }
 }
 
-void emit_writeln(Compilation& c, int, int, int) {
+void emit_writeln(CodeGen& c, int, int, int) {
   listing_line(c, "WRITELN");
   call_routine(c, "writeln", "mov ebx, @writeln", "call ebx");
 }
 
-void emit_readln(Compilation& c, int a, int, int) {
+void emit_readln(CodeGen& c, int a, int, int) {
   const TSymbolbableRecord& v = symbol_entry(c, a);
   listing_line(c, "readln " + v.name);
   int count = 2;
@@ -437,7 +437,7 @@ void emit_readln(Compilation& c, int a, int, int) {
   drop_stack(c, 4u * static_cast<uint32_t>(count));
 }
 
-void emit_readln0(Compilation& c, int, int, int) {
+void emit_readln0(CodeGen& c, int, int, int) {
   // One line is consumed, however standard input arrives: the readln routine
   // reads up to the line feed, and type code 0 makes it store nothing. (A
   // single ReadFile of 128 bytes would swallow several lines of a pipe.)

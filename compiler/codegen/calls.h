@@ -11,26 +11,26 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
 // WD_PROC, WD_FUN: the routine's entry point.
-void emit_routine_start(Compilation& c, int a, int b, int r);
+void emit_routine_start(CodeGen& c, int a, int b, int r);
 // END_PROC, END_FUN.
-void emit_routine_end(Compilation& c, int a, int b, int r);
-void emit_par_call(Compilation& c, int a, int b, int r);
-void emit_p_par_call(Compilation& c, int a, int b, int r);
-void emit_p_p_par_call(Compilation& c, int a, int b, int r);
-void emit_get_par(Compilation& c, int a, int b, int r);
-void emit_get_p_par(Compilation& c, int a, int b, int r);
-void emit_call(Compilation& c, int a, int b, int r);
-void emit_call_fun(Compilation& c, int a, int b, int r);
-void emit_return(Compilation& c, int a, int b, int r);
+void emit_routine_end(CodeGen& c, int a, int b, int r);
+void emit_par_call(CodeGen& c, int a, int b, int r);
+void emit_p_par_call(CodeGen& c, int a, int b, int r);
+void emit_p_p_par_call(CodeGen& c, int a, int b, int r);
+void emit_get_par(CodeGen& c, int a, int b, int r);
+void emit_get_p_par(CodeGen& c, int a, int b, int r);
+void emit_call(CodeGen& c, int a, int b, int r);
+void emit_call_fun(CodeGen& c, int a, int b, int r);
+void emit_return(CodeGen& c, int a, int b, int r);
 
 // Console statements.
-void emit_write(Compilation& c, int a, int b, int r);
-void emit_writeln(Compilation& c, int a, int b, int r);
+void emit_write(CodeGen& c, int a, int b, int r);
+void emit_writeln(CodeGen& c, int a, int b, int r);
 // WD_READLN (the variable in a); READ_ARR passes its result temporary as a.
-void emit_readln(Compilation& c, int a, int b, int r);
-void emit_readln0(Compilation& c, int a, int b, int r);
+void emit_readln(CodeGen& c, int a, int b, int r);
+void emit_readln0(CodeGen& c, int a, int b, int r);
 
 }  // namespace tarn

@@ -7,7 +7,7 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 #include "image/image.h"
 
 namespace tarn {
@@ -17,37 +17,37 @@ namespace {
 constexpr const char* kStartLabel = "_start";
 
 // The condition's truth value into eax, compared with 0.
-void test_condition(Compilation& c, int cond) {
+void test_condition(CodeGen& c, int cond) {
   load_eax(c, cond, "mov eax," + name_of(c, cond));
   emit(c, "cmp eax $00", "83f800");
 }
 
 // e9 back to a loop head recorded as a target label.
-void jump_back(Compilation& c, int head) {
+void jump_back(CodeGen& c, int head) {
   const int64_t disp = static_cast<int64_t>(FindLabel(c, name_of(c, head))) - current_address(c.image) - 5;
   emit(c, "jmp " + name_of(c, head), "e9", HexText(disp, 8));
 }
 
 }  // namespace
 
-void emit_program_start(Compilation& c) {
+void emit_program_start(CodeGen& c) {
   add_patch_label(c, kStartLabel);
   emit(c, "jmp start", "e9", "00000000");
 }
 
-void emit_wd_prog(Compilation& c, int, int, int) {
+void emit_wd_prog(CodeGen& c, int, int, int) {
   c.tmpl.routines.clear();
   patch_label(c, kStartLabel, 5, "e9", "jmp start");
 }
 
-void emit_wd_if(Compilation& c, int a, int b, int) {
+void emit_wd_if(CodeGen& c, int a, int b, int) {
   test_condition(c, a);
   emit(c, "jz ", "0f84");
   add_patch_label(c, name_of(c, b));
   emit(c, name_of(c, b) + ":", "00000000");
 }
 
-void emit_wd_else(Compilation& c, int a, int b, int) {
+void emit_wd_else(CodeGen& c, int a, int b, int) {
   // The nop lets the if-part's jz land after this jmp, on the else part.
   emit(c, "jmp ", "90e9");
   add_patch_label(c, name_of(c, b));
@@ -55,46 +55,46 @@ void emit_wd_else(Compilation& c, int a, int b, int) {
   patch_label(c, name_of(c, a), 4, "", "");
 }
 
-void emit_end_if(Compilation& c, int a, int, int) {
+void emit_end_if(CodeGen& c, int a, int, int) {
   patch_label(c, name_of(c, a), 4, "", "");
   listing_label(c, name_of(c, a) + ":");
 }
 
-void emit_loop_head(Compilation& c, int a, int, int) {
+void emit_loop_head(CodeGen& c, int a, int, int) {
   listing_label(c, name_of(c, a) + ":");
   AddLabel(c, name_of(c, a), current_address(c.image));
 }
 
-void emit_wd_do(Compilation& c, int a, int b, int) {
+void emit_wd_do(CodeGen& c, int a, int b, int) {
   test_condition(c, a);
   add_patch_label(c, name_of(c, b));
   emit(c, "jz 0x????????", "0f84", "00000000");
 }
 
-void emit_end_loop(Compilation& c, int a, int b, int) {
+void emit_end_loop(CodeGen& c, int a, int b, int) {
   jump_back(c, a);
   patch_label(c, name_of(c, b), 6, "0f84", "jz " + name_of(c, b));
   listing_label(c, name_of(c, b) + ":");
 }
 
-void emit_wd_until(Compilation& c, int a, int b, int) {
+void emit_wd_until(CodeGen& c, int a, int b, int) {
   test_condition(c, a);
   emit(c, "jnz +05", "0f8505000000");
   jump_back(c, b);
 }
 
-void emit_for_inc(Compilation& c, int a, int, int) {
+void emit_for_inc(CodeGen& c, int a, int, int) {
   memory_op(c, "inc " + name_of(c, a), "ff05", a);
 }
 
-void emit_mark(Compilation& c, int a, int, int) {
+void emit_mark(CodeGen& c, int a, int, int) {
   // The label's slot receives the address it stands for; goto reads it at run time.
   const int32_t slot = symbol_entry(c, a).tag2;
   if (slot > 0) put_dword_at(c.image, slot, current_address(c.image));
   listing_label(c, name_of(c, a) + ":");
 }
 
-void emit_goto(Compilation& c, int a, int, int) {
+void emit_goto(CodeGen& c, int a, int, int) {
   emit(c, "jmp " + name_of(c, a), "FF25", HexText(FindLabelById(c, a), 8));
 }
 

@@ -9,23 +9,23 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
 // The program's first instruction, "jmp start", patched by WD_PROG.
-void emit_program_start(Compilation& c);
+void emit_program_start(CodeGen& c);
 
-void emit_wd_prog(Compilation& c, int a, int b, int r);
-void emit_wd_if(Compilation& c, int a, int b, int r);
-void emit_wd_else(Compilation& c, int a, int b, int r);
-void emit_end_if(Compilation& c, int a, int b, int r);
+void emit_wd_prog(CodeGen& c, int a, int b, int r);
+void emit_wd_if(CodeGen& c, int a, int b, int r);
+void emit_wd_else(CodeGen& c, int a, int b, int r);
+void emit_end_if(CodeGen& c, int a, int b, int r);
 // WD_WHILE, WD_FOR and WD_REPEAT: the loop head.
-void emit_loop_head(Compilation& c, int a, int b, int r);
-void emit_wd_do(Compilation& c, int a, int b, int r);
+void emit_loop_head(CodeGen& c, int a, int b, int r);
+void emit_wd_do(CodeGen& c, int a, int b, int r);
 // END_WHILE and END_FOR.
-void emit_end_loop(Compilation& c, int a, int b, int r);
-void emit_wd_until(Compilation& c, int a, int b, int r);
-void emit_for_inc(Compilation& c, int a, int b, int r);
-void emit_mark(Compilation& c, int a, int b, int r);
-void emit_goto(Compilation& c, int a, int b, int r);
+void emit_end_loop(CodeGen& c, int a, int b, int r);
+void emit_wd_until(CodeGen& c, int a, int b, int r);
+void emit_for_inc(CodeGen& c, int a, int b, int r);
+void emit_mark(CodeGen& c, int a, int b, int r);
+void emit_goto(CodeGen& c, int a, int b, int r);
 
 }  // namespace tarn

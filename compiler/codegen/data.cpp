@@ -12,7 +12,7 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 
@@ -23,19 +23,19 @@ namespace {
 std::string value_text(int64_t value) { return "0x" + HexText(value, 8); }
 
 // The address at the start of the listing line, then the item's entry.
-void begin_item(Compilation& c, std::string_view name) {
+void begin_item(Emitter& c, std::string_view name) {
   listing_write(c, HexText(current_address(c.image), 8) + " ");
   AddVariable(c, name, current_address(c.image));
 }
 
 // One dword, listed (its bytes, then the directive) or silent.
-void dword_item(Compilation& c, std::string_view name, int64_t value, std::string_view directive) {
+void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_view directive) {
   begin_item(c, name);
   emit_instruction(c, "", HexText(value, 8));
   listing_write(c, std::string(directive) + " " + std::string(name) + " " + value_text(value));
 }
 
-void silent_dwords(Compilation& c, std::string_view name, int64_t value, int count) {
+void silent_dwords(Emitter& c, std::string_view name, int64_t value, int count) {
   for (int i = 0; i < count; ++i) {
     AddVariable(c, name, current_address(c.image));
     if (value < (int64_t{1} << 32))
@@ -56,7 +56,7 @@ std::string buffer_bytes(int capacity) {
 
 // One string item: the characters (through the code page 866 rule) with
 // their own text, 0 and 9 bytes included, in the listing.
-void string_item(Compilation& c, std::string_view name, const std::string& bytes, const std::string& shown) {
+void string_item(Emitter& c, std::string_view name, const std::string& bytes, const std::string& shown) {
   begin_item(c, name);
   put_text(c.image, bytes);
   listing_write(c, "string " + std::string(name) + " '" + shown + "'");
@@ -69,30 +69,30 @@ int64_t integer_value(std::string_view text) {
 
 }  // namespace
 
-void DeclareDword(Compilation& c, std::string_view name, int64_t value) {
+void DeclareDword(Emitter& c, std::string_view name, int64_t value) {
   dword_item(c, name, value, "dword");
   listing_line(c);
 }
 
-void DeclareDwordArray(Compilation& c, std::string_view name, int64_t value, int count) {
+void DeclareDwordArray(Emitter& c, std::string_view name, int64_t value, int count) {
   dword_item(c, name, value, "dword");
   listing_line(c, " x" + std::to_string(count));
   silent_dwords(c, name, value, count - 1);
 }
 
-void DeclareBlock(Compilation& c, std::string_view name, int64_t value, int bytes) {
+void DeclareBlock(Emitter& c, std::string_view name, int64_t value, int bytes) {
   const int dwords = std::max((bytes + 3) / 4, 1);
   dword_item(c, name, value, "byte");
   listing_line(c, " x" + std::to_string(bytes));
   silent_dwords(c, name, value, dwords - 1);
 }
 
-void DeclareWord(Compilation& c, std::string_view name, int64_t value) {
+void DeclareWord(Emitter& c, std::string_view name, int64_t value) {
   dword_item(c, name, value, "word");
   listing_line(c);
 }
 
-void DeclareFixedString(Compilation& c, std::string_view name, std::string_view text, int capacity) {
+void DeclareFixedString(Emitter& c, std::string_view name, std::string_view text, int capacity) {
   std::string bytes(text.substr(0, static_cast<size_t>(std::max(capacity, 0))));
   bytes.resize(static_cast<size_t>(std::max(capacity, 0)), '\0');
   bytes += std::string("\0\t\0\0", 4);
@@ -100,19 +100,19 @@ void DeclareFixedString(Compilation& c, std::string_view name, std::string_view 
   listing_line(c);
 }
 
-void DeclareStringConst(Compilation& c, std::string_view name, std::string_view text) {
+void DeclareStringConst(Emitter& c, std::string_view name, std::string_view text) {
   std::string shown = std::string(text) + std::string(2, '\0');
   string_item(c, name, std::string(text) + std::string(4, '\0'), shown);
   listing_line(c);
 }
 
-void DeclareStringBuffer(Compilation& c, std::string_view name, int capacity) {
+void DeclareStringBuffer(Emitter& c, std::string_view name, int capacity) {
   const std::string bytes = buffer_bytes(capacity);
   string_item(c, name, bytes, bytes.substr(0, static_cast<size_t>(capacity + 2)));
   listing_line(c);
 }
 
-void DeclareStringArray(Compilation& c, std::string_view name, int capacity, int count) {
+void DeclareStringArray(Emitter& c, std::string_view name, int capacity, int count) {
   const std::string bytes = buffer_bytes(capacity);
   const std::string shown = bytes.substr(0, static_cast<size_t>(capacity + 2));
   // The line ends "' x" + count: the element's closing quote, then the count.
@@ -155,7 +155,7 @@ namespace {
 
 // A scalar variable, global (class 1) or local (class 4); a named constant
 // (tag3 set) takes its value from the literal entered after it.
-void declare_variable(Compilation& c, const DataSymbol& s, const std::string& n, const std::string& next_name) {
+void declare_variable(Emitter& c, const DataSymbol& s, const std::string& n, const std::string& next_name) {
   switch (s.symboltype) {
     case 4: DeclareDword(c, n, s.tag2); break;
     case 8: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
@@ -173,7 +173,7 @@ void declare_variable(Compilation& c, const DataSymbol& s, const std::string& n,
 
 }  // namespace
 
-void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
+void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
   for (size_t i = 0; i < symbols.size(); ++i) {
     DataSymbol& s = symbols[i];
     const std::string n = std::to_string(s.location);
@@ -222,7 +222,7 @@ void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols) {
   }
 }
 
-void declare_user_data(Compilation& c) {
+void declare_user_data(CodeGen& c) {
   std::vector<DataSymbol> rows;
   rows.reserve(static_cast<size_t>(c.sym.count));
   for (int i = 1; i <= c.sym.count; ++i) {

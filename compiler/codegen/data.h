@@ -11,25 +11,26 @@
 
 namespace tarn {
 
-struct Compilation;
+struct Emitter;
+struct CodeGen;
 
 // Each operation writes the item's address to the listing, enters the item in
 // the table of named addresses, stores its bytes and ends the listing line with
 // the directive. Arrays and blocks enter every element under the same name,
 // so a lookup of the name always gives the first one.
-void DeclareDword(Compilation& c, std::string_view name, int64_t value);
-void DeclareDwordArray(Compilation& c, std::string_view name, int64_t value, int count);
+void DeclareDword(Emitter& c, std::string_view name, int64_t value);
+void DeclareDwordArray(Emitter& c, std::string_view name, int64_t value, int count);
 // ceil(bytes / 4) dwords of the value, at least one.
-void DeclareBlock(Compilation& c, std::string_view name, int64_t value, int bytes);
+void DeclareBlock(Emitter& c, std::string_view name, int64_t value, int bytes);
 // Entered with size 2 but stored as a whole dword.
-void DeclareWord(Compilation& c, std::string_view name, int64_t value);
+void DeclareWord(Emitter& c, std::string_view name, int64_t value);
 // The text padded with 0 bytes (or cut) to `capacity` characters, then 00 09 00 00.
-void DeclareFixedString(Compilation& c, std::string_view name, std::string_view text, int capacity);
+void DeclareFixedString(Emitter& c, std::string_view name, std::string_view text, int capacity);
 // The text and four 0 bytes.
-void DeclareStringConst(Compilation& c, std::string_view name, std::string_view text);
+void DeclareStringConst(Emitter& c, std::string_view name, std::string_view text);
 // An empty string variable: 00 00, capacity - 2 "#", 00 09, 00 09.
-void DeclareStringBuffer(Compilation& c, std::string_view name, int capacity);
-void DeclareStringArray(Compilation& c, std::string_view name, int capacity, int count);
+void DeclareStringBuffer(Emitter& c, std::string_view name, int capacity);
+void DeclareStringArray(Emitter& c, std::string_view name, int capacity, int count);
 
 // The single-precision bits of a decimal number written with "." whatever the
 // locale; 0 for text that is not a number.
@@ -51,9 +52,9 @@ struct DataSymbol {
 
 // Declares the data of symbols[0..] (symbol number i + 1) in order. `tag2` of
 // goto labels receives the file offset of the label's slot.
-void declare_symbols(Compilation& c, std::vector<DataSymbol>& symbols);
+void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols);
 
 // The program's own variables and constants, taken from the symbol table.
-void declare_user_data(Compilation& c);
+void declare_user_data(CodeGen& c);
 
 }  // namespace tarn

@@ -10,7 +10,7 @@
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/templates.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 
 namespace tarn {
 
@@ -19,7 +19,7 @@ namespace {
 // ---- assignment ----------------------------------------------------------
 
 // A := B for strings: copies at most A's capacity and always terminates.
-void assign_string(Compilation& c, int a, int b) {
+void assign_string(CodeGen& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
   const int cap = symbol_entry(c, a).tag;
@@ -50,7 +50,7 @@ void assign_string(Compilation& c, int a, int b) {
 }
 
 // A text-file variable is three dwords.
-void assign_text(Compilation& c, int a, int b) {
+void assign_text(CodeGen& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
   emit(c, "xor edx, edx", "31d2");
@@ -62,7 +62,7 @@ void assign_text(Compilation& c, int a, int b) {
   emit(c, "jz a1", "75f3");
 }
 
-void assign_pointer(Compilation& c, int a, int b) {
+void assign_pointer(CodeGen& c, int a, int b) {
   if (is_reference(c, b)) {
     emit_at(c, "mov edx , " + name_of(c, b), "8b15", addr_value(c, b));
     emit(c, "mov eax, [edx]", "8b02");
@@ -79,7 +79,7 @@ void assign_pointer(Compilation& c, int a, int b) {
 
 // ---- arithmetic ----------------------------------------------------------
 
-void integer_arith(Compilation& c, int op_code, int a, int b, int r) {
+void integer_arith(CodeGen& c, int op_code, int a, int b, int r) {
   load_eax(c, a, "mov eax, " + name_of(c, a));
   if (op_code == PLUS_OP) {
     memory_op(c, "add eax, " + name_of(c, b), "0305", b);
@@ -92,7 +92,7 @@ void integer_arith(Compilation& c, int op_code, int a, int b, int r) {
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
-void float_arith(Compilation& c, int op_code, int a, int b, int r) {
+void float_arith(CodeGen& c, int op_code, int a, int b, int r) {
   x87_load(c, a);
   x87_load(c, b);
   switch (op_code) {
@@ -106,7 +106,7 @@ void float_arith(Compilation& c, int op_code, int a, int b, int r) {
 
 // R := A + B for strings: A copied whole, then B appended until the byte after
 // the next write position is the sentinel 9 that ends R's buffer.
-void concatenate(Compilation& c, int a, int b, int r) {
+void concatenate(CodeGen& c, int a, int b, int r) {
   lea_esi(c, a, "lea esi,  " + name_of(c, a));
   lea_edi(c, r, "lea edi,  " + name_of(c, r));
   emit(c, "xor edx, edx", "31d2");
@@ -169,14 +169,14 @@ const char* comparison_name(int op_code) {
 }
 
 // The jump over "xor dx, dx" and the store of the 0/1 result in edx.
-void finish_truth(Compilation& c, const char* text, const char* byte, int r) {
+void finish_truth(CodeGen& c, const char* text, const char* byte, int r) {
   emit(c, std::string(text) + "1", std::string(byte) + "02");
   emit(c, "xor dx dx", "31d2");
   emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
 }
 
 // A into eax, B into ebx; integer literals as immediates.
-void load_pair(Compilation& c, int a, int b) {
+void load_pair(CodeGen& c, int a, int b) {
   if (type_of(c, a) == kTypeIntegerLiteral)
     emit(c, "mov eax, " + name_of(c, a), "b8", HexText(literal_value(c, a), 8));
   else
@@ -187,7 +187,7 @@ void load_pair(Compilation& c, int a, int b) {
     load_ebx(c, b, "mov eax, " + name_of(c, b));
 }
 
-void compare_integers(Compilation& c, const CondJump& j, int a, int b, int r) {
+void compare_integers(CodeGen& c, const CondJump& j, int a, int b, int r) {
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc dx", "42");
   load_pair(c, a, b);
@@ -195,7 +195,7 @@ void compare_integers(Compilation& c, const CondJump& j, int a, int b, int r) {
   finish_truth(c, j.int_text, j.int_byte, r);
 }
 
-void compare_floats(Compilation& c, const CondJump& j, int a, int b, int r) {
+void compare_floats(CodeGen& c, const CondJump& j, int a, int b, int r) {
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc dx", "42");
   x87_load(c, b);
@@ -206,7 +206,7 @@ void compare_floats(Compilation& c, const CondJump& j, int a, int b, int r) {
   finish_truth(c, j.float_text, j.float_byte, r);
 }
 
-void compare_strings(Compilation& c, const CondJump& j, int a, int b, int r) {
+void compare_strings(CodeGen& c, const CondJump& j, int a, int b, int r) {
   emit(c, "", "31d2");
   emit(c, "inc dx", "42");
   push_offset(c, b, "push " + name_of(c, b));
@@ -217,7 +217,7 @@ void compare_strings(Compilation& c, const CondJump& j, int a, int b, int r) {
   finish_truth(c, j.int_text, j.int_byte, r);
 }
 
-void compare_pointers(Compilation& c, const CondJump& j, int a, int b, int r) {
+void compare_pointers(CodeGen& c, const CondJump& j, int a, int b, int r) {
   if (is_reference(c, a)) {
     emit_at(c, "mov edx, " + name_of(c, a), "8b15", addr_value(c, a));
     emit(c, "mov eax, [edx]", "8b02");
@@ -240,7 +240,7 @@ void compare_pointers(Compilation& c, const CondJump& j, int a, int b, int r) {
 
 // Rounding control through a run-time control-word variable: fstcw, then
 // and/or on the rounding bits, then fldcw. Listed without text.
-void set_rounding(Compilation& c, const char* variable, const char* and_mask, const char* or_mask) {
+void set_rounding(CodeGen& c, const char* variable, const char* and_mask, const char* or_mask) {
   const std::string cw = AddressOf(c, variable);
   emit(c, "", "d93d", cw);
   emit(c, "", "66a1", cw);
@@ -252,7 +252,7 @@ void set_rounding(Compilation& c, const char* variable, const char* and_mask, co
 
 }  // namespace
 
-void emit_assign(Compilation& c, int a, int b, int) {
+void emit_assign(CodeGen& c, int a, int b, int) {
   listing_header(c, "assign_op", a, b);
   switch (type_of(c, a)) {
     case kTypeInteger:
@@ -275,7 +275,7 @@ void emit_assign(Compilation& c, int a, int b, int) {
   }
 }
 
-void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
+void emit_arith(CodeGen& c, int op_code, int a, int b, int r) {
   const char* name = op_code == PLUS_OP    ? "plus_op"
                      : op_code == MINUS_OP ? "minus_op"
                      : op_code == MULT_OP  ? "mult_op"
@@ -289,7 +289,7 @@ void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
     integer_arith(c, op_code, a, b, r);
 }
 
-void emit_int_division(Compilation& c, int op_code, int a, int b, int r) {
+void emit_int_division(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, op_code == MOD_OP ? "mod_op" : "div2_op", a, b);
   set_rounding(c, "_crw", nullptr, "000c");
   memory_op(c, "fild " + name_of(c, a), "db05", a);
@@ -303,7 +303,7 @@ void emit_int_division(Compilation& c, int op_code, int a, int b, int r) {
   memory_op(c, "fistp " + name_of(c, r), "db1d", r);
 }
 
-void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
+void emit_comparison(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, comparison_name(op_code), a, b);
   const CondJump& j = cond_jump(op_code);
   const int ta = type_of(c, a);
@@ -321,7 +321,7 @@ void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
     compare_integers(c, j, a, b, r);
 }
 
-void emit_logical(Compilation& c, int op_code, int a, int b, int r) {
+void emit_logical(CodeGen& c, int op_code, int a, int b, int r) {
   const bool is_and = op_code == AND_OP;
   listing_header(c, is_and ? "and_op" : "or_op", a, b);
   emit(c, "xor edx, edx", "31d2");
@@ -333,7 +333,7 @@ void emit_logical(Compilation& c, int op_code, int a, int b, int r) {
   emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
 }
 
-void emit_not(Compilation& c, int a, int b, int r) {
+void emit_not(CodeGen& c, int a, int b, int r) {
   listing_header(c, "wd_not", a, b);
   emit(c, "xor eax, eax", "31c0");
   load_edx(c, a, "mov edx, " + name_of(c, a));
@@ -342,14 +342,14 @@ void emit_not(Compilation& c, int a, int b, int r) {
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
-void emit_negate(Compilation& c, int a, int b, int r) {
+void emit_negate(CodeGen& c, int a, int b, int r) {
   listing_header(c, "u_minus", a, b);
   x87_load(c, a);
   emit(c, "fchs", "d9e0");
   x87_store(c, r);
 }
 
-void emit_math(Compilation& c, int op_code, int a, int b, int r) {
+void emit_math(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   x87_load(c, a);
   switch (op_code) {
@@ -378,7 +378,7 @@ void emit_math(Compilation& c, int op_code, int a, int b, int r) {
   x87_store(c, r);
 }
 
-void emit_random(Compilation& c, int a, int b, int r) {
+void emit_random(CodeGen& c, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   const std::string seed = AddressOf(c, "_random_seed");
   emit(c, "push eax", "50");
@@ -423,14 +423,14 @@ void emit_random(Compilation& c, int a, int b, int r) {
   emit_at(c, "mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
 }
 
-void emit_length(Compilation& c, int a, int b, int r) {
+void emit_length(CodeGen& c, int a, int b, int r) {
   listing_header(c, "length", a, b);
   push_offset(c, a, "push @" + std::to_string(a));
   emit(c, "call lstrlen", "ff15", AddressOf(c, "lstrlen"));
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
-void emit_date(Compilation& c, int op_code, int a, int b, int r) {
+void emit_date(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, "_getlocaltime", a, b);
   const std::string year = AddressOf(c, "_year");
   emit(c, "lea esi, _year", "8d35", year);

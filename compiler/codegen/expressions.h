@@ -7,24 +7,24 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
-void emit_assign(Compilation& c, int a, int b, int r);
+void emit_assign(CodeGen& c, int a, int b, int r);
 // PLUS_OP, MINUS_OP, MULT_OP (by r's type: integer, float or concatenation), DIV_OP.
-void emit_arith(Compilation& c, int op, int a, int b, int r);
+void emit_arith(CodeGen& c, int op, int a, int b, int r);
 // DIV2_OP and MOD_OP through the x87 with truncation.
-void emit_int_division(Compilation& c, int op, int a, int b, int r);
+void emit_int_division(CodeGen& c, int op, int a, int b, int r);
 // E_OP .. LTE_OP.
-void emit_comparison(Compilation& c, int op, int a, int b, int r);
+void emit_comparison(CodeGen& c, int op, int a, int b, int r);
 // AND_OP, OR_OP.
-void emit_logical(Compilation& c, int op, int a, int b, int r);
-void emit_not(Compilation& c, int a, int b, int r);
-void emit_negate(Compilation& c, int a, int b, int r);
+void emit_logical(CodeGen& c, int op, int a, int b, int r);
+void emit_not(CodeGen& c, int a, int b, int r);
+void emit_negate(CodeGen& c, int a, int b, int r);
 // SQRT_FUN, SIN_FUN, COS_FUN, TG_FUN, ARCTG_FUN, ABS_FUN, ROUND_FUN, TRUNC_FUN.
-void emit_math(Compilation& c, int op, int a, int b, int r);
-void emit_random(Compilation& c, int a, int b, int r);
-void emit_length(Compilation& c, int a, int b, int r);
+void emit_math(CodeGen& c, int op, int a, int b, int r);
+void emit_random(CodeGen& c, int a, int b, int r);
+void emit_length(CodeGen& c, int a, int b, int r);
 // DAY_FUN, MONTH_FUN, YEAR_FUN, TIME_FUN, DAYOFWEEK_FUN.
-void emit_date(Compilation& c, int op, int a, int b, int r);
+void emit_date(CodeGen& c, int op, int a, int b, int r);
 
 }  // namespace tarn

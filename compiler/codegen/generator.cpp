@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/diagnostics.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "platform/platform.h"
 
 namespace tarn {
 
@@ -29,7 +30,7 @@ size_t append_instruction_hex(std::string& out, std::string_view opcode_hex, std
 }
 
 // Stores the bytes of machine-code hex text (a faulty text stores nothing).
-void store_hex(Compilation& c, std::string_view hex) {
+void store_hex(Emitter& c, std::string_view hex) {
   static thread_local std::vector<uint8_t> bytes;
   bytes.clear();
   append_hex_bytes(bytes, hex);
@@ -42,28 +43,28 @@ void append_hex(std::string& out, uint32_t v, int digits) {
 
 }  // namespace
 
-void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
+void emit_instruction(Emitter& c, std::string_view opcode_hex, std::string_view operand_hex) {
   std::string& listing = c.gen.listing;
   const size_t start = append_instruction_hex(listing, opcode_hex, operand_hex);
   store_hex(c, std::string_view(listing).substr(start));
   listing += ' ';
 }
 
-void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
+void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::string_view operand_hex) {
   static thread_local std::string hex;
   hex.clear();
   append_instruction_hex(hex, opcode_hex, operand_hex);
   store_hex(c, hex);
 }
 
-void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
+void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
   append_hex(c.gen.listing, current_address(c.image), 8);
   c.gen.listing += ' ';
   emit_instruction(c, opcode_hex, operand_hex);
   listing_line(c, text);
 }
 
-void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
+void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
   std::string& listing = c.gen.listing;
   append_hex(listing, current_address(c.image), 8);
   listing += ' ';
@@ -78,7 +79,7 @@ void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex,
   listing_line(c, text);
 }
 
-void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
+void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
   append_hex(listing, current_address(c.image), 8);
   listing += ' ';
@@ -109,53 +110,53 @@ void sync_variable_index(const GeneratorState& g) {
 
 }  // namespace
 
-const TVariable* find_variable(const Compilation& c, const std::string& lowered_name) {
+const TVariable* find_variable(const Emitter& c, const std::string& lowered_name) {
   sync_variable_index(c.gen);
   auto it = c.gen.variable_index.find(lowered_name);
   return it == c.gen.variable_index.end() ? nullptr : &c.gen.variables[it->second];
 }
 
-uint32_t address_value(const Compilation& c, std::string_view name) {
+uint32_t address_value(const Emitter& c, std::string_view name) {
   const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
   return v ? v->VarAddr : 0;
 }
 
-std::string AddressOf(const Compilation& c, std::string_view name) {
+std::string AddressOf(const Emitter& c, std::string_view name) {
   const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
   if (v) return HexText(v->VarAddr, 8);
   generator_fault("no address for '" + std::string(name) + "'");
 }
 
-void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
+void AddVariable(Emitter& c, std::string_view name, uint32_t address) {
   sync_variable_index(c.gen);
   c.gen.variables.push_back(TVariable{address, std::string(name)});
   sync_variable_index(c.gen);
 }
 
-void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {
+void AddLabel(Emitter& c, std::string_view name, uint32_t value, int id) {
   c.gen.labels.push_back(TLabel{std::string(name), value, id});
 }
 
-uint32_t FindLabel(const Compilation& c, std::string_view name) {
+uint32_t FindLabel(const Emitter& c, std::string_view name) {
   for (const TLabel& l : c.gen.labels)
     if (l.Name == name) return l.Virtual_Addr;
   return 0;
 }
 
-uint32_t FindLabelById(const Compilation& c, int id) {
+uint32_t FindLabelById(const Emitter& c, int id) {
   for (const TLabel& l : c.gen.labels)
     if (l.id == id) return l.Virtual_Addr;
   return 0;
 }
 
-int32_t add_patch_label(Compilation& c, std::string_view name) {
+int32_t add_patch_label(Emitter& c, std::string_view name) {
   const int32_t p = c.image.pos;
   AddLabel(c, name, static_cast<uint32_t>(p));
   c.gen.pending_patches.emplace_back(name);
   return p;
 }
 
-void patch_label(Compilation& c, std::string_view name, int length, std::string_view opcode_hex,
+void patch_label(Emitter& c, std::string_view name, int length, std::string_view opcode_hex,
                  std::string_view text) {
   auto& pending = c.gen.pending_patches;
   auto it = std::find(pending.begin(), pending.end(), name);
@@ -170,20 +171,20 @@ void patch_label(Compilation& c, std::string_view name, int length, std::string_
   seek(c.image, here);
 }
 
-void listing_write(Compilation& c, std::string_view text) { c.gen.listing += text; }
+void listing_write(Emitter& c, std::string_view text) { c.gen.listing += text; }
 
-void listing_line(Compilation& c, std::string_view text) {
+void listing_line(Emitter& c, std::string_view text) {
   c.gen.listing += text;
   c.gen.listing += "\r\n";
 }
 
-void open_listing(Compilation& c, const std::string& path) {
+void open_listing(Emitter& c, const std::string& path) {
   c.gen.listing.clear();
   c.gen.listing_path = path;
   if (!platform::write_file(path, "")) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
-void close_listing(Compilation& c) {
+void close_listing(Emitter& c) {
   if (c.gen.listing_path.empty()) return;
   platform::write_file(c.gen.listing_path, c.gen.listing);
 }

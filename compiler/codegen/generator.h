@@ -12,9 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace tarn {
+#include "image/image.h"
 
-struct Compilation;
+namespace tarn {
 
 // A named address: an import slot, a data item, a run-time routine or a user routine.
 struct TVariable {
@@ -45,20 +45,27 @@ struct GeneratorState {
   std::map<int, uint32_t> item_bytes;
 };
 
+// The generator core's view of a compile: the image it writes instructions
+// and data into, and its own tables.
+struct Emitter {
+  ImageState& image;
+  GeneratorState& gen;
+};
+
 // Stores the bytes of opcode_hex followed by operand_hex with the operand's byte
 // pairs reversed (an 8-digit big-endian address becomes little-endian bytes);
 // writes the hex text and a blank to the listing. Hex digits of either case.
-void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex = {});
+void emit_instruction(Emitter& c, std::string_view opcode_hex, std::string_view operand_hex = {});
 // The same without the listing text.
-void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex = {});
+void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::string_view operand_hex = {});
 
 // One listed instruction: "address bytes text" on a line of its own.
-void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex = {});
+void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex = {});
 // One listed instruction whose operand is an address: its bytes follow the
 // opcode low byte first, as emit does with HexText(address, 8).
-void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address);
+void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uint32_t address);
 // The same for an instruction whose bytes are already known.
-void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n);
+void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n);
 
 // n as lower-case hex of `digits` digits (two's complement for negatives).
 std::string HexText(int64_t n, int digits);
@@ -66,28 +73,28 @@ std::string HexText(int64_t n, int digits);
 // 8 hex digits of the first named address whose name equals `name` ignoring
 // case and surrounding blanks. A name without an address is a generator
 // fault: code must never work on address 0 instead.
-std::string AddressOf(const Compilation& c, std::string_view name);
+std::string AddressOf(const Emitter& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
-uint32_t address_value(const Compilation& c, std::string_view name);
+uint32_t address_value(const Emitter& c, std::string_view name);
 // The first named address whose lower-cased name is lowered_name, or nullptr.
-const TVariable* find_variable(const Compilation& c, const std::string& lowered_name);
+const TVariable* find_variable(const Emitter& c, const std::string& lowered_name);
 
-void AddVariable(Compilation& c, std::string_view name, uint32_t address);
-void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);
-uint32_t FindLabel(const Compilation& c, std::string_view name);  // exact name; 0 when none
-uint32_t FindLabelById(const Compilation& c, int id);              // 0 when none
+void AddVariable(Emitter& c, std::string_view name, uint32_t address);
+void AddLabel(Emitter& c, std::string_view name, uint32_t value, int id = 0);
+uint32_t FindLabel(const Emitter& c, std::string_view name);  // exact name; 0 when none
+uint32_t FindLabelById(const Emitter& c, int id);              // 0 when none
 
 // Back-patching, the only fix-up mechanism. A patch label remembers the file
 // offset of a placeholder (a bare 32-bit displacement or a whole jump);
 // patch_label rewrites it once the target is the write position. Each patch
 // label is consumed by exactly one patch.
-int32_t add_patch_label(Compilation& c, std::string_view name);
+int32_t add_patch_label(Emitter& c, std::string_view name);
 // Writes opcode_hex followed by the displacement from the placeholder to the
 // current address, less `length` (the size of what is written there: 4, 5 or
 // 6), at the label's offset; lists it with that offset's address, and puts
 // the write position back. A label that is unknown, already consumed or whose
 // bytes lie outside the code written so far is an internal failure.
-void patch_label(Compilation& c, std::string_view name, int length, std::string_view opcode_hex,
+void patch_label(Emitter& c, std::string_view name, int length, std::string_view opcode_hex,
                  std::string_view text);
 
 // A record the generator cannot turn into code: an op without a template, or
@@ -98,17 +105,11 @@ struct GeneratorFault : std::runtime_error {
 };
 [[noreturn]] void generator_fault(const std::string& text);
 
-// Reads "postfix.tmp" from the work folder (which ends with a separator) and
-// writes one template per record from the write position on, after "jmp
-// start" and the run-time library. A missing or malformed file throws, as
-// does a jump label that was never placed.
-void generate_code(Compilation& c, const std::string& work_folder);
-
 // The listing: text without and with a line end (CR LF).
-void listing_write(Compilation& c, std::string_view text);
-void listing_line(Compilation& c, std::string_view text = {});
+void listing_write(Emitter& c, std::string_view text);
+void listing_line(Emitter& c, std::string_view text = {});
 // Opens "log.tmp" anew, and writes it out.
-void open_listing(Compilation& c, const std::string& path);
-void close_listing(Compilation& c);
+void open_listing(Emitter& c, const std::string& path);
+void close_listing(Emitter& c);
 
 }  // namespace tarn

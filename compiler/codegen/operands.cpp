@@ -4,45 +4,45 @@
 
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 
 namespace tarn {
 
 namespace {
 
-void check_operand(const Compilation& c, int n) {
+void check_operand(const CodeGen& c, int n) {
   if (n <= 0 || n > c.sym.count) generator_fault("unknown operand " + std::to_string(n));
 }
 
 }  // namespace
 
-TSymbolbableRecord& symbol_entry(Compilation& c, int n) {
+TSymbolbableRecord& symbol_entry(CodeGen& c, int n) {
   check_operand(c, n);
   return sym_at(c.sym, n);
 }
 
-const TSymbolbableRecord& symbol_entry(const Compilation& c, int n) {
+const TSymbolbableRecord& symbol_entry(const CodeGen& c, int n) {
   check_operand(c, n);
   return sym_at(c.sym, n);
 }
 
-int symbol_count(const Compilation& c) { return c.sym.count; }
+int symbol_count(const CodeGen& c) { return c.sym.count; }
 
-std::string addr(const Compilation& c, int n) { return AddressOf(c, std::to_string(n)); }
+std::string addr(const CodeGen& c, int n) { return AddressOf(c, std::to_string(n)); }
 
-uint32_t addr_value(const Compilation& c, int n) {
+uint32_t addr_value(const CodeGen& c, int n) {
   const std::string name = std::to_string(n);
   if (const TVariable* v = find_variable(c, name)) return v->VarAddr;
   generator_fault("no address for '" + name + "'");
 }
-const std::string& name_of(const Compilation& c, int n) { return symbol_entry(c, n).name; }
-int type_of(const Compilation& c, int n) { return symbol_entry(c, n).symboltype; }
-bool is_reference(const Compilation& c, int n) { return symbol_entry(c, n).tag5 != 0; }
+const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
+int type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
+bool is_reference(const CodeGen& c, int n) { return symbol_entry(c, n).tag5 != 0; }
 bool is_integer_type(int t) { return t == kTypeInteger || t == kTypeIntegerLiteral; }
 bool is_float_type(int t) { return t == kTypeFloat || t == kTypeFloatLiteral; }
 bool is_string_type(int t) { return t == kTypeStringLiteral || t == kTypeString; }
 
-int32_t literal_value(const Compilation& c, int n) {
+int32_t literal_value(const CodeGen& c, int n) {
   int64_t v = 0;
   if (!parse_int64(trim(name_of(c, n)), v)) return 0;
   return static_cast<int32_t>(static_cast<uint32_t>(v));
@@ -59,27 +59,27 @@ std::string ecx_form(std::string_view plain_op) {
 
 }  // namespace
 
-void load_eax(Compilation& c, int n, std::string_view text) {
+void load_eax(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, "a1", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
 }
 
-void load_ebx(Compilation& c, int n, std::string_view text) {
+void load_ebx(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, "8b1d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
 }
 
-void load_edx(Compilation& c, int n, std::string_view text) {
+void load_edx(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, "8b15", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
 }
 
-void load_ecx(Compilation& c, int n, std::string_view text) {
+void load_ecx(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, "8b0d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
 }
 
-void store_eax(Compilation& c, int n, std::string_view text) {
+void store_eax(CodeGen& c, int n, std::string_view text) {
   if (!is_reference(c, n)) {
     emit_at(c, text, "a3", addr_value(c, n));
     return;
@@ -88,7 +88,7 @@ void store_eax(Compilation& c, int n, std::string_view text) {
   emit(c, "mov [ecx], eax", "8901");
 }
 
-void memory_op(Compilation& c, std::string_view text, std::string_view plain_op, int n) {
+void memory_op(CodeGen& c, std::string_view text, std::string_view plain_op, int n) {
   if (!is_reference(c, n)) {
     emit_at(c, text, plain_op, addr_value(c, n));
     return;
@@ -97,57 +97,57 @@ void memory_op(Compilation& c, std::string_view text, std::string_view plain_op,
   emit(c, std::string(text) + " [ecx]", ecx_form(plain_op));
 }
 
-void x87_load(Compilation& c, int n) {
+void x87_load(CodeGen& c, int n) {
   if (is_integer_type(type_of(c, n)))
     memory_op(c, "fild " + name_of(c, n), "db05", n);
   else
     memory_op(c, "fld " + name_of(c, n), "d905", n);
 }
 
-void x87_store(Compilation& c, int n) {
+void x87_store(CodeGen& c, int n) {
   if (type_of(c, n) == kTypeFloat)
     memory_op(c, "fstp " + name_of(c, n), "d91d", n);
   else
     memory_op(c, "fistp " + name_of(c, n), "db1d", n);
 }
 
-void lea_esi(Compilation& c, int n, std::string_view text) {
+void lea_esi(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
 }
 
-void lea_edi(Compilation& c, int n, std::string_view text) {
+void lea_edi(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
 }
 
-void mov_esi_offset(Compilation& c, int n, std::string_view text) {
+void mov_esi_offset(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
 }
 
-void push_offset(Compilation& c, int n, std::string_view text) {
+void push_offset(CodeGen& c, int n, std::string_view text) {
   emit_at(c, text, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
 }
 
-void push_small(Compilation& c, int value, std::string_view text) {
+void push_small(CodeGen& c, int value, std::string_view text) {
   if (value >= 0 && value <= 127)
     emit(c, text, "6a" + HexText(value, 2));
   else
     emit(c, text, "68", HexText(value, 8));
 }
 
-void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text) {
+void call_routine(CodeGen& c, std::string_view routine, std::string_view mov_text, std::string_view call_text) {
   emit(c, mov_text, "bb", AddressOf(c, routine));
   emit(c, call_text, "ffd3");
 }
 
-void ImportCall(Compilation& c, std::string_view function) {
+void ImportCall(CodeGen& c, std::string_view function) {
   emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
 }
 
-void listing_label(Compilation& c, std::string_view text) {
+void listing_label(CodeGen& c, std::string_view text) {
   listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
 }
 
-void listing_header(Compilation& c, std::string_view op_name, int a, int b) {
+void listing_header(CodeGen& c, std::string_view op_name, int a, int b) {
   listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
 }
 

@@ -21,58 +21,58 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
-std::string addr(const Compilation& c, int n);  // AddressOf(decimal n)
-uint32_t addr_value(const Compilation& c, int n);  // the same address as a number
-const std::string& name_of(const Compilation& c, int n);
-int type_of(const Compilation& c, int n);
-bool is_reference(const Compilation& c, int n);
+std::string addr(const CodeGen& c, int n);  // AddressOf(decimal n)
+uint32_t addr_value(const CodeGen& c, int n);  // the same address as a number
+const std::string& name_of(const CodeGen& c, int n);
+int type_of(const CodeGen& c, int n);
+bool is_reference(const CodeGen& c, int n);
 bool is_integer_type(int t);  // 4 or 5
 bool is_float_type(int t);    // 8 or 9
 bool is_string_type(int t);   // 7 or 14
 // An integer literal's value (its name is the number).
-int32_t literal_value(const Compilation& c, int n);
+int32_t literal_value(const CodeGen& c, int n);
 
 // "mov eax, X" (a1) / "mov ebx, X" (8b 1d); text given by the caller.
-void load_eax(Compilation& c, int n, std::string_view text);
-void load_ebx(Compilation& c, int n, std::string_view text);
+void load_eax(CodeGen& c, int n, std::string_view text);
+void load_ebx(CodeGen& c, int n, std::string_view text);
 // "mov edx, X" (8b 15), "mov ecx, X" (8b 0d).
-void load_edx(Compilation& c, int n, std::string_view text);
-void load_ecx(Compilation& c, int n, std::string_view text);
+void load_edx(CodeGen& c, int n, std::string_view text);
+void load_ecx(CodeGen& c, int n, std::string_view text);
 // "mov X, eax" (a3).
-void store_eax(Compilation& c, int n, std::string_view text);
+void store_eax(CodeGen& c, int n, std::string_view text);
 
 // An instruction with one memory operand X: `plain_op` is the opcode with the
 // absolute form's ModRM ("db05" fild, "d91d" fstp, "0305" add eax ...); the
 // reference form loads ecx from X and uses the same opcode with the [ecx]
 // ModRM (reg field kept, mod/rm 001).
-void memory_op(Compilation& c, std::string_view text, std::string_view plain_op, int n);
+void memory_op(CodeGen& c, std::string_view text, std::string_view plain_op, int n);
 // fild for integer operands (types 4, 5), fld for the others.
-void x87_load(Compilation& c, int n);
+void x87_load(CodeGen& c, int n);
 // fstp for a float result, fistp for the others.
-void x87_store(Compilation& c, int n);
+void x87_store(CodeGen& c, int n);
 
 // "lea esi, X" (8d 35), "lea edi, X" (8d 3d): the address of X's value.
-void lea_esi(Compilation& c, int n, std::string_view text);
-void lea_edi(Compilation& c, int n, std::string_view text);
+void lea_esi(CodeGen& c, int n, std::string_view text);
+void lea_edi(CodeGen& c, int n, std::string_view text);
 // "mov esi, offset X" (be).
-void mov_esi_offset(Compilation& c, int n, std::string_view text);
+void mov_esi_offset(CodeGen& c, int n, std::string_view text);
 // "push offset X" (68): the address of X's value.
-void push_offset(Compilation& c, int n, std::string_view text);
+void push_offset(CodeGen& c, int n, std::string_view text);
 
 // push imm: 6a + one byte for 0..127, else 68 + 4 bytes (a one-byte push is
 // sign-extended, so 128 and above would arrive negative).
-void push_small(Compilation& c, int value, std::string_view text);
+void push_small(CodeGen& c, int value, std::string_view text);
 
 // A call of a run-time routine through ebx: "mov ebx, <text>"; bb + its address / ff d3.
-void call_routine(Compilation& c, std::string_view routine, std::string_view mov_text, std::string_view call_text);
+void call_routine(CodeGen& c, std::string_view routine, std::string_view mov_text, std::string_view call_text);
 // "call <function>" through its import slot: ff 15 and the slot's address.
-void ImportCall(Compilation& c, std::string_view function);
+void ImportCall(CodeGen& c, std::string_view function);
 
 // A listing line of its own: the current address, a blank and the text ("_sys3:").
-void listing_label(Compilation& c, std::string_view text);
+void listing_label(CodeGen& c, std::string_view text);
 // The header line of an operation: "name a b".
-void listing_header(Compilation& c, std::string_view op_name, int a, int b);
+void listing_header(CodeGen& c, std::string_view op_name, int a, int b);
 
 }  // namespace tarn

@@ -10,8 +10,10 @@
 #include "codegen/structures.h"
 #include "codegen/templates.h"
 #include "codegen/generator.h"
+#include "base/diagnostics.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "platform/platform.h"
+#include "codegen/code_gen.h"
 
 namespace tarn {
 
@@ -47,7 +49,7 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
 
 }  // namespace
 
-void generate_code(Compilation& c, const std::string& work_folder) {
+void generate_code(CodeGen& c, const std::string& work_folder) {
   const std::vector<PostfixRecord> records = read_postfix(work_folder + "postfix.tmp");
   bool main_body = false;
   for (const PostfixRecord& rec : records) {

@@ -15,7 +15,7 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "base/compilation.h"
+#include "codegen/code_gen.h"
 #include "tables/types.h"
 
 namespace tarn {
@@ -30,7 +30,7 @@ struct FieldInfo {
   int capacity = 0;  // string fields: the declared capacity
 };
 
-FieldInfo field_info(Compilation& c, int variable, int number) {
+FieldInfo field_info(CodeGen& c, int variable, int number) {
   const TField* f = field_of(c.types, symbol_entry(c, variable).tag4, number);
   if (!f) generator_fault("field " + std::to_string(number) + " of '" + name_of(c, variable) + "' has no record type");
   FieldInfo info{f->offset, f->type, f->length - 2};
@@ -39,7 +39,7 @@ FieldInfo field_info(Compilation& c, int variable, int number) {
   return info;
 }
 
-int element_type(Compilation& c, int array) {
+int element_type(CodeGen& c, int array) {
   const int t = type_of(c, array);
   if (t != kTypeInteger && t != kTypeFloat && t != kTypeString)
     generator_fault("array '" + name_of(c, array) + "' has no simple element type");
@@ -47,11 +47,11 @@ int element_type(Compilation& c, int array) {
 }
 
 // "mov ebx, X" for a descriptor or pointer: with one more step for a reference.
-void load_descriptor(Compilation& c, int n) { load_ebx(c, n, "mov ebx, " + name_of(c, n)); }
+void load_descriptor(CodeGen& c, int n) { load_ebx(c, n, "mov ebx, " + name_of(c, n)); }
 
 // The bounded copy of a string from esi to edi: at most `capacity`
 // characters, and the terminator always.
-void copy_bounded(Compilation& c, int capacity) {
+void copy_bounded(CodeGen& c, int capacity) {
   emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc ecx", "41");
@@ -67,7 +67,7 @@ void copy_bounded(Compilation& c, int capacity) {
 }
 
 // reg += the offset of string element `index` (1-based), N + 4 bytes each.
-void string_element(Compilation& c, const char* reg_text, const char* add_reg, int index, int capacity) {
+void string_element(CodeGen& c, const char* reg_text, const char* add_reg, int index, int capacity) {
   load_eax(c, index, "mov eax, " + name_of(c, index));
   emit(c, "dec eax", "48");
   emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
@@ -78,7 +78,7 @@ void string_element(Compilation& c, const char* reg_text, const char* add_reg, i
 
 // ---- arrays ----------------------------------------------------------------
 
-void index_row(Compilation& c, int a, int b, int r) {
+void index_row(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op2", a, b);
   const int m = symbol_entry(c, b).tag3;
   load_eax(c, a, "mov eax, " + name_of(c, a));
@@ -88,14 +88,14 @@ void index_row(Compilation& c, int a, int b, int r) {
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
-void index_column(Compilation& c, int a, int b, int r) {
+void index_column(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op", a, b);
   load_eax(c, a, "mov eax, " + name_of(c, a));
   memory_op(c, "add eax, " + name_of(c, b), "0305", b);
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
-void get_arr(Compilation& c, int a, int b, int r) {
+void get_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "get_arr", a, b);
   if (element_type(c, a) == kTypeString) {
     const int n = symbol_entry(c, a).tag;
@@ -119,7 +119,7 @@ void get_arr(Compilation& c, int a, int b, int r) {
   emit(c, "mov [esi], edx", "8916");
 }
 
-void set_arr(Compilation& c, int a, int b, int r) {
+void set_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "set_arr_token", a, b);
   if (element_type(c, r) == kTypeString) {
     const int n = symbol_entry(c, r).tag;
@@ -150,7 +150,7 @@ void set_arr(Compilation& c, int a, int b, int r) {
 
 // Copies the string at esi to edi, at most the field's capacity, and ends it
 // with a 0 byte.
-void copy_field_string(Compilation& c, const FieldInfo& f) {
+void copy_field_string(CodeGen& c, const FieldInfo& f) {
   emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
   emit(c, "xor edx, edx", "31d2");
   emit(c, "e1: cmp ecx, $0", "83f900");
@@ -166,7 +166,7 @@ void copy_field_string(Compilation& c, const FieldInfo& f) {
 }
 
 // Field copy from esi to edi (the result temporary).
-void read_field(Compilation& c, const FieldInfo& f) {
+void read_field(CodeGen& c, const FieldInfo& f) {
   if (f.type != kTypeString) {
     emit(c, "mov edx, [esi]", "8b16");
     emit(c, "mov [edi], edx", "8917");
@@ -176,7 +176,7 @@ void read_field(Compilation& c, const FieldInfo& f) {
 }
 
 // Field store of value B at edi. edi is kept; ebx, ecx and edx are free.
-void write_field(Compilation& c, const FieldInfo& f, int b) {
+void write_field(CodeGen& c, const FieldInfo& f, int b) {
   if (f.type != kTypeString) {
     load_edx(c, b, "mov edx, " + name_of(c, b));
     emit(c, "mov [edi],edx", "8917");
@@ -190,12 +190,12 @@ void write_field(Compilation& c, const FieldInfo& f, int b) {
   copy_field_string(c, f);
 }
 
-void add_offset(Compilation& c, const char* reg, const char* add_bytes, int offset) {
+void add_offset(CodeGen& c, const char* reg, const char* add_bytes, int offset) {
   emit(c, "mov eax, " + std::to_string(offset), "b8", HexText(offset, 8));
   emit(c, std::string("add ") + reg + ",eax", add_bytes);
 }
 
-void get_fld(Compilation& c, int a, int b, int r) {
+void get_fld(CodeGen& c, int a, int b, int r) {
   listing_header(c, "get_fld", a, b);
   const FieldInfo f = field_info(c, a, b);
   load_descriptor(c, a);
@@ -205,7 +205,7 @@ void get_fld(Compilation& c, int a, int b, int r) {
   read_field(c, f);
 }
 
-void set_fld(Compilation& c, int a, int b, int r) {
+void set_fld(CodeGen& c, int a, int b, int r) {
   listing_header(c, "set_fld", a, b);
   const FieldInfo f = field_info(c, r, a);
   load_descriptor(c, r);
@@ -216,7 +216,7 @@ void set_fld(Compilation& c, int a, int b, int r) {
 
 // Pushes the address of the element (R, B) of array of records A; the field
 // operation that follows pops it.
-void index_record(Compilation& c, int a, int b, int r) {
+void index_record(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op3", a, b);
   const TSymbolbableRecord& s = symbol_entry(c, a);
   const TTypeDesc* record = type_by_number(c.types, s.tag4);
@@ -242,7 +242,7 @@ void index_record(Compilation& c, int a, int b, int r) {
   emit(c, "push esi ", "56");
 }
 
-void get_fld_a(Compilation& c, int a, int b, int r) {
+void get_fld_a(CodeGen& c, int a, int b, int r) {
   listing_header(c, "get_fld", a, b);
   const FieldInfo f = field_info(c, a, b);
   emit(c, "pop ebx ", "5b");
@@ -252,7 +252,7 @@ void get_fld_a(Compilation& c, int a, int b, int r) {
   read_field(c, f);
 }
 
-void set_fld_a(Compilation& c, int a, int b, int r) {
+void set_fld_a(CodeGen& c, int a, int b, int r) {
   listing_header(c, "set_fld_a", a, b);
   const FieldInfo f = field_info(c, r, a);
   emit(c, "pop ebx ", "5b");
@@ -264,13 +264,13 @@ void set_fld_a(Compilation& c, int a, int b, int r) {
 // ---- heap ------------------------------------------------------------------
 
 // new and free work on the process heap, fetched once as the main body starts.
-void get_heap(Compilation& c, int, int, int) {
+void get_heap(CodeGen& c, int, int, int) {
   ImportCall(c, "GetProcessHeap");
   emit(c, "mov _hHeap, eax", "a3", AddressOf(c, "_hHeap"));
 }
 
 // A zeroed block of B bytes; its address goes to pointer A.
-void wd_new(Compilation& c, int a, int b, int) {
+void wd_new(CodeGen& c, int a, int b, int) {
   listing_header(c, "wd_new", a, b);
   emit(c, "push " + std::to_string(b), "68", HexText(b, 8));
   emit(c, "push $8", "6808000000");
@@ -285,7 +285,7 @@ void wd_new(Compilation& c, int a, int b, int) {
 }
 
 // Releases the block and leaves the pointer nil.
-void wd_free(Compilation& c, int a, int b, int) {
+void wd_free(CodeGen& c, int a, int b, int) {
   listing_header(c, "wd_free", a, b);
   if (is_reference(c, a)) {
     emit_at(c, "mov ecx, " + name_of(c, a), "8b0d", addr_value(c, a));
@@ -301,7 +301,7 @@ void wd_free(Compilation& c, int a, int b, int) {
 }
 
 // The result temporary is a zero dword already.
-void wd_nil(Compilation& c, int, int, int) { listing_line(c, "NIL"); }
+void wd_nil(CodeGen& c, int, int, int) { listing_line(c, "NIL"); }
 
 constexpr TemplateEntry kTable[] = {
     {GET_ARR, get_arr},       {SET_ARR, set_arr}, {INDEX_OP, index_column}, {INDEX_OP2, index_row},

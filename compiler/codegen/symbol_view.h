@@ -10,12 +10,12 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
 // Entry n (1-based). An out-of-range number is an operand the templates do
 // not know: a generator fault, never code against address 0.
-TSymbolbableRecord& symbol_entry(Compilation& c, int n);
-const TSymbolbableRecord& symbol_entry(const Compilation& c, int n);
-int symbol_count(const Compilation& c);
+TSymbolbableRecord& symbol_entry(CodeGen& c, int n);
+const TSymbolbableRecord& symbol_entry(const CodeGen& c, int n);
+int symbol_count(const CodeGen& c);
 
 }  // namespace tarn

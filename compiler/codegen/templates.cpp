@@ -12,30 +12,30 @@ namespace tarn {
 namespace {
 
 template <int Op>
-void arith(Compilation& c, int a, int b, int r) {
+void arith(CodeGen& c, int a, int b, int r) {
   emit_arith(c, Op, a, b, r);
 }
 template <int Op>
-void int_division(Compilation& c, int a, int b, int r) {
+void int_division(CodeGen& c, int a, int b, int r) {
   emit_int_division(c, Op, a, b, r);
 }
 template <int Op>
-void comparison(Compilation& c, int a, int b, int r) {
+void comparison(CodeGen& c, int a, int b, int r) {
   emit_comparison(c, Op, a, b, r);
 }
 template <int Op>
-void logical(Compilation& c, int a, int b, int r) {
+void logical(CodeGen& c, int a, int b, int r) {
   emit_logical(c, Op, a, b, r);
 }
 template <int Op>
-void math(Compilation& c, int a, int b, int r) {
+void math(CodeGen& c, int a, int b, int r) {
   emit_math(c, Op, a, b, r);
 }
 template <int Op>
-void date(Compilation& c, int a, int b, int r) {
+void date(CodeGen& c, int a, int b, int r) {
   emit_date(c, Op, a, b, r);
 }
-void read_arr(Compilation& c, int a, int b, int r) { emit_readln(c, r, a, b); }
+void read_arr(CodeGen& c, int a, int b, int r) { emit_readln(c, r, a, b); }
 
 constexpr TemplateEntry kTable[] = {
     {PLUS_OP, arith<PLUS_OP>},

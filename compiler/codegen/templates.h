@@ -10,9 +10,9 @@
 
 namespace tarn {
 
-struct Compilation;
+struct CodeGen;
 
-using TemplateEmitter = void (*)(Compilation& c, int a, int b, int r);
+using TemplateEmitter = void (*)(CodeGen& c, int a, int b, int r);
 
 struct TemplateEntry {
   int op;

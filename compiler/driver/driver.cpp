@@ -8,7 +8,7 @@
 #include "backend/backend.h"
 #include "common/codepage.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "frontend/front_end.h"
 
 namespace tarn {
@@ -98,7 +98,7 @@ void open_source(Compilation& c) {
 
 void close_front_end_files(Compilation& c) {
   c.lex.source.open = false;
-  close_postfix_files(c);
+  close_postfix_files(c.post, c.drv.work_folder);
 }
 
 void print_listings(const Compilation& c) {
@@ -163,9 +163,9 @@ void compile(Compilation& c) {
   c.sym = SymbolTable{};
   c.types = TypeTable{};
   c.post = PostfixState{};
-  build_keyword_table(c);
+  build_keyword_table(c.front);
   open_source(c);
-  run_front_end(c);
+  run_front_end(c.front, d.work_folder);
   c.lex.source.open = false;
 
   d.phase = kPhaseBackEnd;

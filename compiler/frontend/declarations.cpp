@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "base/compilation.h"
+#include "frontend/lexer.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "frontend/statements.h"
@@ -41,14 +41,14 @@ bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
 }
 
 // Reads the next token with declaration mode on: names met are declared.
-void next_declaring(Compilation& c, Token& tok) {
+void next_declaring(FrontEnd& c, Token& tok) {
   c.lex.declaration_mode = true;
   next_token(c, tok);
   c.lex.declaration_mode = false;
 }
 
 // intconst = integer literal | name of an integer constant (value in tag2).
-bool read_intconst(Compilation& c, Token& tok, int& value) {
+bool read_intconst(FrontEnd& c, Token& tok, int& value) {
   next_raw_token(c, tok);
   if (tok.kind == kTokLiteral) {
     int64_t v = 0;
@@ -67,25 +67,25 @@ bool read_intconst(Compilation& c, Token& tok, int& value) {
 }
 
 // "[" intconst "]" after `string`: the capacity, 1 to 128 when checked.
-int string_capacity(Compilation& c, Token& tok, bool check_range) {
+int string_capacity(FrontEnd& c, Token& tok, bool check_range) {
   next_raw_token(c, tok);
-  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
   int n = 0;
-  if (!read_intconst(c, tok, n)) report_error(c, 115);
-  if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c, 116);
+  if (!read_intconst(c, tok, n)) report_error(c.errors, 115);
+  if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c.errors, 116);
   next_raw_token(c, tok);
-  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
   return n;
 }
 
 // Gives `position` the description of user type `type_symbol` (a class 25
 // entry): arrays keep their element type and dimensions, records their size,
 // pointers name the record they point to in tag4.
-void apply_user_type(Compilation& c, int position, int type_symbol) {
+void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   TSymbolbableRecord& e = entry(c, position);
   const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
-  if (d == nullptr) report_error(c, 23);
+  if (d == nullptr) report_error(c.errors, 23);
   e.symbolclass = static_cast<uint8_t>(d->kind);
   if (d->kind == kKindArray) {
     e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
@@ -105,35 +105,35 @@ void apply_user_type(Compilation& c, int position, int type_symbol) {
 }
 
 // The number of the user type that a class 25 symbol names.
-int user_type_number(Compilation& c, int type_symbol) {
+int user_type_number(FrontEnd& c, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
   return d ? d->number : 0;
 }
 
 // bound = "1" ".." intconst; the raw reader may deliver "1." then ".".
-int array_bound(Compilation& c, Token& tok) {
+int array_bound(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
   if (tok.kind == kTokFloat && tok.text == "1.") {
     next_token(c, tok);
-    if (tok.text != ".") report_error(c, 99, "..");
+    if (tok.text != ".") report_error(c.errors, 99, "..");
   } else if (tok.kind == kTokLiteral && tok.text == "1") {
     next_token(c, tok);
-    if (tok.text != "..") report_error(c, 99, "..");
+    if (tok.text != "..") report_error(c.errors, 99, "..");
   } else {
-    report_error(c, 99, "1..");
+    report_error(c.errors, 99, "1..");
   }
   int n = 0;
-  if (!read_intconst(c, tok, n)) report_error(c, 22, tok.text);
-  if (n > kMaxArrayBound) report_error(c, 126);
+  if (!read_intconst(c, tok, n)) report_error(c.errors, 22, tok.text);
+  if (n > kMaxArrayBound) report_error(c.errors, 126);
   return n;
 }
 
 // array-type = "[" bound [ "," bound ] "]" "of" element-type
 // Starts on `array`; describes `position` as an array variable.
-void array_type(Compilation& c, Token& tok, int position) {
+void array_type(FrontEnd& c, Token& tok, int position) {
   next_raw_token(c, tok);
-  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
   int first = array_bound(c, tok);
   int second = 0;
   next_raw_token(c, tok);
@@ -141,9 +141,9 @@ void array_type(Compilation& c, Token& tok, int position) {
     second = array_bound(c, tok);
     next_raw_token(c, tok);
   }
-  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
   next_raw_token(c, tok);
-  if (!is_keyword(tok, kOf)) report_error(c, 99, "of");
+  if (!is_keyword(tok, kOf)) report_error(c.errors, 99, "of");
   next_raw_token(c, tok);
   TSymbolbableRecord& e = entry(c, position);
   e.symbolclass = kClassArray;
@@ -164,26 +164,26 @@ void array_type(Compilation& c, Token& tok, int position) {
     e.symboltype = kTypeRecord;
     e.tag4 = entry(c, tok.code).tag;
   } else {
-    report_error(c, 23);
+    report_error(c.errors, 23);
   }
   next(c, tok);
 }
 
 // initial-list = value { "," value } ";"   (starts on "=", ends on ";")
-void initial_list(Compilation& c, Token& tok, int array) {
+void initial_list(FrontEnd& c, Token& tok, int array) {
   const int element = entry(c, array).symboltype;
   const int capacity = entry(c, array).tag;
   int count = 0;
   for (;;) {
     next_raw_token(c, tok);
     if (element == kTypeInteger) {
-      if (tok.kind != kTokLiteral) report_error(c, 128);
+      if (tok.kind != kTokLiteral) report_error(c.errors, 128);
     } else if (element == kTypeFloat) {
-      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c, 129);
+      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c.errors, 129);
     } else if (element == kTypeString) {
-      if (tok.kind != kTokString) report_error(c, 130);
+      if (tok.kind != kTokString) report_error(c.errors, 130);
     } else {
-      report_error(c, 124);
+      report_error(c.errors, 124);
     }
     int value = add_raw_entry(c.sym, c.errors, tok.text, kClassConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
@@ -193,12 +193,12 @@ void initial_list(Compilation& c, Token& tok, int array) {
     ++count;
     next_raw_token(c, tok);
     if (is_sign(tok, kSemicolon)) break;
-    if (!is_sign(tok, kComma)) report_error(c, 85);
+    if (!is_sign(tok, kComma)) report_error(c.errors, 85);
   }
   TSymbolbableRecord& a = entry(c, array);
   int first = element == kTypeString ? a.tag2 : a.tag;
   int elements = a.tag3 != 0 ? first * a.tag3 : first;
-  if (count != elements) report_error(c, 131);
+  if (count != elements) report_error(c.errors, 131);
   if (element == kTypeString) a.tag2 = 0;
   else a.tag = 0;
 }
@@ -206,7 +206,7 @@ void initial_list(Compilation& c, Token& tok, int array) {
 // var-type = [ "^" ] ( "integer" | "float" | "text" | "string" "[" intconst "]"
 //            | "array" array-type [ "=" initial-list ] | type-name )
 // Starts after ":"; `names` in written order. Ends on the ";" of the entry.
-void var_type(Compilation& c, Token& tok, const std::vector<int>& names) {
+void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
   next_raw_token(c, tok);
   bool pointer = false;
   if (is_sign(tok, kCaret)) {
@@ -255,21 +255,21 @@ void var_type(Compilation& c, Token& tok, const std::vector<int>& names) {
     }
     next(c, tok);
   } else {
-    report_error(c, 21);
+    report_error(c.errors, 21);
   }
 }
 
-void procedure_declaration(Compilation& c, Token& tok);
-void function_declaration(Compilation& c, Token& tok);
+void procedure_declaration(FrontEnd& c, Token& tok);
+void function_declaration(FrontEnd& c, Token& tok);
 
 // A routine declared inside another one's declarations: the enclosing routine
 // stays searchable through the scope stack and is current again afterwards.
-void nested_routine(Compilation& c, Token& tok) {
+void nested_routine(FrontEnd& c, Token& tok) {
   LexerState& lex = c.lex;
   const int saved_procedure = lex.current_procedure;
   const int saved_heading = lex.heading_kind;
   const int saved_function = lex.current_function;
-  if (push_scope(c.sym, saved_procedure) < 0) report_error(c, 123, "10");
+  if (push_scope(c.sym, saved_procedure) < 0) report_error(c.errors, 123, "10");
   if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
   else function_declaration(c, tok);
   pop_scope(c.sym);
@@ -279,7 +279,7 @@ void nested_routine(Compilation& c, Token& tok) {
 }
 
 // var-section = "var" { ( name { "," name } ":" var-type | routine ) ";" }
-void var_section(Compilation& c, Token& tok) {
+void var_section(FrontEnd& c, Token& tok) {
   next_declaring(c, tok);
   bool first = true;
   for (;;) {
@@ -291,30 +291,30 @@ void var_section(Compilation& c, Token& tok) {
     }
     if (!is_new_name(tok)) {
       if (!first && tok.kind == kTokKeyword) return;
-      report_error(c, 2);
+      report_error(c.errors, 2);
     }
     std::vector<int> names{tok.code};
     next(c, tok);
     while (is_sign(tok, kComma)) {
       next_declaring(c, tok);
-      if (!is_new_name(tok)) report_error(c, 2);
-      if (static_cast<int>(names.size()) == kMaxListNames) report_error(c, 123);
+      if (!is_new_name(tok)) report_error(c.errors, 2);
+      if (static_cast<int>(names.size()) == kMaxListNames) report_error(c.errors, 123);
       names.push_back(tok.code);
       next(c, tok);
     }
-    if (!is_sign(tok, kColon)) report_error(c, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
     var_type(c, tok, names);
-    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
     next_declaring(c, tok);
     first = false;
   }
 }
 
 // label-section = "label" name { "," name } ";"
-void label_section(Compilation& c, Token& tok) {
+void label_section(FrontEnd& c, Token& tok) {
   do {
     next_declaring(c, tok);
-    if (!is_new_name(tok)) report_error(c, 2);
+    if (!is_new_name(tok)) report_error(c.errors, 2);
     TSymbolbableRecord& e = entry(c, tok.code);
     e.symbolclass = kClassGotoLabel;
     e.tag = 0;
@@ -322,17 +322,17 @@ void label_section(Compilation& c, Token& tok) {
     // as an unknown identifier.
     next_declaring(c, tok);
   } while (is_sign(tok, kComma));
-  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
   next_declaring(c, tok);
 }
 
 // const-section = "const" { name "=" literal ";" }
-void const_section(Compilation& c, Token& tok) {
+void const_section(FrontEnd& c, Token& tok) {
   next_declaring(c, tok);
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, 99, "=");
     next_raw_token(c, tok);
     int literal = 0, type = 0, literal_type = 0;
     const int scope = c.lex.current_procedure;
@@ -349,7 +349,7 @@ void const_section(Compilation& c, Token& tok) {
       type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
       literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;
     } else {
-      report_error(c, 124);
+      report_error(c.errors, 124);
     }
     entry(c, literal).symboltype = static_cast<uint8_t>(literal_type);
     TSymbolbableRecord& e = entry(c, name);
@@ -362,18 +362,18 @@ void const_section(Compilation& c, Token& tok) {
     } else if (type == kTypeString) {
       e.tag = static_cast<uint8_t>(tok.text.size() + 1);
     }
-    emit(c, name);
-    emit(c, literal);
-    emit(c, ASIGN_OP);
+    emit_postfix(c, name);
+    emit_postfix(c, literal);
+    emit_postfix(c, ASIGN_OP);
     next(c, tok);
-    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
     next_declaring(c, tok);
   }
 }
 
 // field-list = { name { "," name } ":" field-type ";" } "end"
 // Starts on `record`; the fields of one line are created last-first.
-void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
+void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
   SymbolTable& t = c.sym;
   for (;;) {
     next_raw_token(c, tok);
@@ -381,19 +381,19 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
     for (;;) {
       if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == kTokKeyword ||
           tok.kind == kTokMathFunction)
-        report_error(c, 136, tok.text);
+        report_error(c.errors, 136, tok.text);
       std::string name = tok.text.substr(0, kNameStackNameLength);
       bool duplicate = find_field(record, name) != nullptr;
       for (int i = 0; i < t.name_count; ++i) duplicate = duplicate || t.names[i] == name;
-      if (duplicate) report_error(c, 135);
-      if (push_name(t, name) < 0) report_error(c, 0, "Access stack error");
+      if (duplicate) report_error(c.errors, 135);
+      if (push_name(t, name) < 0) report_error(c.errors, 0, "Access stack error");
       next_raw_token(c, tok);
       if (!is_sign(tok, kComma)) break;
       next_raw_token(c, tok);
     }
     if (!is_sign(tok, kColon)) {
       t.name_count = 0;
-      report_error(c, 86);
+      report_error(c.errors, 86);
     }
     next_raw_token(c, tok);
     int type = 0, capacity = 0;
@@ -406,25 +406,25 @@ void record_fields(Compilation& c, Token& tok, TTypeDesc& record) {
       capacity = string_capacity(c, tok, true);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName) report_error(c, 139);
+      if (tok.kind != kTokTypeName) report_error(c.errors, 139);
       type = kTypePointer;
     } else {
-      report_error(c, 139);
+      report_error(c.errors, 139);
     }
     while (t.name_count > 0) add_field(c.errors, record, pop_name(t), type, capacity);
     next_raw_token(c, tok);
-    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
   }
 }
 
 // type-section = "type" { name "=" ( "array" array-type | "record" field-list
 //                "end" | "^" name ) ";" }
-void type_section(Compilation& c, Token& tok) {
+void type_section(FrontEnd& c, Token& tok) {
   next_declaring(c, tok);
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c, 99, "=");
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, 99, "=");
     next_raw_token(c, tok);
     TTypeDesc d;
     d.name = entry(c, name).name;
@@ -450,7 +450,7 @@ void type_section(Compilation& c, Token& tok) {
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName) report_error(c, 143);
+      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName) report_error(c.errors, 143);
       d.kind = kKindPointer;
       d.attr1 = entry(c, tok.code).tag;
       TSymbolbableRecord& e = entry(c, name);
@@ -459,16 +459,16 @@ void type_section(Compilation& c, Token& tok) {
       e.tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
-      report_error(c, 21);
+      report_error(c.errors, 21);
     }
-    if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
     next_declaring(c, tok);
   }
 }
 
 // formal-list = "(" [ formal { "," formal } ] ")"
 // formal = [ "var" ] name ":" ( "integer" | "float" | "string" | type-name )
-void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
+void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
   char after = read_char(c);
   if (after == ')') {
     next(c, tok);
@@ -482,11 +482,11 @@ void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
       by_reference = true;
       next_declaring(c, tok);
     }
-    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c, 2);
+    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c.errors, 2);
     const int formal = tok.code;
-    emit(c, formal);
+    emit_postfix(c, formal);
     next(c, tok);
-    if (!is_sign(tok, kColon)) report_error(c, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
     next_raw_token(c, tok);
     TSymbolbableRecord& e = entry(c, formal);
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
@@ -504,34 +504,34 @@ void formal_list(Compilation& c, Token& tok, int routine, TTblFun& signature) {
         add_value_param(signature, number);
       }
     } else {
-      report_error(c, 23);
+      report_error(c.errors, 23);
     }
     signature.params.back().var_formal = by_reference;
-    emit(c, ordinal);
-    emit(c, routine);
-    emit(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);
+    emit_postfix(c, ordinal);
+    emit_postfix(c, routine);
+    emit_postfix(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);
     next(c, tok);
     if (is_sign(tok, kCloseParen)) break;
-    if (!is_sign(tok, kComma)) report_error(c, 99, "\",\" or \")\"");
+    if (!is_sign(tok, kComma)) report_error(c.errors, 99, "\",\" or \")\"");
   }
   next(c, tok);
 }
 
 // Reads a routine's name in declaration mode with no current routine; the name
 // becomes the current routine.
-int routine_name(Compilation& c, Token& tok, int heading_kind) {
+int routine_name(FrontEnd& c, Token& tok, int heading_kind) {
   LexerState& lex = c.lex;
   lex.heading_kind = heading_kind;
   lex.current_procedure = 0;
   next_declaring(c, tok);
-  if (heading_kind == 2 && tok.code < 0) report_error(c, 118);
-  if (!is_new_name(tok)) report_error(c, 2);
+  if (heading_kind == 2 && tok.code < 0) report_error(c.errors, 118);
+  if (!is_new_name(tok)) report_error(c.errors, 2);
   lex.current_procedure = tok.code;
   return tok.code;
 }
 
 // The formal list (if any) and the routine record; leaves the token after it.
-TTblFun routine_header(Compilation& c, Token& tok, int routine) {
+TTblFun routine_header(FrontEnd& c, Token& tok, int routine) {
   TTblFun signature = create_signature(routine, 0);
   next(c, tok);
   if (is_sign(tok, kOpenParen)) formal_list(c, tok, routine, signature);
@@ -540,103 +540,103 @@ TTblFun routine_header(Compilation& c, Token& tok, int routine) {
 }
 
 // "begin" statement-list "end"; leaves the token after `end`.
-void routine_body(Compilation& c, Token& tok, int end_op) {
-  if (!is_keyword(tok, kBegin)) report_error(c, 99, "begin");
+void routine_body(FrontEnd& c, Token& tok, int end_op) {
+  if (!is_keyword(tok, kBegin)) report_error(c.errors, 99, "begin");
   next(c, tok);
   parse_statement_list(c, tok);
-  if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  if (!is_keyword(tok, kEnd)) report_error(c.errors, 99, "end");
   check_goto_targets(c);
-  emit(c, end_op);
+  emit_postfix(c, end_op);
 }
 
 // procedure = "procedure" name [ formal-list ] [ const-section ] [ var-section ]
 //             "begin" statement-list "end" ";"      (ends on the ";")
-void procedure_declaration(Compilation& c, Token& tok) {
+void procedure_declaration(FrontEnd& c, Token& tok) {
   const int routine = routine_name(c, tok, 1);
   c.lex.current_function = 0;
-  emit(c, routine);
-  emit(c, WD_PROC);
+  emit_postfix(c, routine);
+  emit_postfix(c, WD_PROC);
   append_signature(c.sym, routine_header(c, tok, routine));
-  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c, 99, " const, var or begin");
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, 99, " const, var or begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
   if (is_keyword(tok, kVar)) var_section(c, tok);
   routine_body(c, tok, END_PROC);
   next(c, tok);
-  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
 }
 
 // function = "function" name [ formal-list ] ":" result-type [ label-section ]
 //            [ const-section ] [ var-section ] "begin" statement-list "end" ";"
-void function_declaration(Compilation& c, Token& tok) {
+void function_declaration(FrontEnd& c, Token& tok) {
   const int routine = routine_name(c, tok, 2);
   c.lex.current_function = routine;
-  emit(c, routine);
-  emit(c, WD_FUN);
+  emit_postfix(c, routine);
+  emit_postfix(c, WD_FUN);
   TTblFun signature = routine_header(c, tok, routine);
-  if (!is_sign(tok, kColon)) report_error(c, 99, ":");
+  if (!is_sign(tok, kColon)) report_error(c.errors, 99, ":");
   next_raw_token(c, tok);
   int result = 0;
   if (is_keyword(tok, kInteger)) result = kTypeInteger;
   else if (is_keyword(tok, kFloat)) result = kTypeFloat;
   else if (is_keyword(tok, kString)) result = kTypeString;
   else if (tok.kind == kTokTypeName) result = entry(c, tok.code).symboltype;
-  else report_error(c, 114);
+  else report_error(c.errors, 114);
   signature.result_type = result;
   entry(c, routine).symboltype = static_cast<uint8_t>(result);
   append_signature(c.sym, std::move(signature));
   next_declaring(c, tok);
-  if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin})) report_error(c, 99, " label, const, var or begin");
+  if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin})) report_error(c.errors, 99, " label, const, var or begin");
   if (is_keyword(tok, kLabel)) label_section(c, tok);
-  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c, 99, "const, var or begin");
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, 99, "const, var or begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
-  if (!is_one_of(tok, {kVar, kBegin})) report_error(c, 99, "var or begin");
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, 99, "var or begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
   routine_body(c, tok, END_FUN);
   next(c, tok);
-  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
 }
 
 // main-block = "(" ")" [ label-section ] [ const-section ] [ type-section ]
 //              [ var-section ] { routine } [ var-section ]
 //              "begin" statement-list "end" "."
-void main_program(Compilation& c, Token& tok) {
+void main_program(FrontEnd& c, Token& tok) {
   LexerState& lex = c.lex;
   const int program = routine_name(c, tok, 0);
   lex.current_function = 0;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
   next_declaring(c, tok);
   if (!is_one_of(tok, {kLabel, kConst, kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c, 99, " label, const, type, var, procedure, function, begin");
+    report_error(c.errors, 99, " label, const, type, var, procedure, function, begin");
   if (is_keyword(tok, kLabel)) label_section(c, tok);
   if (!is_one_of(tok, {kConst, kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c, 99, " const, type, var, procedure, function, begin");
+    report_error(c.errors, 99, " const, type, var, procedure, function, begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
   if (!is_one_of(tok, {kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c, 99, " type, var, procedure, function, begin");
+    report_error(c.errors, 99, " type, var, procedure, function, begin");
   if (is_keyword(tok, kType)) type_section(c, tok);
-  if (!is_one_of(tok, {kVar, kProcedure, kFunction, kBegin})) report_error(c, 99, " var, procedure, function, begin");
+  if (!is_one_of(tok, {kVar, kProcedure, kFunction, kBegin})) report_error(c.errors, 99, " var, procedure, function, begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
   while (is_routine_start(tok)) {
     nested_routine(c, tok);
     next_declaring(c, tok);
   }
   lex.current_procedure = program;
-  if (!is_one_of(tok, {kVar, kBegin})) report_error(c, 99, "var or begin");
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, 99, "var or begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
-  if (!is_keyword(tok, kBegin)) report_error(c, 99, "begin");
-  emit(c, program);
-  emit(c, WD_PROG);
-  emit(c, GET_HEAP_PROC);
+  if (!is_keyword(tok, kBegin)) report_error(c.errors, 99, "begin");
+  emit_postfix(c, program);
+  emit_postfix(c, WD_PROG);
+  emit_postfix(c, GET_HEAP_PROC);
   next(c, tok);
   parse_statement_list(c, tok);
-  if (!is_keyword(tok, kEnd)) report_error(c, 99, "end");
+  if (!is_keyword(tok, kEnd)) report_error(c.errors, 99, "end");
   check_goto_targets(c);
-  emit(c, END_PROG);
+  emit_postfix(c, END_PROG);
   next(c, tok);
-  if (tok.text != ".") report_error(c, 99, ".");
+  if (tok.text != ".") report_error(c.errors, 99, ".");
 }
 
 }  // namespace
@@ -644,7 +644,7 @@ void main_program(Compilation& c, Token& tok) {
 // source-file = { routine } "program" name "(" ")" main-block
 // The words between routines are read raw: an unknown word there is reported
 // as the missing `procedure` or `program` (108), not as an unknown name.
-void parse_source_file(Compilation& c) {
+void parse_source_file(FrontEnd& c) {
   Token tok;
   bool read = next_raw_token(c, tok);
   while (read && is_routine_start(tok)) {
@@ -652,7 +652,7 @@ void parse_source_file(Compilation& c) {
     else function_declaration(c, tok);
     read = next_raw_token(c, tok);
   }
-  if (!is_keyword(tok, kProgram)) report_error(c, 108, tok.text);
+  if (!is_keyword(tok, kProgram)) report_error(c.errors, 108, tok.text);
   main_program(c, tok);
 }
 

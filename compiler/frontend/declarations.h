@@ -4,9 +4,9 @@
 
 namespace tarn {
 
-struct Compilation;
+struct FrontEnd;
 
 // source-file = { routine } "program" name "(" ")" main-block
-void parse_source_file(Compilation& c);
+void parse_source_file(FrontEnd& c);
 
 }  // namespace tarn

@@ -8,7 +8,7 @@
 // right), not (over the whole chain).
 #include "frontend/expressions.h"
 
-#include "base/compilation.h"
+#include "frontend/lexer.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "tables/symtab.h"
@@ -22,38 +22,38 @@ namespace {
 bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
 
 // relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
-void relation(Compilation& c, Token& tok) {
+void relation(FrontEnd& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_condition(c, tok);
-    if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
     next(c, tok);
     return;
   }
-  if (is_delimiter(tok)) report_error(c, 99, "(");
+  if (is_delimiter(tok)) report_error(c.errors, 99, "(");
   const bool from_nil = is_keyword(tok, kNil);
   switch (tok.kind) {
     case kClassLocal: case kTokLiteral: case 8: case 9: case kTokMathFunction: case kClassArray:
     case kClassFunction: case kClassPointer:
       break;
     default:
-      if (!from_nil) report_error(c, 102, tok.text);
+      if (!from_nil) report_error(c.errors, 102, tok.text);
   }
   parse_simple_expression(c, tok);
   if (tok.kind != kTokRelation) {
-    if (from_nil) report_error(c, 142);
+    if (from_nil) report_error(c.errors, 142);
     return;
   }
   const int op = tok.code;
-  if (from_nil && op != kEqual && op != kNotEqual) report_error(c, 142);
+  if (from_nil && op != kEqual && op != kNotEqual) report_error(c.errors, 142);
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, op);
+  emit_postfix(c, op);
 }
 
 // term = factor { ( "*" | "/" | "mod" | "div" ) factor }
-void term(Compilation& c, Token& tok) {
+void term(FrontEnd& c, Token& tok) {
   parse_factor(c, tok);
   for (;;) {
     const bool multiplicative = (tok.kind == kTokArith && (tok.code == kStar || tok.code == kSlash)) ||
@@ -62,44 +62,44 @@ void term(Compilation& c, Token& tok) {
     const int op = tok.code;
     next(c, tok);
     parse_factor(c, tok);
-    emit(c, op);
+    emit_postfix(c, op);
   }
 }
 
-const TTypeDesc& record_type_of(Compilation& c, int variable) {
+const TTypeDesc& record_type_of(FrontEnd& c, int variable) {
   const TTypeDesc* d = type_by_number(c.types, entry(c, variable).tag4);
-  if (d == nullptr || d->kind != kKindRecord) report_error(c, 143);
+  if (d == nullptr || d->kind != kKindRecord) report_error(c.errors, 143);
   return *d;
 }
 
 // Built-in function: name "(" [ argument ] ")". Without its parentheses the
 // rest of the expression would be taken for the argument.
-void builtin_function(Compilation& c, Token& tok) {
+void builtin_function(FrontEnd& c, Token& tok) {
   const int op = tok.code;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
   next(c, tok);
   // An argument must be there exactly when the function takes one, or the
   // operation would take an operand that belongs to the enclosing expression.
   const bool takes_argument = c.post.arity[-op] == 1;
-  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
+  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c.errors, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
   if (takes_argument) parse_simple_expression(c, tok);
-  emit(c, op);
-  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+  emit_postfix(c, op);
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
   next(c, tok);
 }
 
 // A function called inside an expression: its arguments, then CALL_FUN.
-void function_call(Compilation& c, Token& tok) {
+void function_call(FrontEnd& c, Token& tok) {
   const int function = tok.code;
   const int count = parse_call_arguments(c, tok, function, false);
   if (function == c.lex.current_function) entry(c, function).tag2 = 1;  // recursive
-  emit(c, function);
-  emit(c, count > 0 ? count : EMPTY_OPERAND);
+  emit_postfix(c, function);
+  emit_postfix(c, count > 0 ? count : EMPTY_OPERAND);
 }
 
 // Does variable `actual` fit a formal of user type `d`?
-bool fits_user_type(Compilation& c, int actual, const TTypeDesc& d) {
+bool fits_user_type(FrontEnd& c, int actual, const TTypeDesc& d) {
   const TSymbolbableRecord& e = entry(c, actual);
   if (e.symbolclass != d.kind) return false;
   if (d.kind == kKindRecord) return e.tag4 == d.number;
@@ -111,7 +111,7 @@ bool fits_user_type(Compilation& c, int actual, const TTypeDesc& d) {
 
 }  // namespace
 
-void parse_condition(Compilation& c, Token& tok) {
+void parse_condition(FrontEnd& c, Token& tok) {
   bool negate = false;
   if (is_keyword(tok, kNot)) {
     negate = true;
@@ -122,14 +122,14 @@ void parse_condition(Compilation& c, Token& tok) {
     const int op = tok.code;
     next(c, tok);
     relation(c, tok);
-    emit(c, op);
+    emit_postfix(c, op);
   }
-  if (negate) emit(c, WD_NOT);
+  if (negate) emit_postfix(c, WD_NOT);
 }
 
-void parse_simple_expression(Compilation& c, Token& tok) {
+void parse_simple_expression(FrontEnd& c, Token& tok) {
   if (is_keyword(tok, kNil)) {
-    emit(c, WD_NIL);
+    emit_postfix(c, WD_NIL);
     next(c, tok);
     return;
   }
@@ -138,59 +138,59 @@ void parse_simple_expression(Compilation& c, Token& tok) {
     const int op = tok.code;
     next(c, tok);
     term(c, tok);
-    emit(c, op);
+    emit_postfix(c, op);
   }
 }
 
-void parse_array_index(Compilation& c, Token& tok, int array) {
-  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+void parse_array_index(FrontEnd& c, Token& tok, int array) {
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
   next(c, tok);
   parse_simple_expression(c, tok);
   if (entry(c, array).tag3 != 0) {
-    emit(c, array);
-    emit(c, INDEX_OP2);
-    if (!is_sign(tok, kComma)) report_error(c, 99, ",");
+    emit_postfix(c, array);
+    emit_postfix(c, INDEX_OP2);
+    if (!is_sign(tok, kComma)) report_error(c.errors, 99, ",");
     next(c, tok);
     parse_simple_expression(c, tok);
-    emit(c, INDEX_OP);
+    emit_postfix(c, INDEX_OP);
   }
-  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
 }
 
-void parse_record_element_index(Compilation& c, Token& tok, int array) {
-  if (!is_sign(tok, kOpenBracket)) report_error(c, 99, "[");
+void parse_record_element_index(FrontEnd& c, Token& tok, int array) {
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, array);
+  emit_postfix(c, array);
   if (entry(c, array).tag3 != 0) {
-    if (!is_sign(tok, kComma)) report_error(c, 99, ",");
+    if (!is_sign(tok, kComma)) report_error(c.errors, 99, ",");
     next(c, tok);
     parse_simple_expression(c, tok);
   } else {
-    emit(c, EMPTY_OPERAND);
+    emit_postfix(c, EMPTY_OPERAND);
   }
-  emit(c, INDEX_OP3);
-  if (!is_sign(tok, kCloseBracket)) report_error(c, 99, "]");
+  emit_postfix(c, INDEX_OP3);
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
 }
 
-int parse_field_name(Compilation& c, Token& tok, int record_type) {
+int parse_field_name(FrontEnd& c, Token& tok, int record_type) {
   next_raw_token(c, tok);
   const TTypeDesc* d = type_by_number(c.types, record_type);
   const TField* f = d ? find_field(*d, tok.text) : nullptr;
-  if (f == nullptr) report_error(c, 136, tok.text);
+  if (f == nullptr) report_error(c.errors, 136, tok.text);
   return f->number;
 }
 
-void parse_factor(Compilation& c, Token& tok) {
+void parse_factor(FrontEnd& c, Token& tok) {
   if (is_sign(tok, kOpenParen)) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_simple_expression(c, tok);
-    if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
     next(c, tok);
     return;
   }
-  if (is_delimiter(tok)) report_error(c, 99, "(");
+  if (is_delimiter(tok)) report_error(c.errors, 99, "(");
   switch (tok.kind) {
     case kClassLocal:
     case kTokLiteral:
@@ -198,7 +198,7 @@ void parse_factor(Compilation& c, Token& tok) {
     case 9: {
       TSymbolbableRecord& e = entry(c, tok.code);
       if (e.symboltype == kTypeStringLiteral) e.tag = static_cast<uint8_t>(std::min<size_t>(tok.text.size() + 1, 255));
-      emit(c, tok.code);
+      emit_postfix(c, tok.code);
       next(c, tok);
       return;
     }
@@ -211,15 +211,15 @@ void parse_factor(Compilation& c, Token& tok) {
       if (entry(c, array).symboltype == kTypeRecord) {
         parse_record_element_index(c, tok, array);
         // The "." must follow the "]" directly.
-        if (read_char(c) != '.') report_error(c, 99, ".");
+        if (read_char(c) != '.') report_error(c.errors, 99, ".");
         int field = parse_field_name(c, tok, entry(c, array).tag4);
-        emit(c, array);
+        emit_postfix(c, array);
         push_operand(c, field);
-        emit(c, GET_FLD_A);
+        emit_postfix(c, GET_FLD_A);
       } else {
-        emit(c, array);
+        emit_postfix(c, array);
         parse_array_index(c, tok, array);
-        emit(c, GET_ARR);
+        emit_postfix(c, GET_ARR);
       }
       next(c, tok);
       return;
@@ -228,23 +228,23 @@ void parse_factor(Compilation& c, Token& tok) {
     case kClassPointer: {
       const int variable = tok.code;
       const bool pointer = tok.kind == kClassPointer;
-      emit(c, variable);
+      emit_postfix(c, variable);
       next(c, tok);
       if (tok.text != "." && !is_sign(tok, kCaret)) return;  // the variable itself
       if (pointer) {
-        if (!is_sign(tok, kCaret)) report_error(c, 99, "^");
+        if (!is_sign(tok, kCaret)) report_error(c.errors, 99, "^");
         next(c, tok);
       }
-      if (tok.text != ".") report_error(c, 99, ".");
+      if (tok.text != ".") report_error(c.errors, 99, ".");
       int field = parse_field_name(c, tok, record_type_of(c, variable).number);
       push_operand(c, field);
-      emit(c, GET_FLD);
+      emit_postfix(c, GET_FLD);
       next(c, tok);
       return;
     }
     case kClassFunction:
       function_call(c, tok);
-      emit(c, CALL_FUN);
+      emit_postfix(c, CALL_FUN);
       return;
     default:
       break;
@@ -253,23 +253,23 @@ void parse_factor(Compilation& c, Token& tok) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     term(c, tok);
-    emit(c, U_MINUS);
+    emit_postfix(c, U_MINUS);
     return;
   }
-  report_error(c, 102, tok.text);
+  report_error(c.errors, 102, tok.text);
 }
 
-int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure) {
+int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
   const TTblFun* signature = find_signature(c.sym, routine);
-  if (signature == nullptr) report_error(c, 102, tok.text);
+  if (signature == nullptr) report_error(c.errors, 102, tok.text);
   const int formals = param_count(*signature);
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
   next(c, tok);
   int count = 0;
   while (!is_sign(tok, kCloseParen)) {
     ++count;
-    if (count > formals) report_error(c, 111);
+    if (count > formals) report_error(c.errors, 111);
     const int formal_type = param_type(*signature, count);
     const TTypeDesc* user_type = type_by_number(c.types, formal_type);
     const bool whole_variable = tok.kind == kClassArray || tok.kind == kClassRecord || tok.kind == kClassPointer;
@@ -277,11 +277,11 @@ int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure
     if (param_is_reference(*signature, count) || (user_type != nullptr && whole_variable)) {
       // Arrays, records and pointers pass as whole variables.
       if (user_type == nullptr || tok.code <= 0 || !fits_user_type(c, tok.code, *user_type))
-        report_error(c, 113, tok.text);
+        report_error(c.errors, 113, tok.text);
       const TSymbolbableRecord& actual = entry(c, tok.code);
       if (param_is_reference(*signature, count) && actual.symbolclass == kClassPointer)
         op = actual.tag5 != 0 ? P_P_PAR_CALL : P_PAR_CALL;
-      emit(c, tok.code);
+      emit_postfix(c, tok.code);
       next(c, tok);
     } else {
       parse_simple_expression(c, tok);
@@ -300,19 +300,19 @@ int parse_call_arguments(Compilation& c, Token& tok, int routine, bool procedure
       if (signature->params[count - 1].var_formal &&
           (value.symbolclass == kClassLiteral || value.symbolclass == kClassConstant || named_constant))
         ok = false;
-      if (!ok) report_error(c, 113);
+      if (!ok) report_error(c.errors, 113);
     }
     push_operand(c, count);
     push_operand(c, routine);
-    emit(c, op);
+    emit_postfix(c, op);
     if (is_sign(tok, kComma)) {
-      if (count == formals) report_error(c, 111);
+      if (count == formals) report_error(c.errors, 111);
       next(c, tok);
     } else if (!is_sign(tok, kCloseParen)) {
-      report_error(c, 99, procedure ? "," : ")");
+      report_error(c.errors, 99, procedure ? "," : ")");
     }
   }
-  if (count < formals) report_error(c, 112);
+  if (count < formals) report_error(c.errors, 112);
   next(c, tok);
   return count;
 }

@@ -1,21 +1,21 @@
 #include "frontend/front_end.h"
 
-#include "base/compilation.h"
+#include "frontend/lexer.h"
 #include "frontend/declarations.h"
 
 namespace tarn {
 
-void run_front_end(Compilation& c) {
-  build_operation_table(c);
-  open_postfix_files(c);
+void run_front_end(FrontEnd& c, const std::string& work_folder) {
+  build_operation_table(c.post);
+  open_postfix_files(c.post, work_folder);
   try {
     parse_source_file(c);
   } catch (...) {
-    close_postfix_files(c);
+    close_postfix_files(c.post, work_folder);
     throw;
   }
-  close_postfix_files(c);
-  dump_symbol_table(c.sym, work_file(c, "symtab.tmp"));
+  close_postfix_files(c.post, work_folder);
+  dump_symbol_table(c.sym, work_folder + "symtab.tmp");
 }
 
 }  // namespace tarn

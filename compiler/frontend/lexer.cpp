@@ -9,7 +9,7 @@
 #include "frontend/lexer.h"
 
 #include "common/text.h"
-#include "base/compilation.h"
+#include "frontend/lexer.h"
 
 namespace tarn {
 
@@ -70,16 +70,16 @@ bool skip_line_comment(LexerState& lex) {
 // assignments here as overlapping copies (-Wrestrict).
 void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
 
-void set_last(Compilation& c, const std::string& text) { c.lex.last_token_text = text; }
+void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
-[[noreturn]] void report_with_token(Compilation& c, int code, const std::string& token, const std::string& arg) {
+[[noreturn]] void report_with_token(FrontEnd& c, int code, const std::string& token, const std::string& arg) {
   set_last(c, token);
-  report_error(c, code, arg);
+  report_error(c.errors, code, arg);
 }
 
 // The value check of integer literals: error 127 above 2147483647, and for
 // literals too long for any conversion.
-void check_integer(Compilation& c, const std::string& digits) {
+void check_integer(FrontEnd& c, const std::string& digits) {
   int64_t value = 0;
   if (!parse_int64(digits, value) || value > 2147483647) report_with_token(c, 127, digits, digits);
 }
@@ -87,7 +87,7 @@ void check_integer(Compilation& c, const std::string& digits) {
 // A literal shares its entry only with an earlier literal of the same kind:
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
-int enter_literal(Compilation& c, const std::string& text, int type) {
+int enter_literal(FrontEnd& c, const std::string& text, int type) {
   for (int i = c.sym.count; i >= 1; --i) {
     const TSymbolbableRecord& e = c.sym.entries[i];
     if (e.symbolclass == kClassLiteral && e.name == text && e.symboltype == type) return e.location;
@@ -101,7 +101,7 @@ int enter_literal(Compilation& c, const std::string& text, int type) {
 
 // After the digits of a fraction: an optional exponent "E" or "e", a sign that
 // must be there, then nothing or exactly two digits.
-void read_exponent(Compilation& c, std::string& text, char ch) {
+void read_exponent(FrontEnd& c, std::string& text, char ch) {
   if (ch == 'E' || ch == 'e') {
     text += ch;
     ch = read_char(c);
@@ -119,7 +119,7 @@ void read_exponent(Compilation& c, std::string& text, char ch) {
   push_back_char(c, ch);
 }
 
-char read_digits(Compilation& c, std::string& text) {
+char read_digits(FrontEnd& c, std::string& text) {
   char ch = read_char(c);
   while (is_digit(ch)) {
     text += ch;
@@ -128,7 +128,7 @@ char read_digits(Compilation& c, std::string& text) {
   return ch;
 }
 
-void read_number(Compilation& c, Token& tok, char first, bool raw) {
+void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
   std::string text(1, first);
   char ch = read_digits(c, text);
   if (ch != '.') {
@@ -176,7 +176,7 @@ void read_number(Compilation& c, Token& tok, char first, bool raw) {
 }
 
 // A string literal after its opening quote; false when the line ended first.
-bool read_string(Compilation& c, Token& tok, bool raw) {
+bool read_string(FrontEnd& c, Token& tok, bool raw) {
   LexerState& lex = c.lex;
   lex.string_mode = true;
   std::string text;
@@ -206,7 +206,7 @@ bool read_string(Compilation& c, Token& tok, bool raw) {
   return true;
 }
 
-void read_name(Compilation& c, Token& tok, char first, bool raw) {
+void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   LexerState& lex = c.lex;
   std::string name(1, lower(first));
   char ch = read_char(c);
@@ -255,7 +255,7 @@ void read_name(Compilation& c, Token& tok, char first, bool raw) {
   }
 }
 
-bool read_any(Compilation& c, Token& tok, bool raw) {
+bool read_any(FrontEnd& c, Token& tok, bool raw) {
   LexerState& lex = c.lex;
   if (!raw && !lex.pushed_back_token.empty()) {
     tok.text = lex.pushed_back_token;
@@ -413,14 +413,14 @@ const BuiltinRoutine kBuiltins[] = {
 
 const Keyword kLastKeywords[] = {{"mod", 3, kMod}, {"div", 3, kDiv}, {"nil", 3, kNil}};
 
-void enter_keyword(Compilation& c, const char* word, int kind, int code) {
+void enter_keyword(FrontEnd& c, const char* word, int kind, int code) {
   int symbol_class = kind;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, word, symbol_class, c.lex.current_procedure, code);
 }
 
 }  // namespace
 
-char read_char(Compilation& c) {
+char read_char(FrontEnd& c) {
   LexerState& lex = c.lex;
   if (lex.pushed_back != 0) {
     char ch = lex.pushed_back;
@@ -463,10 +463,10 @@ char read_char(Compilation& c) {
   return ch;
 }
 
-void push_back_char(Compilation& c, char ch) { c.lex.pushed_back = ch; }
+void push_back_char(FrontEnd& c, char ch) { c.lex.pushed_back = ch; }
 
-bool read_token(Compilation& c, Token& tok) { return read_any(c, tok, false); }
-bool read_raw_token(Compilation& c, Token& tok) { return read_any(c, tok, true); }
+bool read_token(FrontEnd& c, Token& tok) { return read_any(c, tok, false); }
+bool read_raw_token(FrontEnd& c, Token& tok) { return read_any(c, tok, true); }
 
 namespace {
 
@@ -474,7 +474,7 @@ bool end_of_source(const LexerState& lex) {
   return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
 }
 
-bool next_any(Compilation& c, Token& tok, bool raw) {
+bool next_any(FrontEnd& c, Token& tok, bool raw) {
   const bool pending_dots = !raw && !c.lex.pushed_back_token.empty();
   if (read_any(c, tok, raw)) return true;
   if (!pending_dots && tok.kind != kTokOpenString && end_of_source(c.lex)) tok = Token{};
@@ -483,16 +483,16 @@ bool next_any(Compilation& c, Token& tok, bool raw) {
 
 }  // namespace
 
-bool next_token(Compilation& c, Token& tok) { return next_any(c, tok, false); }
-bool next_raw_token(Compilation& c, Token& tok) { return next_any(c, tok, true); }
+bool next_token(FrontEnd& c, Token& tok) { return next_any(c, tok, false); }
+bool next_raw_token(FrontEnd& c, Token& tok) { return next_any(c, tok, true); }
 
-void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
+void expect_token(FrontEnd& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code) {
   bool kind_only = expected_kind == kTokLocalName || expected_kind == kTokLiteral;
-  if (kind != expected_kind || (!kind_only && code != expected_code)) report_error(c, 0, message);
+  if (kind != expected_kind || (!kind_only && code != expected_code)) report_error(c.errors, 0, message);
 }
 
-void build_keyword_table(Compilation& c) {
+void build_keyword_table(FrontEnd& c) {
   for (const Keyword& k : kKeywords) enter_keyword(c, k.word, k.kind, k.code);
   for (const BuiltinRoutine& r : kBuiltins) {
     int symbol_class = r.kind, position = 0;

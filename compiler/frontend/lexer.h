@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace tarn {
+#include "ir/postfix.h"
 
-struct Compilation;
+namespace tarn {
 
 // The source, read whole into memory when the front end opens it.
 struct SourceFile {
@@ -37,6 +37,12 @@ struct LexerState {
   int current_function = 0;  // the function that `return` refers to; 0 outside functions
   std::vector<int> goto_targets;  // user labels that `goto` names in the routine being compiled
   int nesting = 0;  // open parentheses and statement lists: bounds the parsers' recursion
+};
+
+// The front end's view of a compile: what the postfix emitter works on
+// (the parsers feed it) and the lexer's state.
+struct FrontEnd : PostfixContext {
+  LexerState& lex;
 };
 
 // Token kinds.
@@ -85,27 +91,27 @@ namespace tarn {
 
 // Enters the keywords and built-in routines in the symbol table, once per
 // compile before the first token.
-void build_keyword_table(Compilation& c);
+void build_keyword_table(FrontEnd& c);
 
 // The next character after comments and line-end handling; 0 at the end.
-char read_char(Compilation& c);
+char read_char(FrontEnd& c);
 // Gives one character back to the next read_char (it stays in the line text).
-void push_back_char(Compilation& c, char ch);
+void push_back_char(FrontEnd& c, char ch);
 
 // True when a token was delivered; false at the end of the file, for the
 // pushed-back "..", and for an unclosed string literal (kind 10).
-bool read_token(Compilation& c, Token& tok);
-bool read_raw_token(Compilation& c, Token& tok);
+bool read_token(FrontEnd& c, Token& tok);
+bool read_raw_token(FrontEnd& c, Token& tok);
 
 // The parsers' readers: read_token / read_raw_token, except that at the end
 // of the source the token becomes empty (kind 0, code 0, no text), so that no
 // parse loop waits forever on the last token.
-bool next_token(Compilation& c, Token& tok);
-bool next_raw_token(Compilation& c, Token& tok);
+bool next_token(FrontEnd& c, Token& tok);
+bool next_raw_token(FrontEnd& c, Token& tok);
 
 // Error 0 with `message` unless `kind` is `expected_kind` and, for expected
 // kinds other than 4 and 5, `code` is `expected_code`.
-void expect_token(Compilation& c, int expected_kind, int expected_code, const std::string& message, int kind,
+void expect_token(FrontEnd& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code);
 
 // The whole current line, for an error report: what was delivered so far

@@ -7,16 +7,16 @@
 
 namespace tarn {
 
-struct Compilation;
+struct FrontEnd;
 
 inline bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
 inline bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
 
-TSymbolbableRecord& entry(Compilation& c, int position);
+TSymbolbableRecord& entry(FrontEnd& c, int position);
 
 // The parsers look at the token itself, so whether one was delivered does
 // not matter to them: at the end of the source it is empty.
-inline void next(Compilation& c, Token& tok) { next_token(c, tok); }
+inline void next(FrontEnd& c, Token& tok) { next_token(c, tok); }
 
 // Parentheses and statement lists nest by recursion: a source nested
 // thousands of levels deep would exhaust the compiler's stack instead of
@@ -25,7 +25,7 @@ constexpr int kMaxNesting = 200;
 
 class NestingGuard {
  public:
-  NestingGuard(Compilation& c, const char* too_deep);
+  NestingGuard(FrontEnd& c, const char* too_deep);
   ~NestingGuard() { --lex_.nesting; }
   NestingGuard(const NestingGuard&) = delete;
   NestingGuard& operator=(const NestingGuard&) = delete;

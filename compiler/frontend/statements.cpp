@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "base/compilation.h"
+#include "frontend/lexer.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
@@ -20,59 +20,59 @@ namespace tarn {
 
 namespace {
 
-bool is_integer_literal(Compilation& c, const Token& t) {
+bool is_integer_literal(FrontEnd& c, const Token& t) {
   return t.kind == kTokLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
 }
 
-void expect_semicolon(Compilation& c, const Token& tok) {
-  if (!is_sign(tok, kSemicolon)) report_error(c, 85);
+void expect_semicolon(FrontEnd& c, const Token& tok) {
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
 }
 
 // The ":=" of an assignment.
-void expect_assign(Compilation& c, const Token& tok) {
-  if (!is_sign(tok, kAssign)) report_error(c, 0, "assign operator expected, but '" + tok.text + "' found");
+void expect_assign(FrontEnd& c, const Token& tok) {
+  if (!is_sign(tok, kAssign)) report_error(c.errors, 0, "assign operator expected, but '" + tok.text + "' found");
 }
 
-void expect_keyword(Compilation& c, const Token& tok, int code, int error, const char* text) {
-  if (!is_keyword(tok, code)) report_error(c, error, error == 99 ? std::string(text) : tok.text);
+void expect_keyword(FrontEnd& c, const Token& tok, int code, int error, const char* text) {
+  if (!is_keyword(tok, code)) report_error(c.errors, error, error == 99 ? std::string(text) : tok.text);
 }
 
 // v ":=" simple-expression
-void assignment(Compilation& c, Token& tok) {
+void assignment(FrontEnd& c, Token& tok) {
   const int variable = tok.code;
-  emit(c, variable);
-  if (entry(c, variable).tag3 == 1) report_error(c, 125);
+  emit_postfix(c, variable);
+  if (entry(c, variable).tag3 == 1) report_error(c.errors, 125);
   next(c, tok);
   expect_assign(c, tok);
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, ASIGN_OP);
+  emit_postfix(c, ASIGN_OP);
   expect_semicolon(c, tok);
 }
 
 // a "[" index "]" ":=" e   |   a "[" index "]" "." field ":=" e
-void element_assignment(Compilation& c, Token& tok) {
+void element_assignment(FrontEnd& c, Token& tok) {
   const int array = tok.code;
   next(c, tok);
   if (entry(c, array).symboltype == kTypeRecord) {
     parse_record_element_index(c, tok, array);
-    if (read_char(c) != '.') report_error(c, 90, ".");
+    if (read_char(c) != '.') report_error(c.errors, 90, ".");
     int field = parse_field_name(c, tok, entry(c, array).tag4);
-    emit(c, array);
+    emit_postfix(c, array);
     push_operand(c, field);
     next(c, tok);
-    if (!is_sign(tok, kAssign)) report_error(c, 99, ":=");
+    if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
     next(c, tok);
     parse_simple_expression(c, tok);
-    emit(c, SET_FLD_A);
+    emit_postfix(c, SET_FLD_A);
   } else {
-    emit(c, array);
+    emit_postfix(c, array);
     parse_array_index(c, tok, array);
     next(c, tok);
     expect_assign(c, tok);
     next(c, tok);
     parse_simple_expression(c, tok);
-    emit(c, SET_ARR);
+    emit_postfix(c, SET_ARR);
   }
   expect_semicolon(c, tok);
 }
@@ -80,9 +80,9 @@ void element_assignment(Compilation& c, Token& tok) {
 // The source of `p := source`: nil, a pointer (or pointer field), a record
 // field, a field of an array-of-records element, or a function giving a
 // pointer. Anything else would lose the assignment: 26.
-void pointer_source(Compilation& c, Token& tok) {
+void pointer_source(FrontEnd& c, Token& tok) {
   if (is_keyword(tok, kNil)) {
-    emit(c, WD_NIL);
+    emit_postfix(c, WD_NIL);
     next(c, tok);
     return;
   }
@@ -92,146 +92,146 @@ void pointer_source(Compilation& c, Token& tok) {
       parse_factor(c, tok);
       return;
     case kClassArray:
-      if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c, 26);
+      if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c.errors, 26);
       parse_factor(c, tok);
       return;
     case kClassFunction: {
       const TTblFun* f = find_signature(c.sym, tok.code);
-      if (f == nullptr || f->result_type != kTypePointer) report_error(c, 26);
+      if (f == nullptr || f->result_type != kTypePointer) report_error(c.errors, 26);
       parse_factor(c, tok);
       return;
     }
     default:
-      report_error(c, 26);
+      report_error(c.errors, 26);
   }
 }
 
 // r "." field ":=" e  |  p "^" "." field ":=" e  |  p ":=" source
-void field_or_pointer_assignment(Compilation& c, Token& tok) {
+void field_or_pointer_assignment(FrontEnd& c, Token& tok) {
   const int variable = tok.code;
   const bool pointer = tok.kind == kClassPointer;
-  emit(c, variable);
+  emit_postfix(c, variable);
   next(c, tok);
   if (pointer && is_sign(tok, kAssign)) {
     next(c, tok);
     pointer_source(c, tok);
-    emit(c, ASIGN_OP);
+    emit_postfix(c, ASIGN_OP);
     expect_semicolon(c, tok);
     return;
   }
   if (pointer) {
-    if (!is_sign(tok, kCaret)) report_error(c, 99, ":=");
+    if (!is_sign(tok, kCaret)) report_error(c.errors, 99, ":=");
     next(c, tok);
   }
-  if (tok.text != ".") report_error(c, 99, ".");
+  if (tok.text != ".") report_error(c.errors, 99, ".");
   const TTypeDesc* record = type_by_number(c.types, entry(c, variable).tag4);
   int field = parse_field_name(c, tok, record ? record->number : 0);
   push_operand(c, field);
   next(c, tok);
-  if (!is_sign(tok, kAssign)) report_error(c, 99, ":=");
+  if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, SET_FLD);
+  emit_postfix(c, SET_FLD);
   expect_semicolon(c, tok);
 }
 
 // "if" condition "then" statements [ "else" statements ] "end"
-void if_statement(Compilation& c, Token& tok) {
+void if_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   parse_condition(c, tok);
   const int l1 = new_sys_label(c);
-  emit(c, l1);
-  emit(c, WD_IF);
+  emit_postfix(c, l1);
+  emit_postfix(c, WD_IF);
   expect_keyword(c, tok, kThen, 104, nullptr);
   next(c, tok);
   parse_statement_list(c, tok);
   int last = l1;
   if (is_keyword(tok, kElse)) {
     const int l2 = new_sys_label(c);
-    emit(c, l1);
-    emit(c, l2);
-    emit(c, WD_ELSE);
+    emit_postfix(c, l1);
+    emit_postfix(c, l2);
+    emit_postfix(c, WD_ELSE);
     next(c, tok);
     parse_statement_list(c, tok);
     last = l2;
   }
   expect_keyword(c, tok, kEnd, 103, nullptr);
-  emit(c, last);
-  emit(c, END_IF);
+  emit_postfix(c, last);
+  emit_postfix(c, END_IF);
   next(c, tok);
 }
 
 // "while" condition "do" statements "end"
-void while_statement(Compilation& c, Token& tok) {
+void while_statement(FrontEnd& c, Token& tok) {
   const int head = new_sys_label(c);
-  emit(c, head);
-  emit(c, WD_WHILE);
+  emit_postfix(c, head);
+  emit_postfix(c, WD_WHILE);
   next(c, tok);
   parse_condition(c, tok);
   expect_keyword(c, tok, kDo, 99, "do");
   const int exit = new_sys_label(c);
-  emit(c, exit);
-  emit(c, WD_DO);
+  emit_postfix(c, exit);
+  emit_postfix(c, WD_DO);
   next(c, tok);
   parse_statement_list(c, tok);
   expect_keyword(c, tok, kEnd, 99, "end");
-  emit(c, head);
-  emit(c, exit);
-  emit(c, END_WHILE);
+  emit_postfix(c, head);
+  emit_postfix(c, exit);
+  emit_postfix(c, END_WHILE);
   next(c, tok);
 }
 
 // "repeat" statements "until" condition
-void repeat_statement(Compilation& c, Token& tok) {
+void repeat_statement(FrontEnd& c, Token& tok) {
   const int head = new_sys_label(c);
-  emit(c, head);
-  emit(c, WD_REPEAT);
+  emit_postfix(c, head);
+  emit_postfix(c, WD_REPEAT);
   next(c, tok);
   parse_statement_list(c, tok);
   expect_keyword(c, tok, kUntil, 99, "until");
   next(c, tok);
   parse_condition(c, tok);
-  emit(c, head);
-  emit(c, WD_UNTIL);
+  emit_postfix(c, head);
+  emit_postfix(c, WD_UNTIL);
 }
 
 // "for" v ":=" e1 "to" e2 "do" statements "end"   (v <= e2 tested each round)
-void for_statement(Compilation& c, Token& tok) {
+void for_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (tok.kind != kClassLocal || tok.code <= 0 || entry(c, tok.code).symboltype != kTypeInteger)
-    report_error(c, 110, tok.text);
+    report_error(c.errors, 110, tok.text);
   const int variable = tok.code;
-  emit(c, variable);
+  emit_postfix(c, variable);
   next(c, tok);
-  if (!is_sign(tok, kAssign)) report_error(c, 99, ":=");
+  if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, ASIGN_OP);
+  emit_postfix(c, ASIGN_OP);
   const int head = new_sys_label(c);
-  emit(c, head);
-  emit(c, WD_FOR);
+  emit_postfix(c, head);
+  emit_postfix(c, WD_FOR);
   expect_keyword(c, tok, kTo, 99, "to");
-  emit(c, variable);
+  emit_postfix(c, variable);
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, LTE_OP);
+  emit_postfix(c, LTE_OP);
   expect_keyword(c, tok, kDo, 99, "do");
   const int exit = new_sys_label(c);
-  emit(c, exit);
-  emit(c, WD_DO);
+  emit_postfix(c, exit);
+  emit_postfix(c, WD_DO);
   next(c, tok);
   parse_statement_list(c, tok);
-  emit(c, variable);
-  emit(c, FOR_INC);
+  emit_postfix(c, variable);
+  emit_postfix(c, FOR_INC);
   expect_keyword(c, tok, kEnd, 99, "end");
-  emit(c, head);
-  emit(c, exit);
-  emit(c, END_FOR);
+  emit_postfix(c, head);
+  emit_postfix(c, exit);
+  emit_postfix(c, END_FOR);
   next(c, tok);
 }
 
 // "do" statements "end" ";" of a case branch; ends on the ";".
-void case_branch_body(Compilation& c, Token& tok) {
+void case_branch_body(FrontEnd& c, Token& tok) {
   expect_keyword(c, tok, kDo, 99, "do");
   next(c, tok);
   parse_statement_list(c, tok);
@@ -243,59 +243,59 @@ void case_branch_body(Compilation& c, Token& tok) {
 
 // "case" e "of" { value [ ".." value ] ":" "do" statements "end" ";" }
 //   [ "else" "do" statements "end" ";" ] "end"      (ends on the ";" after it)
-void case_statement(Compilation& c, Token& tok) {
+void case_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   parse_simple_expression(c, tok);
   const int selector = pop_operand(c);
-  if (entry(c, selector).symboltype != kTypeInteger) report_error(c, 138);
-  if (!is_keyword(tok, kOf)) report_error(c, 137, tok.text);
+  if (entry(c, selector).symboltype != kTypeInteger) report_error(c.errors, 138);
+  if (!is_keyword(tok, kOf)) report_error(c.errors, 137, tok.text);
   next(c, tok);
   // Labels whose END_IF closes the case; as many as there are branches.
   std::vector<int> pending;
   int branch_label = 0;
   for (;;) {
-    if (!is_integer_literal(c, tok)) report_error(c, 128);
+    if (!is_integer_literal(c, tok)) report_error(c.errors, 128);
     const int low = tok.code;
     int high = 0;
     next(c, tok);
     if (tok.text == "..") {
       next(c, tok);
-      if (!is_integer_literal(c, tok)) report_error(c, 128);
+      if (!is_integer_literal(c, tok)) report_error(c.errors, 128);
       high = tok.code;
       next(c, tok);
     }
-    if (!is_sign(tok, kColon)) report_error(c, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
     next(c, tok);
     if (high == 0) {
-      emit(c, selector);
-      emit(c, low);
-      emit(c, E_OP);
+      emit_postfix(c, selector);
+      emit_postfix(c, low);
+      emit_postfix(c, E_OP);
     } else {
-      emit(c, selector);
-      emit(c, low);
-      emit(c, GTE_OP);
-      emit(c, selector);
-      emit(c, high);
-      emit(c, LTE_OP);
-      emit(c, AND_OP);
+      emit_postfix(c, selector);
+      emit_postfix(c, low);
+      emit_postfix(c, GTE_OP);
+      emit_postfix(c, selector);
+      emit_postfix(c, high);
+      emit_postfix(c, LTE_OP);
+      emit_postfix(c, AND_OP);
     }
     branch_label = new_sys_label(c);
-    emit(c, branch_label);
-    emit(c, WD_IF);
+    emit_postfix(c, branch_label);
+    emit_postfix(c, WD_IF);
     case_branch_body(c, tok);
     if (!is_integer_literal(c, tok)) break;
     const int after = new_sys_label(c);
-    emit(c, branch_label);
-    emit(c, after);
-    emit(c, WD_ELSE);
+    emit_postfix(c, branch_label);
+    emit_postfix(c, after);
+    emit_postfix(c, WD_ELSE);
     pending.push_back(after);
   }
   if (is_keyword(tok, kElse)) {
     const int after = new_sys_label(c);
     pending.push_back(after);
-    emit(c, branch_label);
-    emit(c, after);
-    emit(c, WD_ELSE);
+    emit_postfix(c, branch_label);
+    emit_postfix(c, after);
+    emit_postfix(c, WD_ELSE);
     next(c, tok);
     case_branch_body(c, tok);
   } else {
@@ -305,92 +305,92 @@ void case_statement(Compilation& c, Token& tok) {
   next(c, tok);
   expect_semicolon(c, tok);
   for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
-    emit(c, *it);
-    emit(c, END_IF);
+    emit_postfix(c, *it);
+    emit_postfix(c, END_IF);
   }
 }
 
 // "goto" label
-void goto_statement(Compilation& c, Token& tok) {
+void goto_statement(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
-  if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c, 132);
+  if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c.errors, 132);
   c.lex.goto_targets.push_back(tok.code);
-  emit(c, tok.code);
-  emit(c, GOTO);
+  emit_postfix(c, tok.code);
+  emit_postfix(c, GOTO);
   next(c, tok);
 }
 
 // "return" simple-expression
-void return_statement(Compilation& c, Token& tok) {
-  if (c.lex.current_function == 0) report_error(c, 107, tok.text);
-  emit(c, c.lex.current_function);
+void return_statement(FrontEnd& c, Token& tok) {
+  if (c.lex.current_function == 0) report_error(c.errors, 107, tok.text);
+  emit_postfix(c, c.lex.current_function);
   next(c, tok);
   parse_simple_expression(c, tok);
-  emit(c, WD_RETURN);
+  emit_postfix(c, WD_RETURN);
 }
 
 // label ":"      (ends on the ":"; no ";" follows)
-void label_placement(Compilation& c, Token& tok) {
+void label_placement(FrontEnd& c, Token& tok) {
   const int label = tok.code;
-  emit(c, label);
-  if (entry(c, label).tag != 0) report_error(c, 133, tok.text);
+  emit_postfix(c, label);
+  if (entry(c, label).tag != 0) report_error(c.errors, 133, tok.text);
   entry(c, label).tag = 1;
   next(c, tok);
-  if (!is_sign(tok, kColon)) report_error(c, 134, tok.text);
-  emit(c, MARK);
+  if (!is_sign(tok, kColon)) report_error(c.errors, 134, tok.text);
+  emit_postfix(c, MARK);
 }
 
 // p "(" [ actual { "," actual } ] ")" ";"
-void procedure_call(Compilation& c, Token& tok) {
+void procedure_call(FrontEnd& c, Token& tok) {
   const int procedure = tok.code;
-  if (find_signature(c.sym, procedure) == nullptr) report_error(c, 0, "Error in statement");
+  if (find_signature(c.sym, procedure) == nullptr) report_error(c.errors, 0, "Error in statement");
   const int count = parse_call_arguments(c, tok, procedure, true);
-  if (!is_sign(tok, kSemicolon)) report_error(c, 99, ";");
-  emit(c, procedure);
-  emit(c, count > 0 ? count : EMPTY_OPERAND);
-  emit(c, CALL);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, ";");
+  emit_postfix(c, procedure);
+  emit_postfix(c, count > 0 ? count : EMPTY_OPERAND);
+  emit_postfix(c, CALL);
 }
 
 // "readln" [ "(" ( variable | array-element ) ")" ]
-void readln_statement(Compilation& c, Token& tok) {
+void readln_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) {
-    if (!is_sign(tok, kSemicolon)) report_error(c, 99, "(");
-    emit(c, WD_READLN0);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, "(");
+    emit_postfix(c, WD_READLN0);
     return;
   }
   next(c, tok);
   if (tok.kind == kClassLocal && tok.code > 0) {
-    emit(c, tok.code);
-    emit(c, WD_READLN);
+    emit_postfix(c, tok.code);
+    emit_postfix(c, WD_READLN);
     next(c, tok);
   } else if (tok.kind == kClassArray && entry(c, tok.code).symboltype != kTypeRecord) {
     const int array = tok.code;
-    emit(c, array);
+    emit_postfix(c, array);
     next(c, tok);
     parse_array_index(c, tok, array);
-    emit(c, array);
-    emit(c, READ_ARR);
-    emit(c, SET_ARR);
+    emit_postfix(c, array);
+    emit_postfix(c, READ_ARR);
+    emit_postfix(c, SET_ARR);
     next(c, tok);
   } else {
-    report_error(c, 105, tok.text);
+    report_error(c.errors, 105, tok.text);
   }
-  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
   next(c, tok);
 }
 
 // A width or decimals of a write item: an integer literal.
-void format_number(Compilation& c, Token& tok) {
+void format_number(FrontEnd& c, Token& tok) {
   next(c, tok);
-  if (!is_integer_literal(c, tok)) report_error(c, 115);
-  emit(c, tok.code);
+  if (!is_integer_literal(c, tok)) report_error(c.errors, 115);
+  emit_postfix(c, tok.code);
   next(c, tok);
 }
 
 // ("write" | "writeln") [ "(" item { "," item } ")" ],
 // item = simple-expression [ ":" width [ ":" decimals ] ]
-void write_statement(Compilation& c, Token& tok) {
+void write_statement(FrontEnd& c, Token& tok) {
   const bool line = tok.code == kWriteln;
   next(c, tok);
   if (is_sign(tok, kOpenParen)) {
@@ -400,44 +400,44 @@ void write_statement(Compilation& c, Token& tok) {
       if (is_sign(tok, kColon)) {
         format_number(c, tok);
         if (is_sign(tok, kColon)) format_number(c, tok);
-        else emit(c, EMPTY_OPERAND);
+        else emit_postfix(c, EMPTY_OPERAND);
       } else {
-        emit(c, EMPTY_OPERAND);
-        emit(c, EMPTY_OPERAND);
+        emit_postfix(c, EMPTY_OPERAND);
+        emit_postfix(c, EMPTY_OPERAND);
       }
-      emit(c, WRITE);
+      emit_postfix(c, WRITE);
     } while (is_sign(tok, kComma));
-    if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
     next(c, tok);
   } else if (!is_sign(tok, kSemicolon)) {
-    report_error(c, 99, "(");
+    report_error(c.errors, 99, "(");
   }
-  if (line) emit(c, WD_WRITELN);
+  if (line) emit_postfix(c, WD_WRITELN);
 }
 
 // ("new" | "free") "(" pointer ")"
-void heap_statement(Compilation& c, Token& tok) {
+void heap_statement(FrontEnd& c, Token& tok) {
   const bool allocate = tok.code == kNew;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
   next(c, tok);
-  if (tok.kind != kClassPointer) report_error(c, 140);
+  if (tok.kind != kClassPointer) report_error(c.errors, 140);
   const int pointer = tok.code;
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) report_error(c, 99, ")");
-  emit(c, pointer);
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+  emit_postfix(c, pointer);
   if (allocate) {
     const TTypeDesc* record = type_by_number(c.types, entry(c, pointer).tag4);
     push_operand(c, record ? record->attr2 : 0);
-    emit(c, WD_NEW);
+    emit_postfix(c, WD_NEW);
   } else {
-    emit(c, WD_FREE);
+    emit_postfix(c, WD_FREE);
   }
   next(c, tok);
 }
 
 // A statement that starts with a keyword; ends on the token after it.
-void keyword_statement(Compilation& c, Token& tok) {
+void keyword_statement(FrontEnd& c, Token& tok) {
   switch (tok.code) {
     case kIf: if_statement(c, tok); break;
     case kWhile: while_statement(c, tok); break;
@@ -449,9 +449,9 @@ void keyword_statement(Compilation& c, Token& tok) {
     case kReadln: readln_statement(c, tok); break;
     case kWrite: case kWriteln: write_statement(c, tok); break;
     case kNew: case kFree: heap_statement(c, tok); break;
-    default: report_error(c, 99, "end");
+    default: report_error(c.errors, 99, "end");
   }
-  if (!is_sign(tok, kSemicolon)) report_error(c, 99, ";");
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, ";");
 }
 
 bool ends_list(const Token& tok) {
@@ -460,31 +460,31 @@ bool ends_list(const Token& tok) {
 
 }  // namespace
 
-void parse_statement_list(Compilation& c, Token& tok) {
+void parse_statement_list(FrontEnd& c, Token& tok) {
   NestingGuard nested(c, "Statements nested too deeply");
-  if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c, 107, tok.text);
+  if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c.errors, 107, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
       case kTokSeparator:
         if (tok.code > 0) procedure_call(c, tok);
-        else if (tok.code != kSemicolon) report_error(c, 121, tok.text);
+        else if (tok.code != kSemicolon) report_error(c.errors, 121, tok.text);
         break;
       case kTokKeyword: keyword_statement(c, tok); break;
       case kClassLocal: assignment(c, tok); break;
       case kClassGotoLabel: label_placement(c, tok); break;
       case kClassArray: element_assignment(c, tok); break;
       case kClassRecord: case kClassPointer: field_or_pointer_assignment(c, tok); break;
-      default: report_error(c, 0, "Error in statement");
+      default: report_error(c.errors, 0, "Error in statement");
     }
     // A list still open at the end of the source would otherwise wait forever
     // on the last token.
-    if (!next_token(c, tok) && at_end_of_source(c.lex)) report_error(c, 99, "end");
+    if (!next_token(c, tok) && at_end_of_source(c.lex)) report_error(c.errors, 99, "end");
   }
 }
 
-void check_goto_targets(Compilation& c) {
+void check_goto_targets(FrontEnd& c) {
   for (int label : c.lex.goto_targets)
-    if (sym_at(c.sym, label).tag == 0) report_error(c, 132, sym_at(c.sym, label).name);
+    if (sym_at(c.sym, label).tag == 0) report_error(c.errors, 132, sym_at(c.sym, label).name);
   c.lex.goto_targets.clear();
 }
 

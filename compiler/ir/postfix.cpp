@@ -8,7 +8,7 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
-#include "base/compilation.h"
+#include "platform/platform.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 
@@ -79,7 +79,7 @@ struct Operands {
   int a = 0, b = 0, r = 0;
 };
 
-void check_types(Compilation& c, int op, const Operands& o) {
+void check_types(PostfixContext& c, int op, const Operands& o) {
   const SymbolTable& t = c.sym;
   auto type = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
   auto cls = [&](int position) { return position > 0 ? int(sym_at(t, position).symbolclass) : 0; };
@@ -91,9 +91,9 @@ void check_types(Compilation& c, int op, const Operands& o) {
       else if (ta == kTypeFloat) ok = is_int(tb) || is_float(tb);
       else if (ta == kTypeString) ok = is_string(tb);
       else if (ta == kTypeText) ok = tb == kTypeText;
-      if (!ok) report_error(c, 26);
+      if (!ok) report_error(c.errors, 26);
       if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && sym_at(t, o.a).tag4 != sym_at(t, o.b).tag4)
-        report_error(c, 26);
+        report_error(c.errors, 26);
       break;
     }
     case WD_RETURN: {
@@ -104,20 +104,20 @@ void check_types(Compilation& c, int op, const Operands& o) {
       bool ok = tb == result || (result == kTypeInteger && tb == kTypeIntegerLiteral) ||
                 (result == kTypeFloat && tb == kTypeFloatLiteral) ||
                 (result == kTypeString && tb == kTypeStringLiteral);
-      if (!ok) report_error(c, 26);
+      if (!ok) report_error(c.errors, 26);
       break;
     }
     case GET_ARR:
-      if (!is_int(tb)) report_error(c, 109);
+      if (!is_int(tb)) report_error(c.errors, 109);
       break;
     case SET_ARR: {
-      if (!is_int(ta)) report_error(c, 109);
+      if (!is_int(ta)) report_error(c.errors, 109);
       bool ok = true;
       if (tr == kTypeInteger) ok = is_int(tb);
       else if (tr == kTypeFloat) ok = is_int(tb) || is_float(tb);
       else if (tr == kTypeString) ok = is_string(tb);
       else ok = false;
-      if (!ok) report_error(c, 26);
+      if (!ok) report_error(c.errors, 26);
       break;
     }
     case PAR_CALL: {
@@ -138,34 +138,34 @@ void check_types(Compilation& c, int op, const Operands& o) {
           ok = actual.symbolclass == kClassArray && element == d->attr1;
         }
       }
-      if (!ok) report_error(c, 113);
+      if (!ok) report_error(c.errors, 113);
       break;
     }
     case P_PAR_CALL: {
       const TTblFun* f = find_signature(t, o.b);
       const TTypeDesc* d = f ? type_by_number(c.types, param_type(*f, o.a)) : nullptr;
-      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1) report_error(c, 113);
+      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1) report_error(c.errors, 113);
       break;
     }
     case MOD_OP:
     case DIV2_OP:
-      if (!is_int(ta) || !is_int(tb)) report_error(c, 26);
+      if (!is_int(ta) || !is_int(tb)) report_error(c.errors, 26);
       break;
     case INDEX_OP2:
-      if (!is_int(ta)) report_error(c, 109);
+      if (!is_int(ta)) report_error(c.errors, 109);
       break;
     case INDEX_OP:
-      if (!is_int(tb)) report_error(c, 109);
+      if (!is_int(tb)) report_error(c.errors, 109);
       break;
     case LENGTH_FUN:
-      if (!is_string(ta)) report_error(c, 113);
+      if (!is_string(ta)) report_error(c.errors, 113);
       break;
     default:
       break;
   }
   if (op == PLUS_OP || is_comparison(op)) {
-    if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb))) report_error(c, 120);
-    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP) report_error(c, 142);
+    if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb))) report_error(c.errors, 120);
+    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP) report_error(c.errors, 142);
   }
 }
 
@@ -176,7 +176,7 @@ int value_type(int type) {
 }
 
 // The type of an operation's result temporary, and for strings its capacity.
-void result_type(const Compilation& c, int op, const Operands& o, int& type, int& capacity) {
+void result_type(const PostfixContext& c, int op, const Operands& o, int& type, int& capacity) {
   const SymbolTable& t = c.sym;
   auto ty = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
   const int ta = ty(o.a), tb = ty(o.b);
@@ -231,16 +231,16 @@ void result_type(const Compilation& c, int op, const Operands& o, int& type, int
   }
 }
 
-std::string readable_operand(const Compilation& c, int value) {
+std::string readable_operand(const PostfixContext& c, int value) {
   if (value < 26) return std::to_string(value);
   return sym_at(c.sym, value).name;
 }
 
-int location_of(const Compilation& c, int position) {
+int location_of(const PostfixContext& c, int position) {
   return position > 0 && position <= c.sym.count ? sym_at(c.sym, position).location : position;
 }
 
-void write_record(Compilation& c, int op, const Operands& o, int temporary) {
+void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   PostfixState& p = c.post;
   int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
   int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
@@ -263,8 +263,8 @@ std::string numbered(const char* prefix, int n) {
   return s;
 }
 
-void write_work_file(Compilation& c, const char* name, const std::string& bytes) {
-  const std::string path = work_file(c, name);
+void write_work_file(const std::string& work_folder, const char* name, const std::string& bytes) {
+  const std::string path = work_folder + name;
   if (!platform::write_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
@@ -276,8 +276,7 @@ const char* operation_name(int code) {
   return "";
 }
 
-void build_operation_table(Compilation& c) {
-  PostfixState& p = c.post;
+void build_operation_table(PostfixState& p) {
   p.arity.fill(0);
   p.result_flag.fill(0);
   for (const OpInfo& op : kOps) {
@@ -286,24 +285,22 @@ void build_operation_table(Compilation& c) {
   }
 }
 
-void open_postfix_files(Compilation& c) {
-  PostfixState& p = c.post;
+void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   p.numeric.clear();
   p.readable.clear();
-  write_work_file(c, "postfix_.tmp", "");
-  write_work_file(c, "postfix.tmp", "");
+  write_work_file(work_folder, "postfix_.tmp", "");
+  write_work_file(work_folder, "postfix.tmp", "");
   p.open = true;
 }
 
-void close_postfix_files(Compilation& c) {
-  PostfixState& p = c.post;
+void close_postfix_files(PostfixState& p, const std::string& work_folder) {
   if (!p.open) return;
   p.open = false;
-  write_work_file(c, "postfix_.tmp", p.readable);
-  write_work_file(c, "postfix.tmp", p.numeric);
+  write_work_file(work_folder, "postfix_.tmp", p.readable);
+  write_work_file(work_folder, "postfix.tmp", p.numeric);
 }
 
-void emit(Compilation& c, int value) {
+void emit_postfix(PostfixContext& c, int value) {
   if (value == 0) return;
   if (value > 0) {
     push_operand(c, value);
@@ -332,27 +329,27 @@ void emit(Compilation& c, int value) {
   if (known && c.post.result_flag[-op] == 1) {
     int type = 0, capacity = 0;
     result_type(c, op, o, type, capacity);
-    temporary = declare_temporary(c.sym, c.errors, c.lex.current_procedure, numbered("_t", c.post.temporary_counter++), type);
+    temporary = declare_temporary(c.sym, c.errors, c.owner, numbered("_t", c.post.temporary_counter++), type);
     if (type == kTypeString) sym_at(c.sym, temporary).tag = static_cast<uint8_t>(capacity);
   }
   write_record(c, op, o, temporary);
   if (temporary != 0) push_operand(c, temporary);
 }
 
-int new_sys_label(Compilation& c) {
-  return declare_named(c.sym, c.errors, c.lex.current_procedure, numbered("_sys", c.post.label_counter++), kClassSysLabel);
+int new_sys_label(PostfixContext& c) {
+  return declare_named(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++), kClassSysLabel);
 }
 
-int push_operand(Compilation& c, int value) {
+int push_operand(PostfixContext& c, int value) {
   PostfixState& t = c.post;
-  if (t.operand_pointer >= kOperandStackCapacity) report_error(c, 0, "Stack_put: stack overflow");
+  if (t.operand_pointer >= kOperandStackCapacity) report_error(c.errors, 0, "Stack_put: stack overflow");
   t.operands[t.operand_pointer++] = value;
   return t.operand_pointer;
 }
 
-int pop_operand(Compilation& c) {
+int pop_operand(PostfixContext& c) {
   PostfixState& t = c.post;
-  if (t.operand_pointer <= 0) report_error(c, 0, "Stack_get: stack is empty");
+  if (t.operand_pointer <= 0) report_error(c.errors, 0, "Stack_get: stack is empty");
   int value = t.operands[--t.operand_pointer];
   t.operands[t.operand_pointer] = 0;
   return value;

@@ -1,8 +1,8 @@
 // The postfix emitter and the two postfix files.
 //
-// The parser feeds one entry point, emit(), with symbol positions (operands)
-// and negative operation codes in postfix order. Operands wait on the operand
-// stack of the symbol table; an operation pops its operands, checks their
+// The parser feeds one entry point, emit_postfix(), with symbol positions
+// (operands) and negative operation codes in postfix order. Operands wait on
+// the emitter's operand stack; an operation pops its operands, checks their
 // types, makes a result temporary "_t<n>" when it yields a value, and appends
 // one record to "postfix.tmp" (four numbers, read by the generator) and to
 // "postfix_.tmp" (names, for people). The temporary is pushed in its turn.
@@ -10,6 +10,10 @@
 
 #include <array>
 #include <string>
+
+#include "base/diagnostics.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 
@@ -52,26 +56,37 @@ struct PostfixState {
 
 namespace tarn {
 
-struct Compilation;
+// What the postfix emitter works on: the tables it checks operands against
+// and enters temporaries and labels in, its own state, the report, and the
+// routine whose statements are being read (temporaries and labels belong to
+// it; the front end keeps it up to date).
+struct PostfixContext {
+  SymbolTable& sym;
+  TypeTable& types;
+  PostfixState& post;
+  ErrorReporter& errors;
+  const int& owner;
+};
 
-void build_operation_table(Compilation& c);
-// "postfix.tmp" and "postfix_.tmp" in the work folder, created empty.
-void open_postfix_files(Compilation& c);
+void build_operation_table(PostfixState& p);
+// "postfix.tmp" and "postfix_.tmp" in the work folder (which ends with a
+// separator), created empty.
+void open_postfix_files(PostfixState& p, const std::string& work_folder);
 // Writes what was emitted so far (also after an error, for inspection).
-void close_postfix_files(Compilation& c);
+void close_postfix_files(PostfixState& p, const std::string& work_folder);
 
 // 0: ignored; positive: push the symbol position; -81: push an empty operand;
 // other codes: perform the operation.
-void emit(Compilation& c, int value);
+void emit_postfix(PostfixContext& c, int value);
 
 // A new jump label "_sys<n>" (class 6); its position.
-int new_sys_label(Compilation& c);
+int new_sys_label(PostfixContext& c);
 
 // The name of an operation in "postfix_.tmp"; empty for those written as codes.
 const char* operation_name(int code);
 
 // Operand stack of the postfix emitter: error 0 on overflow or when empty.
-int push_operand(Compilation& c, int value);
-int pop_operand(Compilation& c);
+int push_operand(PostfixContext& c, int value);
+int pop_operand(PostfixContext& c);
 
 }  // namespace tarn

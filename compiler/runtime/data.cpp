@@ -92,7 +92,7 @@ const struct {
 
 }  // namespace
 
-void declare_runtime_data(Compilation& c) {
+void declare_runtime_data(Emitter& c) {
   for (const auto& d : kRuntimeData) {
     switch (d.kind) {
       case kDword: DeclareDword(c, d.name, d.value); break;

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "base/compilation.h"
+#include "codegen/generator.h"
 
 namespace tarn {
 
@@ -32,7 +32,7 @@ const JumpForm& jump_form(std::string_view mnemonic) {
 
 }  // namespace
 
-RoutineBuilder::RoutineBuilder(Compilation& c) : c_(c), start_(current_address(c.image)) {}
+RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), start_(current_address(c.image)) {}
 
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
   if (const TVariable* v = find_variable(c_, to_lower_ascii(name)))

@@ -12,7 +12,7 @@
 
 namespace tarn {
 
-struct Compilation;
+struct Emitter;
 
 struct LocalLabel {
   int id = -1;
@@ -20,7 +20,7 @@ struct LocalLabel {
 
 class RoutineBuilder {
  public:
-  explicit RoutineBuilder(Compilation& c);
+  explicit RoutineBuilder(Emitter& c);
 
   // The address of a named run-time variable, routine or import slot, plus an
   // offset. The library only names items that are always declared, so a
@@ -73,7 +73,7 @@ class RoutineBuilder {
   void patch(const Fixup& f, int target);
   LabelState& state(LocalLabel l);
 
-  Compilation& c_;
+  Emitter& c_;
   uint32_t start_;
   int size_ = 0;
   std::vector<Instruction> code_;

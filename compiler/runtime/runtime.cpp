@@ -5,7 +5,7 @@
 // the listing by its header line.
 #include "runtime/runtime.h"
 
-#include "base/compilation.h"
+#include "codegen/generator.h"
 #include "runtime/library.h"
 
 namespace tarn {
@@ -57,7 +57,7 @@ constexpr LibraryRoutine kLibrary[] = {
 
 }  // namespace
 
-void emit_runtime_library(Compilation& c) {
+void emit_runtime_library(Emitter& c) {
   LibraryState lib;
   for (const LibraryRoutine& routine : kLibrary) {
     if (routine.blank_line_before) listing_line(c);

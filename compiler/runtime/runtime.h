@@ -45,15 +45,15 @@
 
 namespace tarn {
 
-struct Compilation;
+struct Emitter;
 
 // Declares the run-time library's variables (636 bytes) at the write position,
 // after the program's own data.
-void declare_runtime_data(Compilation& c);
+void declare_runtime_data(Emitter& c);
 
 // Registers each routine as a named address and emits it, with its header
 // line in the listing. The import slots and run-time variables it names must
 // be declared first; a missing one throws std::logic_error.
-void emit_runtime_library(Compilation& c);
+void emit_runtime_library(Emitter& c);
 
 }  // namespace tarn

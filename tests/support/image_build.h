@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "driver/driver.h"
 #include "backend/backend.h"
 #include "image/imports.h"

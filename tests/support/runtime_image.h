@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codegen/generator.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 
 namespace tarn::test {
 
@@ -91,9 +91,9 @@ inline std::vector<RuntimeVariable> runtime_variables() {
 // Enters the import slots, and writes the run-time variables at the write
 // position (a file offset in the code section) and enters them.
 inline void declare_runtime_names(Compilation& c) {
-  for (const ImportSlot& s : import_slots()) AddVariable(c, s.name, s.slot);
+  for (const ImportSlot& s : import_slots()) AddVariable(c.code, s.name, s.slot);
   for (const RuntimeVariable& v : runtime_variables()) {
-    AddVariable(c, v.name, current_address(c.image));
+    AddVariable(c.code, v.name, current_address(c.image));
     for (char ch : v.initial) put_byte(c.image, static_cast<uint8_t>(ch));
   }
 }

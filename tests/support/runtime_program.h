@@ -57,7 +57,7 @@ class RuntimeProgram {
     seek(c_->image, jump_at_ + 1);
     put_dword(c_->image, static_cast<uint32_t>(body_at - (jump_at_ + 5)));
     seek(c_->image, body_at);
-    RoutineBuilder r(*c_);
+    RoutineBuilder r(c_->code);
     body(r);
     r.op("push 0", "6a00");
     r.call_import("ExitProcess");
@@ -73,7 +73,7 @@ class RuntimeProgram {
   }
   static void writeln(RoutineBuilder& r) { call(r, "writeln"); }
 
-  uint32_t address(const char* name) const { return address_value(*c_, name); }
+  uint32_t address(const char* name) const { return address_value(c_->code, name); }
 
   // Writes the executable.
   void write(const std::string& path) {

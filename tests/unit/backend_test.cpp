@@ -70,7 +70,7 @@ class BackEndFault : public ::testing::Test {
     return report;
   }
 
-  test::FrontEnd fe_;
+  test::FrontEndRun fe_;
 };
 
 // Index of the first record with op `op`, as an offset in the value list.
@@ -136,7 +136,7 @@ TEST_F(BackEndFault, AnUnreadablePostfixFileIsAnInternalErrorNotTheSizeLimit) {
 // that only mark a place (a routine's entry, a loop head, a goto target) or
 // stand for nil, which write their listing line.
 TEST(BackEndOperations, EveryOpEitherEmitsCodeOrEndsTheCompile) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& base = fe.start(kProgram);
   fe.compile();
   const std::string postfix = fe.work_file("postfix.tmp");

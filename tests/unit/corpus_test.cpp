@@ -21,7 +21,7 @@ std::vector<std::string> corpus() {
 class Corpus : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Corpus, PassesTheFrontEnd) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   const std::string source = test::read_file(test::test_data("programs/" + GetParam() + ".pas"));
   ASSERT_NE(source.find("\r\n"), std::string::npos) << "corpus sources have CR LF line ends";
   fe.start(source);

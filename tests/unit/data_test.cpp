@@ -4,7 +4,7 @@
 
 #include "codegen/data.h"
 #include "codegen/generator.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 #include "support/test_support.h"
@@ -79,7 +79,7 @@ TEST(DataItems, EachKindOfSymbolTakesItsBytes) {
   };
   for (Case& k : cases) {
     DataArea d;
-    declare_symbols(d.c, k.symbols);
+    declare_symbols(d.c.code, k.symbols);
     EXPECT_EQ(d.bytes(), k.bytes) << k.what;
   }
 }
@@ -88,7 +88,7 @@ TEST(DataItems, AnArrayOfRecordsTakesWholeDwordsOfRecords) {
   DataArea d;
   std::vector<DataSymbol> s{sym(12, 25, 3, 3, 0, 0)};
   s[0].record_size = 5;  // 3 records of 5 bytes: 15 bytes, 4 dwords
-  declare_symbols(d.c, s);
+  declare_symbols(d.c.code, s);
   EXPECT_EQ(d.bytes(), dword(kStartVa + 4) + std::string(16, '\0'));
   EXPECT_NE(d.c.gen.listing.find("byte 3 0x00000000 x15\r\n"), std::string::npos) << d.c.gen.listing;
 }
@@ -96,35 +96,35 @@ TEST(DataItems, AnArrayOfRecordsTakesWholeDwordsOfRecords) {
 TEST(DataItems, AGotoLabelGetsASlotATargetLabelAndTheSlotOffset) {
   DataArea d;
   std::vector<DataSymbol> s{sym(1, 4, 1), sym(7, 0, 2, 0, 0, 0, "L1")};
-  declare_symbols(d.c, s);
+  declare_symbols(d.c.code, s);
   EXPECT_EQ(s[1].tag2, kStart + 4);
-  EXPECT_EQ(FindLabelById(d.c, 2), kStartVa + 4);
-  EXPECT_EQ(FindLabel(d.c, "L1"), kStartVa + 4);
-  EXPECT_EQ(address_value(d.c, "2"), kStartVa + 4);
+  EXPECT_EQ(FindLabelById(d.c.code, 2), kStartVa + 4);
+  EXPECT_EQ(FindLabel(d.c.code, "L1"), kStartVa + 4);
+  EXPECT_EQ(address_value(d.c.code, "2"), kStartVa + 4);
 }
 
 TEST(DataItems, EveryElementIsEnteredUnderTheArrayNameAndLookupsFindTheFirst) {
   DataArea d;
-  DeclareDwordArray(d.c, "9", 0, 3);
-  DeclareDword(d.c, "9", 5);
+  DeclareDwordArray(d.c.code, "9", 0, 3);
+  DeclareDword(d.c.code, "9", 5);
   ASSERT_EQ(d.c.gen.variables.size(), 4u);
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(d.c.gen.variables[i].Name, "9");
     EXPECT_EQ(d.c.gen.variables[i].VarAddr, kStartVa + 4 * i);
   }
-  EXPECT_EQ(address_value(d.c, "9"), kStartVa);
+  EXPECT_EQ(address_value(d.c.code, "9"), kStartVa);
 }
 
 TEST(DataItems, ListingLinesNameTheDirective) {
   DataArea d;
-  DeclareDword(d.c, "17", 5);
-  DeclareDwordArray(d.c, "18", 0, 10);
-  DeclareWord(d.c, "_nch", 0);
-  DeclareBlock(d.c, "_ci", 0, 16);
-  DeclareStringConst(d.c, "_fmt_int", "%i");
-  DeclareStringBuffer(d.c, "19", 4);
-  DeclareStringArray(d.c, "20", 3, 5);
-  DeclareFixedString(d.c, "21", "abc", 2);
+  DeclareDword(d.c.code, "17", 5);
+  DeclareDwordArray(d.c.code, "18", 0, 10);
+  DeclareWord(d.c.code, "_nch", 0);
+  DeclareBlock(d.c.code, "_ci", 0, 16);
+  DeclareStringConst(d.c.code, "_fmt_int", "%i");
+  DeclareStringBuffer(d.c.code, "19", 4);
+  DeclareStringArray(d.c.code, "20", 3, 5);
+  DeclareFixedString(d.c.code, "21", "abc", 2);
   const std::string expected =
       "00401200 05000000 dword 17 0x00000005\r\n"
       "00401204 00000000 dword 18 0x00000000 x10\r\n"
@@ -139,14 +139,14 @@ TEST(DataItems, ListingLinesNameTheDirective) {
 
 TEST(DataItems, ABlockOfNoBytesStillTakesOneDword) {
   DataArea d;
-  DeclareBlock(d.c, "b", 0, 0);
+  DeclareBlock(d.c.code, "b", 0, 0);
   EXPECT_EQ(d.bytes(), std::string(4, '\0'));
   EXPECT_EQ(d.c.gen.variables.size(), 1u);
 }
 
 TEST(DataItems, CyrillicStringsAreStoredInTheConsoleCodePage) {
   DataArea d;
-  DeclareStringConst(d.c, "s", "\xCF\xF0\xE8\xE2\xE5\xF2");  // Привет
+  DeclareStringConst(d.c.code, "s", "\xCF\xF0\xE8\xE2\xE5\xF2");  // Привет
   EXPECT_EQ(d.bytes(), "\x8F\xE0\xA8\xA2\xA5\xE2\0\0\0\0"s);
   // The listing keeps the source's own characters.
   EXPECT_NE(d.c.gen.listing.find("'\xCF\xF0\xE8\xE2\xE5\xF2"), std::string::npos);
@@ -173,9 +173,9 @@ TEST(DataItems, TheSymbolTableGivesTheRowsAndKeepsTheLabelSlots) {
   add("begin", 3, 0, 0, 0, 0);   // keywords declare nothing
   add("l", 7, 0, 0, 0, 0);       // a goto label
   add("v", 12, 25, 2, 0, 101);   // two records of 6 bytes
-  declare_user_data(d.c);
+  declare_user_data(d.c.code);
   EXPECT_EQ(t.entries[2].tag2, kStart);
-  EXPECT_EQ(FindLabelById(d.c, 2), kStartVa);
+  EXPECT_EQ(FindLabelById(d.c.code, 2), kStartVa);
   EXPECT_EQ(d.bytes(), dword(0) + dword(kStartVa + 8) + std::string(12, '\0'));
 }
 

@@ -126,7 +126,7 @@ class DeclarationErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(DeclarationErrors, ReportThroughTheRealReport) {
   const ErrorCase& e = GetParam();
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   EXPECT_EQ(fe.compile_error(test::crlf(e.source)), std::string("src.pas") + e.report);
 }
 
@@ -140,7 +140,7 @@ namespace tarn {
 namespace {
 
 TEST(Declarations, RecordFieldsOfOneLineAreLaidOutLastFirst) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   fe.start(test::crlf("program p()\ntype point = record x, y: integer; s: string[10]; end;\nbegin ; end.\n"));
   fe.compile();
   const TTypeDesc* d = find_type(fe.c().types, "point");
@@ -168,14 +168,14 @@ TEST(Declarations, AcceptedForms) {
       "PROGRAM P()\nVAR X: INTEGER;\nBEGIN ; END.",
   };
   for (const char* source : sources) {
-    test::FrontEnd fe;
+    test::FrontEndRun fe;
     fe.start(test::crlf(source));
     EXPECT_NO_THROW(fe.compile()) << source;
   }
 }
 
 TEST(Declarations, StringFormalsHoldUpTo128Characters) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   fe.start(test::crlf("procedure q(s: string, var n: integer)\nbegin ; end;\nprogram p()\nbegin ; end.\n"));
   fe.compile();
   int cls = 0, code = 0;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/codepage.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "base/diagnostics.h"
 #include "support/test_support.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "frontend/declarations.h"
 #include "frontend/front_end.h"
 #include "frontend/lexer.h"
@@ -25,7 +25,7 @@ inline std::string numbered(const char* prefix, int n) {
   return s;
 }
 
-class FrontEnd {
+class FrontEndRun {
  public:
   // A fresh compilation over `source` with the keyword table built, as the
   // driver leaves it before the first token.
@@ -38,7 +38,7 @@ class FrontEnd {
     c.drv.out.write("src.pas");
     c.lex.source.bytes = source;
     c.lex.source.open = true;
-    build_keyword_table(c);
+    build_keyword_table(c.front);
     return c;
   }
 
@@ -46,7 +46,7 @@ class FrontEnd {
 
   // The front end's passes as the driver runs them: the whole source, then
   // the postfix files closed and the symbol table dumped.
-  void compile() { run_front_end(*c_); }
+  void compile() { run_front_end(c_->front, c_->drv.work_folder); }
 
   // A whole compile that must fail: its report.
   std::string compile_error(const std::string& source) {

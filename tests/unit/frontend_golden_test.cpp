@@ -39,7 +39,7 @@ class FrontEndGolden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FrontEndGolden, WritesTheExpectedFiles) {
   const std::string base = test::test_data("golden/" + GetParam());
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   fe.start(test::read_file(base + ".pas"));
   fe.compile();
   for (const char* file : {"postfix.tmp", "postfix_.tmp", "symtab.tmp"})

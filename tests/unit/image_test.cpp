@@ -109,10 +109,10 @@ TEST(PutText, RussianLettersBecomeTheirConsoleCodePageBytes) {
 TEST(Emission, UpperAndLowerCaseHexStoreTheSameBytesAndOperandsAreReversed) {
   Compilation a, b;
   for (Compilation* c : {&a, &b}) seek(c->image, 0x200);
-  emit_instruction(a, "FFD3", "");
-  emit_instruction(a, "BB", "0040A1B2");
-  emit_instruction(b, "ffd3", "");
-  emit_instruction(b, "bb", "0040a1b2");
+  emit_instruction(a.code, "FFD3", "");
+  emit_instruction(a.code, "BB", "0040A1B2");
+  emit_instruction(b.code, "ffd3", "");
+  emit_instruction(b.code, "bb", "0040a1b2");
   EXPECT_EQ(a.image.bytes, b.image.bytes);
   EXPECT_EQ(test::image_bytes(a).substr(0x200, 7), "\xFF\xD3\xBB\xB2\xA1\x40\x00"s);
 }
@@ -131,16 +131,16 @@ TEST(Emission, HexTextPadsAndTakesTheTwosComplementOfNegatives) {
 
 TEST(Emission, AddressOfFindsTheFirstEntryWhateverTheCaseAndFaultsOnUnknownNames) {
   Compilation c;
-  AddVariable(c, "Count", 0x00401234);
-  AddVariable(c, "count", 0x00405678);
-  EXPECT_EQ(AddressOf(c, "COUNT"), "00401234");
-  EXPECT_EQ(AddressOf(c, " count "), "00401234");
-  EXPECT_THROW(AddressOf(c, "missing"), GeneratorFault);
-  EXPECT_EQ(address_value(c, "missing"), 0u);
+  AddVariable(c.code, "Count", 0x00401234);
+  AddVariable(c.code, "count", 0x00405678);
+  EXPECT_EQ(AddressOf(c.code, "COUNT"), "00401234");
+  EXPECT_EQ(AddressOf(c.code, " count "), "00401234");
+  EXPECT_THROW(AddressOf(c.code, "missing"), GeneratorFault);
+  EXPECT_EQ(address_value(c.code, "missing"), 0u);
   // A silent emission stores the same bytes and lists nothing.
   Compilation d;
   seek(d.image, 0x200);
-  emit_instruction_silent(d, "a1", AddressOf(c, "count"));
+  emit_instruction_silent(d.code, "a1", AddressOf(c.code, "count"));
   EXPECT_EQ(test::image_bytes(d).substr(0x200, 5), "\xA1\x34\x12\x40\x00"s);
   EXPECT_EQ(d.gen.listing, "");
 }
@@ -223,14 +223,14 @@ TEST_F(EmptyProgram, ImportSlotsAreNamedAddresses) {
       {"ReadFile", 0x00401054},     {"wvsprintfA", 0x0040105C},     {"CharUpperA", 0x00401068},
       {"exitprocess", 0x0040100C},
   };
-  for (const Slot& s : slots) EXPECT_EQ(address_value(*c, s.name), s.va) << s.name;
+  for (const Slot& s : slots) EXPECT_EQ(address_value(c->code, s.name), s.va) << s.name;
   EXPECT_EQ(c->gen.variables.front().Name, "GetStdHandle");
 }
 
 TEST_F(EmptyProgram, RunTimeDataFillsItsPlaceAndTheCodeStartsAfterTheGap) {
   EXPECT_EQ(bytes.substr(1243, 6), "%i\0\0\0\0"s);
-  EXPECT_EQ(address_value(*c, "_fmt_int"), 0x00400000u + 0x1000 + 1243 - 0x200);
-  EXPECT_EQ(address_value(*c, "_nch"), 0x00401553u);
+  EXPECT_EQ(address_value(c->code, "_fmt_int"), 0x00400000u + 0x1000 + 1243 - 0x200);
+  EXPECT_EQ(address_value(c->code, "_nch"), 0x00401553u);
   // _nch is the last data item; the run-time routines' addresses follow it.
   auto nch = std::find_if(c->gen.variables.begin(), c->gen.variables.end(),
                           [](const TVariable& v) { return v.Name == "_nch"; });
@@ -252,7 +252,7 @@ TEST_F(EmptyProgram, RunTimeDataFillsItsPlaceAndTheCodeStartsAfterTheGap) {
       {"_buf", std::string(40, 'x') + std::string(4, '\0')},
   };
   for (const Item& it : items)
-    EXPECT_EQ(bytes.substr(address_value(*c, it.name) - 0x00401000 + 0x200, it.bytes.size()), it.bytes) << it.name;
+    EXPECT_EQ(bytes.substr(address_value(c->code, it.name) - 0x00401000 + 0x200, it.bytes.size()), it.bytes) << it.name;
   // The second _dec and _p hold bytes but are never found.
   int decs = 0;
   for (const TVariable& v : c->gen.variables) decs += v.Name == "_dec";
@@ -269,7 +269,7 @@ TEST_F(EmptyProgram, EntryJumpLandsOnTheMainBodyAndTheProgramEndsWithExitProcess
   // The main body: the heap handle first.
   EXPECT_EQ(bytes.substr(target, 6), "\xFF\x15\x30\x10\x40\x00"s);
   EXPECT_EQ(static_cast<unsigned char>(bytes[target + 6]), 0xA3u);
-  EXPECT_EQ(le32(bytes, target + 7), address_value(*c, "_hHeap"));
+  EXPECT_EQ(le32(bytes, target + 7), address_value(c->code, "_hHeap"));
   EXPECT_EQ(bytes.substr(static_cast<size_t>(code_end) - 8, 8), "\x6A\x00\xFF\x15\x0C\x10\x40\x00"s);
   EXPECT_EQ(static_cast<size_t>(code_end), target + 11 + 8);
 }
@@ -416,22 +416,22 @@ TEST(CodeSection, CodeThatPassesSixtyFourKibibytesIsErrorTwoHundredTwoAndNoExecu
 TEST(BackPatching, APatchWritesTheDisplacementToTheCurrentAddressAndListsThePatchedPlace) {
   Compilation c;
   seek(c.image, 0x200);
-  const int32_t p = add_patch_label(c, "_sys1");
-  emit(c, "jz _sys1", "0f84", "00000000");
-  emit(c, "nop", "90");
-  emit(c, "nop", "90");
-  patch_label(c, "_sys1", 6, "0f84", "jz _sys1");
+  const int32_t p = add_patch_label(c.code, "_sys1");
+  emit(c.code, "jz _sys1", "0f84", "00000000");
+  emit(c.code, "nop", "90");
+  emit(c.code, "nop", "90");
+  patch_label(c.code, "_sys1", 6, "0f84", "jz _sys1");
   const std::string bytes = test::image_bytes(c);
   EXPECT_EQ(bytes.substr(static_cast<size_t>(p), 6), "\x0F\x84\x02\x00\x00\x00"s);
   EXPECT_EQ(c.image.pos, 0x200 + 8);
   EXPECT_NE(c.gen.listing.find("00401000 0f8402000000 jz _sys1\r\n"), std::string::npos) << c.gen.listing;
 
   // A label is consumed once; an unknown one is an internal fault, never a patch at offset 0.
-  EXPECT_THROW(patch_label(c, "_sys1", 6, "0f84", "jz _sys1"), GeneratorFault);
-  EXPECT_THROW(patch_label(c, "_sys9", 4, "", "_sys9:"), GeneratorFault);
+  EXPECT_THROW(patch_label(c.code, "_sys1", 6, "0f84", "jz _sys1"), GeneratorFault);
+  EXPECT_THROW(patch_label(c.code, "_sys9", 4, "", "_sys9:"), GeneratorFault);
   // A placeholder whose bytes were never written cannot be patched.
-  add_patch_label(c, "_sys2");
-  EXPECT_THROW(patch_label(c, "_sys2", 4, "", "_sys2:"), GeneratorFault);
+  add_patch_label(c.code, "_sys2");
+  EXPECT_THROW(patch_label(c.code, "_sys2", 4, "", "_sys2:"), GeneratorFault);
   EXPECT_EQ(test::image_bytes(c).substr(0, 2), std::string(2, '\0'));
 }
 

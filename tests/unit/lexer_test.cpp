@@ -70,7 +70,7 @@ class Tokens : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Tokens, ReadAsExpected) {
   const Case& cs = GetParam();
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start(cs.source);
   c.lex.declaration_mode = true;
   Token tok;
@@ -79,7 +79,7 @@ TEST_P(Tokens, ReadAsExpected) {
   for (size_t i = 0; i < cs.tokens.size(); ++i) {
     const Expect& e = cs.tokens[i];
     Token before = tok;
-    bool delivered = e.raw ? read_raw_token(c, tok) : read_token(c, tok);
+    bool delivered = e.raw ? read_raw_token(c.front, tok) : read_token(c.front, tok);
     EXPECT_EQ(delivered, e.delivered) << "token " << i;
     EXPECT_EQ(tok.text, e.text) << "token " << i;
     EXPECT_EQ(tok.kind, e.kind == kKept ? before.kind : e.kind) << "token " << i;
@@ -95,10 +95,10 @@ TEST_P(Tokens, ReadAsExpected) {
 INSTANTIATE_TEST_SUITE_P(Lexer, Tokens, ::testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
 
 TEST(Lexer, LiteralsShareAnEntryOnlyWithALiteralOfTheSameKind) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("12 '12' 12 '12' 1.5 '1.5'");
   Token a, b, d, e, f, g;
-  for (Token* t : {&a, &b, &d, &e, &f, &g}) read_token(c, *t);
+  for (Token* t : {&a, &b, &d, &e, &f, &g}) read_token(c.front, *t);
   EXPECT_NE(a.code, b.code);  // the number and the text need data of different shapes
   EXPECT_EQ(d.code, a.code);
   EXPECT_EQ(e.code, b.code);
@@ -112,66 +112,66 @@ TEST(Lexer, LiteralsShareAnEntryOnlyWithALiteralOfTheSameKind) {
 }
 
 TEST(Lexer, NamesAreDeclaredWithTheClassOfTheirPlace) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("p f l");
   c.lex.declaration_mode = true;
   Token tok;
   c.lex.heading_kind = 1;
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kClassProcedure);
   c.lex.heading_kind = 2;
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kClassFunction);
   c.lex.current_procedure = tok.code;
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kClassLocal);
   EXPECT_EQ(sym_at(c.sym, tok.code).procname, c.lex.current_procedure);
 }
 
 TEST(Lexer, ResolvedNamesGiveTheirClassAndPosition) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("count COUNT pos Sqrt getdayofweek");
   int symbol_class = kClassVariable;
   int position = declare_named(c.sym, c.errors, c.lex.current_procedure, "count", symbol_class);
   Token tok;
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kClassVariable);
   EXPECT_EQ(tok.code, position);
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.code, position);
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kTokFunction);
   EXPECT_EQ(sym_at(c.sym, tok.code).name, "pos");
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.kind, kTokMathFunction);
   EXPECT_EQ(tok.code, kSqrt);
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.code, kGetdayofweek);
 }
 
 TEST(Lexer, LineEndsCountInCommentsToo) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("a {one\r\ntwo} b // rest\r\n\r\nc\r\n");
   c.lex.declaration_mode = true;
   Token tok;
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(c.lex.line_number, 1);
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.text, "b");
   EXPECT_EQ(c.lex.line_number, 2);
-  read_token(c, tok);
+  read_token(c.front, tok);
   EXPECT_EQ(tok.text, "c");
   EXPECT_EQ(c.lex.line_number, 4);
   EXPECT_EQ(c.lex.line_text, "c");
 }
 
 TEST(Lexer, ExpectTokenComparesCodesExceptForNamesAndLiterals) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  expect_token(c, kTokSeparator, kAssign, "x", kTokSeparator, kAssign);
-  expect_token(c, kTokLocalName, 0, "x", kTokLocalName, 99);
-  expect_token(c, kTokLiteral, 0, "x", kTokLiteral, 99);
-  EXPECT_THROW(expect_token(c, kTokSeparator, kAssign, "x", kTokSeparator, kColon), CompileError);
+  expect_token(c.front, kTokSeparator, kAssign, "x", kTokSeparator, kAssign);
+  expect_token(c.front, kTokLocalName, 0, "x", kTokLocalName, 99);
+  expect_token(c.front, kTokLiteral, 0, "x", kTokLiteral, 99);
+  EXPECT_THROW(expect_token(c.front, kTokSeparator, kAssign, "x", kTokSeparator, kColon), CompileError);
 }
 
 // Error reports: the whole source line is echoed and the caret stands under
@@ -203,12 +203,12 @@ class LexerErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(LexerErrors, ReportThroughTheRealReport) {
   const ErrorCase& e = GetParam();
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start(e.source);
   c.lex.declaration_mode = true;
   std::string report = fe.report_of([&] {
     Token tok;
-    for (int i = 0; i < 20; ++i) e.raw ? read_raw_token(c, tok) : read_token(c, tok);
+    for (int i = 0; i < 20; ++i) e.raw ? read_raw_token(c.front, tok) : read_token(c.front, tok);
   });
   EXPECT_EQ(report, std::string("src.pas") + e.report);
 }
@@ -216,22 +216,22 @@ TEST_P(LexerErrors, ReportThroughTheRealReport) {
 INSTANTIATE_TEST_SUITE_P(Lexer, LexerErrors, ::testing::ValuesIn(kErrors), [](const auto& info) { return info.param.name; });
 
 TEST(LexerReport, SeesTheCharacterAfterASlash) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("a := b /c + d;\r\nnext\r\n");
   c.lex.declaration_mode = true;
   Token tok;
-  for (int i = 0; i < 4; ++i) read_token(c, tok);
+  for (int i = 0; i < 4; ++i) read_token(c.front, tok);
   EXPECT_EQ(tok.text, "/");
   EXPECT_EQ(fe.report_of([&] { report_error(c, 26); }),
             "src.pas(1): Error 26: Type mismatch.\r\na := b /c + d;\r\n       ^\r\n");
 }
 
 TEST(LexerReport, UnknownNameOnResolve) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("  total := 1;");
   EXPECT_EQ(fe.report_of([&] {
               Token tok;
-              read_token(c, tok);
+              read_token(c.front, tok);
             }),
             "src.pas(1): Error 3: Unknown identifier: 'total'.\r\n  total := 1;\r\n  ^\r\n");
 }
@@ -243,9 +243,9 @@ namespace tarn {
 namespace {
 
 TEST(SourceFile, AnyOtherFirstWordThanARoutineOrProgramIsError108) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("{ a program }\r\n  begin\r\n");
-  EXPECT_EQ(fe.report_of([&] { parse_source_file(c); }),
+  EXPECT_EQ(fe.report_of([&] { parse_source_file(c.front); }),
             "src.pas(2): Error 108: 'procedure' or 'program' expected, but 'begin' found.\r\n  begin\r\n  ^\r\n");
 }
 

@@ -8,12 +8,12 @@ namespace tarn {
 namespace {
 
 // A compilation ready to emit, with a few named symbols of given types.
-class Emitter : public ::testing::Test {
+class PostfixEmitter : public ::testing::Test {
  protected:
   void SetUp() override {
     fe.start("");
-    build_operation_table(c());
-    open_postfix_files(c());
+    build_operation_table(c().post);
+    open_postfix_files(c().post, c().drv.work_folder);
   }
   Compilation& c() { return fe.c(); }
   int var(const char* name, int type, int tag = 0, int symbol_class = kClassVariable) {
@@ -29,14 +29,14 @@ class Emitter : public ::testing::Test {
     return code;
   }
   void ops(std::initializer_list<int> values) {
-    for (int v : values) emit(c(), v);
+    for (int v : values) emit_postfix(c().front, v);
   }
   std::string numeric() {
-    close_postfix_files(c());
+    close_postfix_files(c().post, c().drv.work_folder);
     return fe.work_file("postfix.tmp");
   }
   std::string readable() {
-    close_postfix_files(c());
+    close_postfix_files(c().post, c().drv.work_folder);
     return fe.work_file("postfix_.tmp");
   }
   std::string error_of(std::initializer_list<int> values) {
@@ -44,10 +44,10 @@ class Emitter : public ::testing::Test {
   }
   int top_type() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).symboltype; }
   int top_tag() { return sym_at(c().sym, c().post.operands[c().post.operand_pointer - 1]).tag; }
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
 };
 
-TEST_F(Emitter, IntegerPlusFloatGivesAFloatTemporary) {
+TEST_F(PostfixEmitter, IntegerPlusFloatGivesAFloatTemporary) {
   int x = var("x", kTypeFloat);
   int two = literal("2", kTypeIntegerLiteral);
   int f = literal("3.5", kTypeFloatLiteral);
@@ -60,7 +60,7 @@ TEST_F(Emitter, IntegerPlusFloatGivesAFloatTemporary) {
   EXPECT_EQ(readable(), "PLUS_OP\r\n2\r\n3.5\r\n_t0\r\nASIGN_OP\r\nx\r\n_t0\r\n");
 }
 
-TEST_F(Emitter, ResultTypes) {
+TEST_F(PostfixEmitter, ResultTypes) {
   struct Row {
     int op;
     int a_type, b_type;
@@ -92,7 +92,7 @@ TEST_F(Emitter, ResultTypes) {
   EXPECT_EQ(top_type(), kTypeInteger);
 }
 
-TEST_F(Emitter, StringTemporariesAddTheirCapacities) {
+TEST_F(PostfixEmitter, StringTemporariesAddTheirCapacities) {
   ops({var("a", kTypeString, 20), var("b", kTypeString, 30), PLUS_OP});
   EXPECT_EQ(top_tag(), 51);
   ops({var("c", kTypeString, 100), var("d", kTypeString, 100), PLUS_OP});
@@ -106,7 +106,7 @@ TEST_F(Emitter, StringTemporariesAddTheirCapacities) {
   EXPECT_EQ(top_tag(), 128);
 }
 
-TEST_F(Emitter, SmallNumbersAndOrdinalsAreWrittenPlain) {
+TEST_F(PostfixEmitter, SmallNumbersAndOrdinalsAreWrittenPlain) {
   int proc = var("q", 0, 0, kClassProcedure);
   int formal = var("n", kTypeInteger);
   sym_at(c().sym, formal).location = 999;  // shows where a location is written
@@ -122,16 +122,16 @@ TEST_F(Emitter, SmallNumbersAndOrdinalsAreWrittenPlain) {
   EXPECT_EQ(readable(), "GET_PAR\r\n1\r\nq\r\nn\r\nCALL\r\nq\r\nWD_NEW\r\np\r\n24\r\nSET_FLD\r\n3\r\nn\r\np\r\n");
 }
 
-TEST_F(Emitter, UnnamedOperationsAreWrittenAsCodes) {
+TEST_F(PostfixEmitter, UnnamedOperationsAreWrittenAsCodes) {
   int x = var("x", kTypeInteger);
   ops({x, WD_READLN, WD_WRITELN, x, FOR_INC});
   EXPECT_EQ(readable(), "-21\r\nx\r\n-23\r\n-61\r\nx\r\n");
 }
 
-TEST_F(Emitter, TheFiftyFirstOperandOverflows) {
+TEST_F(PostfixEmitter, TheFiftyFirstOperandOverflows) {
   int x = var("x", kTypeInteger);
-  for (int i = 0; i < 50; ++i) emit(c(), x);
-  EXPECT_EQ(fe.report_of([&] { emit(c(), EMPTY_OPERAND); }),
+  for (int i = 0; i < 50; ++i) emit_postfix(c().front, x);
+  EXPECT_EQ(fe.report_of([&] { emit_postfix(c().front, EMPTY_OPERAND); }),
             "src.pas(1): Error 0: 'Stack_put: stack overflow'\r\n\r\n^\r\n");
 }
 
@@ -161,7 +161,7 @@ const CheckCase kChecks[] = {
     {"ColumnIndexFloat", INDEX_OP, kTypeInteger, kTypeFloat, 109},
 };
 
-class EmitterChecks : public Emitter, public ::testing::WithParamInterface<CheckCase> {};
+class EmitterChecks : public PostfixEmitter, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(EmitterChecks, ReportTheirCode) {
   const CheckCase& k = GetParam();
@@ -177,7 +177,7 @@ TEST_P(EmitterChecks, ReportTheirCode) {
 
 INSTANTIATE_TEST_SUITE_P(Emitter, EmitterChecks, ::testing::ValuesIn(kChecks), [](const auto& info) { return info.param.name; });
 
-TEST_F(Emitter, ReturnAcceptsLiteralsOfTheResultType) {
+TEST_F(PostfixEmitter, ReturnAcceptsLiteralsOfTheResultType) {
   auto function = [&](const char* name, int result) {
     int f = var(name, result, 0, kClassFunction);
     append_signature(c().sym, create_signature(f, result));
@@ -192,7 +192,7 @@ TEST_F(Emitter, ReturnAcceptsLiteralsOfTheResultType) {
   EXPECT_EQ(report.substr(0, 33), "src.pas(1): Error 26: Type mismat");
 }
 
-TEST_F(Emitter, ParameterChecksFollowTheFormalTypes) {
+TEST_F(PostfixEmitter, ParameterChecksFollowTheFormalTypes) {
   // substr(string, integer, integer): a float for the second formal is rejected.
   int s = var("s", kTypeString, 10);
   int i = var("i", kTypeInteger);
@@ -202,7 +202,7 @@ TEST_F(Emitter, ParameterChecksFollowTheFormalTypes) {
   EXPECT_EQ(report.substr(0, 22), "src.pas(1): Error 113:");
 }
 
-TEST_F(Emitter, ArraysOfSimpleElementsPassToArrayFormals) {
+TEST_F(PostfixEmitter, ArraysOfSimpleElementsPassToArrayFormals) {
   TTypeDesc vec;
   vec.name = "vec";
   vec.kind = kKindArray;

@@ -41,10 +41,10 @@ struct Library {
     test::declare_runtime_names(c);
     seek(c.image, kCodeOffset);
     start = current_address(c.image);
-    emit_runtime_library(c);
+    emit_runtime_library(c.code);
     end = current_address(c.image);
   }
-  uint32_t address(const char* name) const { return address_value(c, name); }
+  uint32_t address(const char* name) const { return address_value(c.code, name); }
   // The bytes from a routine's first byte to the next routine's.
   std::string bytes_of(const char* name) const {
     uint32_t from = address(name), to = end;
@@ -145,7 +145,7 @@ TEST(RuntimeLibrary, TheWholeCodeOfAProgramDecodes) {
   EXPECT_TRUE(d.bad.empty()) << d.bad.front();
   EXPECT_EQ(d.decoded_end, end);
   for (const auto& j : d.jumps) EXPECT_TRUE(d.starts.count(j.target)) << std::hex << j.at << ": " << j.text;
-  EXPECT_TRUE(d.starts.count(address_value(*c, "ShowCursor")));
+  EXPECT_TRUE(d.starts.count(address_value(c->code, "ShowCursor")));
 }
 
 TEST(RuntimeLibrary, RoutinesAreRegisteredInTheFixedOrderWithTheirHeaders) {
@@ -222,7 +222,7 @@ TEST(RuntimeLibrary, StaysSmallBesideTheProgramsItIsPartOf) {
 TEST(RuntimeLibrary, RefusesToRunWithoutItsVariables) {
   Compilation c;
   seek(c.image, kCodeOffset);
-  EXPECT_THROW(emit_runtime_library(c), std::logic_error);
+  EXPECT_THROW(emit_runtime_library(c.code), std::logic_error);
 }
 
 // The label helper.
@@ -238,7 +238,7 @@ struct Scratch {
 
 TEST(RoutineBuilder, ForwardAndBackwardJumpsGetTheirDisplacements) {
   Scratch s;
-  RoutineBuilder r(s.c);
+  RoutineBuilder r(s.c.code);
   LocalLabel top = r.label("top");
   LocalLabel out = r.label("out");
   r.bind(top);
@@ -255,7 +255,7 @@ TEST(RoutineBuilder, ForwardAndBackwardJumpsGetTheirDisplacements) {
 
 TEST(RoutineBuilder, AShortJumpOutOfRangeIsRefused) {
   Scratch s;
-  RoutineBuilder r(s.c);
+  RoutineBuilder r(s.c.code);
   LocalLabel far = r.label("far");
   r.jump("jmp", far);
   for (int i = 0; i < 128; ++i) r.op("nop", "90");
@@ -264,7 +264,7 @@ TEST(RoutineBuilder, AShortJumpOutOfRangeIsRefused) {
 
 TEST(RoutineBuilder, AnUnboundLabelIsRefusedAtTheEnd) {
   Scratch s;
-  RoutineBuilder r(s.c);
+  RoutineBuilder r(s.c.code);
   LocalLabel nowhere = r.label("nowhere");
   r.jump("jz", nowhere);
   EXPECT_THROW(r.finish(), std::logic_error);
@@ -273,7 +273,7 @@ TEST(RoutineBuilder, AnUnboundLabelIsRefusedAtTheEnd) {
 
 TEST(RoutineBuilder, LabelLinesAndInstructionsGoToTheListing) {
   Scratch s;
-  RoutineBuilder r(s.c);
+  RoutineBuilder r(s.c.code);
   LocalLabel l = r.label("again");
   r.bind(l);
   r.jump("jmp", l);

@@ -158,7 +158,7 @@ class StatementErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(StatementErrors, ReportThroughTheRealReport) {
   const ErrorCase& e = GetParam();
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   EXPECT_EQ(fe.compile_error(test::crlf(e.source)), std::string("src.pas") + e.report);
 }
 
@@ -236,7 +236,7 @@ TEST(MessageCodes, EveryCodeTheFrontEndReportsHasASourceThatTriggersIt) {
   const std::set<int> unreported = {8, 100, 101, 106, 117, 119, 141, 201, 202};
   std::set<int> covered;
   for (const CodeSource& cs : kCodeSources) {
-    test::FrontEnd fe;
+    test::FrontEndRun fe;
     std::string report = fe.compile_error(test::crlf(cs.source));
     std::string line = report.substr(0, report.find("\r\n"));
     EXPECT_NE(line.find("Error " + std::to_string(cs.code) + ":"), std::string::npos) << cs.source << "\n" << line;
@@ -267,7 +267,7 @@ TEST(Nesting, DeepSourcesAreReportedNotOverflowTheStack) {
     const char* message;  // empty: accepted
   };
   for (const Row& r : {Row{150, ""}, Row{5000, "Error 0: 'Expression nested too deeply'"}}) {
-    test::FrontEnd fe;
+    test::FrontEndRun fe;
     std::string source = head + "  a := " + repeated("(", r.depth) + "1" + repeated(")", r.depth) + ";\r\nend.\r\n";
     if (*r.message == 0) {
       fe.start(source);
@@ -277,7 +277,7 @@ TEST(Nesting, DeepSourcesAreReportedNotOverflowTheStack) {
     }
   }
   for (const Row& r : {Row{150, ""}, Row{3000, "Error 0: 'Statements nested too deeply'"}}) {
-    test::FrontEnd fe;
+    test::FrontEndRun fe;
     std::string source = head + repeated("if a = 1 then ", r.depth) + "a := 1; " + repeated("end; ", r.depth) + "\r\nend.\r\n";
     if (*r.message == 0) {
       fe.start(source);

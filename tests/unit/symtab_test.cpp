@@ -9,7 +9,7 @@ namespace tarn {
 namespace {
 
 TEST(KeywordTable, EntriesStandAtTheirFixedPositions) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   const SymbolTable& t = c.sym;
   struct Row {
@@ -35,7 +35,7 @@ TEST(KeywordTable, EntriesStandAtTheirFixedPositions) {
 }
 
 TEST(KeywordTable, LibraryRoutinesHaveTheirSignatures) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   ASSERT_EQ(c.sym.functions.size(), 22u);
   const TTblFun* substr = find_signature(c.sym, 53);
@@ -56,7 +56,7 @@ TEST(KeywordTable, LibraryRoutinesHaveTheirSignatures) {
 }
 
 TEST(SymbolTable, DuplicatesAreCheckedPerScope) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   int global = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", kClassVariable);
   c.lex.current_procedure = 5;
@@ -75,7 +75,7 @@ TEST(SymbolTable, DuplicatesAreCheckedPerScope) {
 }
 
 TEST(SymbolTable, ResolveSearchesOnlyTheInnermostEnclosingRoutine) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   c.lex.current_procedure = 3;
   int cls = kClassLocal, outer = 0, inner = 0;
@@ -93,7 +93,7 @@ TEST(SymbolTable, ResolveSearchesOnlyTheInnermostEnclosingRoutine) {
 }
 
 TEST(SymbolTable, KeywordsAreNeverShadowed) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   int cls = 0, code = 0;
   c.lex.current_procedure = 80;
@@ -107,7 +107,7 @@ TEST(SymbolTable, KeywordsAreNeverShadowed) {
 }
 
 TEST(SymbolTable, LookUpSkipsStringLiterals) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   int cls = kClassLiteral, code = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "abc", cls, 0, code);
@@ -120,7 +120,7 @@ TEST(SymbolTable, LookUpSkipsStringLiterals) {
 }
 
 TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   c.lex.current_procedure = 12;
   int t = declare_temporary(c.sym, c.errors, c.lex.current_procedure, "_t1", kTypeFloat);
@@ -133,7 +133,7 @@ TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
 }
 
 TEST(SymbolTable, TheSixHundredFiftiethEntryIsTheLast) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   while (c.sym.count < kSymbolCapacity - 1) declare_named(c.sym, c.errors, c.lex.current_procedure, test::numbered("n", c.sym.count), kClassVariable);
   EXPECT_EQ(declare_named(c.sym, c.errors, c.lex.current_procedure, "last", kClassVariable), 650);
@@ -142,21 +142,21 @@ TEST(SymbolTable, TheSixHundredFiftiethEntryIsTheLast) {
 }
 
 TEST(SymbolTable, OperandStackHoldsFiftyValues) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  for (int i = 1; i <= 50; ++i) EXPECT_EQ(push_operand(c, i), i);
-  EXPECT_EQ(pop_operand(c), 50);
-  push_operand(c, 51);
-  EXPECT_EQ(fe.report_of([&] { push_operand(c, 52); }), "src.pas(1): Error 0: 'Stack_put: stack overflow'\r\n\r\n^\r\n");
+  for (int i = 1; i <= 50; ++i) EXPECT_EQ(push_operand(c.front, i), i);
+  EXPECT_EQ(pop_operand(c.front), 50);
+  push_operand(c.front, 51);
+  EXPECT_EQ(fe.report_of([&] { push_operand(c.front, 52); }), "src.pas(1): Error 0: 'Stack_put: stack overflow'\r\n\r\n^\r\n");
 }
 
 TEST(SymbolTable, PoppingAnEmptyOperandStackIsAnError) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  push_operand(c, 7);
-  EXPECT_EQ(pop_operand(c), 7);
+  push_operand(c.front, 7);
+  EXPECT_EQ(pop_operand(c.front), 7);
   EXPECT_EQ(c.post.operands[0], 0);
-  EXPECT_EQ(fe.report_of([&] { pop_operand(c); }), "src.pas(1): Error 0: 'Stack_get: stack is empty'\r\n\r\n^\r\n");
+  EXPECT_EQ(fe.report_of([&] { pop_operand(c.front); }), "src.pas(1): Error 0: 'Stack_get: stack is empty'\r\n\r\n^\r\n");
 }
 
 TEST(SymbolTable, ScopeAndNameStacksReportFullAndEmpty) {
@@ -176,7 +176,7 @@ TEST(SymbolTable, ScopeAndNameStacksReportFullAndEmpty) {
 }
 
 TEST(SymbolTable, DumpAndReloadReproduceTheDumpedFields) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   int x = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", kClassVariable);
   TSymbolbableRecord& e = sym_at(c.sym, x);
@@ -212,7 +212,7 @@ TEST(SymbolTable, DumpAndReloadReproduceTheDumpedFields) {
 }
 
 TEST(SymbolTable, ListingLinesAreRightAligned) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   std::string listing = symbol_listing(c.sym);
   EXPECT_EQ(listing.rfind("\r\n--- Symboltable ---\r\n       var   -9   3   0    0    0    0    0    0    0\r\n", 0), 0u);

@@ -14,7 +14,7 @@ struct CallTemplates : TemplateFixture {
   }
   int local(const std::string& name, int owner, int type = 4, int tag = 0) { return sym(name, 4, type, tag, owner); }
   int temp(int owner, int type = 4) { return sym("_t", 1, type, type == 14 ? 128 : 0, owner); }
-  uint32_t entry_of(const std::string& name) const { return address_value(c, name); }
+  uint32_t entry_of(const std::string& name) const { return address_value(c.code, name); }
   std::string since(int32_t from) const { return code_from(from); }
 };
 
@@ -120,7 +120,7 @@ TEST_F(CallTemplates, EveryByteOfEachKindOfDataItemIsSaved) {
   const int constant = local("k", f);
   S(constant).tag3 = 1;                                           // read-only: not saved
   lit("7", 5);
-  S(symbol_count(c)).procname = f;                                // literals neither
+  S(symbol_count(c.code)).procname = f;                                // literals neither
   const int ref = local("ref", f, 14, 128);
   S(ref).tag5 = 1;                                                // only the address it holds
   run(WD_FUN, f, 0, 0);
@@ -209,7 +209,7 @@ TEST_F(CallTemplates, ReferenceActualsPassTheAddressTheyHold) {
   const int f = routine("f", 2, 2), v = var("v", 4), ptr = sym("p", 21, 21), pr = sym("pr", 21, 21);
   S(v).tag5 = 1;
   S(pr).tag5 = 1;
-  AddVariable(c, "f", 0x00402000);  // the routine's code, emitted earlier
+  AddVariable(c.code, "f", 0x00402000);  // the routine's code, emitted earlier
   const std::string call = "bb" + le(entry_of("f")) + "ffd3 83c408";
   run(PAR_CALL, 1, f, v);
   run(P_PAR_CALL, 2, f, ptr);
@@ -252,7 +252,7 @@ TEST_F(CallTemplates, WriteOfEveryKindOfValue) {
   for (const Case& k : cases) {
     const int32_t from = c.image.pos;
     run(WRITE, k.a, k.b, k.r);
-    EXPECT_EQ(since(from), bytes(k.expected)) << name_of(c, k.r);
+    EXPECT_EQ(since(from), bytes(k.expected)) << name_of(c.code, k.r);
   }
   const int32_t from = c.image.pos;
   run(WD_WRITELN, 0, 0, 0);

@@ -17,7 +17,7 @@ struct ControlTemplates : TemplateFixture {
 };
 
 TEST_F(ControlTemplates, EntryJumpIsPatchedToTheMainBody) {
-  emit_program_start(c);
+  emit_program_start(c.code);
   statement();  // stands for the run-time library and the routines
   const uint32_t body = here();
   run(WD_PROG, 0, 0, 0);
@@ -85,7 +85,7 @@ TEST_F(ControlTemplates, GotoJumpsThroughTheSlotThatMarkFills) {
   const int done = sym("done", 7, 0);
   const int32_t slot = 0x300;
   S(done).tag2 = slot;
-  AddLabel(c, "done", address_of_offset(slot), done);
+  AddLabel(c.code, "done", address_of_offset(slot), done);
   run(GOTO, done, 0, 0);  // a goto before its label
   statement();
   const uint32_t target = here();

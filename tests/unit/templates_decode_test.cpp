@@ -18,7 +18,7 @@ struct DecodeTemplates : TemplateFixture {
     const int i = var("i", 4), j = var("j", 4), x = var("x", 8), s = var("s", 14, 10), s2 = var("s2", 14, 20);
     const int f1 = var("f1", 15), f2 = var("f2", 15), p = sym("p", 21, 21), q = sym("q", 21, 21);
     const int five = lit("5", 5), two = lit("2", 5), t = var("_t", 4), tf = var("_t", 8), ts = var("_t", 14, 31);
-    emit_program_start(c);
+    emit_program_start(c.code);
     for (int a : {i, x, s, f1, p}) run(ASIGN_OP, a, a == i ? j : a == x ? i : a == s ? s2 : a == f1 ? f2 : q, 0);
     for (int o : {PLUS_OP, MINUS_OP, MULT_OP}) run(o, i, j, t);
     for (int o : {PLUS_OP, MINUS_OP, MULT_OP, DIV_OP}) run(o, i, x, tf);

@@ -225,10 +225,10 @@ TEST_F(ExpressionTemplates, ListingHasHeaderAndInstructionLines) {
 }
 
 TEST_F(ExpressionTemplates, UpperAndLowerCaseHexStoreTheSameBytes) {
-  emit(c, "call ebx", "FFD3");
-  emit(c, "call ebx", "ffd3");
-  emit(c, "mov ebx, x", "BB", "00ABCDEF");
-  emit(c, "mov ebx, x", "bb", "00abcdef");
+  emit(c.code, "call ebx", "FFD3");
+  emit(c.code, "call ebx", "ffd3");
+  emit(c.code, "mov ebx, x", "BB", "00ABCDEF");
+  emit(c.code, "mov ebx, x", "bb", "00abcdef");
   EXPECT_EQ(code(), bytes("ffd3 ffd3 bb efcdab00 bb efcdab00"));
 }
 

@@ -16,7 +16,7 @@
 #include "codegen/structures.h"
 #include "codegen/templates.h"
 #include "common/text.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "tables/types.h"
 #include "image/image.h"
 
@@ -35,7 +35,7 @@ struct TemplateFixture : ::testing::Test {
                            "lstrlen", "GetLocalTime", "hStdin", "count", "_buff", "_buffsize",
                            "GetStdHandle", "ReadFile", "_hHeap", "GetProcessHeap", "HeapAlloc", "HeapFree"};
     uint32_t a = 0x00401000;
-    for (const char* n : names) AddVariable(c, n, a += 0x10);
+    for (const char* n : names) AddVariable(c.code, n, a += 0x10);
   }
 
   static uint32_t address(int n) { return 0x00405000u + 0x100u * static_cast<uint32_t>(n); }
@@ -50,12 +50,12 @@ struct TemplateFixture : ::testing::Test {
     s.procname = procname;
     s.location = ++c.sym.count;
     sym_at(c.sym, s.location) = s;
-    AddVariable(c, std::to_string(s.location), address(s.location));
+    AddVariable(c.code, std::to_string(s.location), address(s.location));
     return s.location;
   }
   int var(const std::string& name, int type, int tag = 0) { return sym(name, 1, type, tag); }
   int lit(const std::string& text, int type) { return sym(text, 5, type); }
-  TSymbolbableRecord& S(int n) { return symbol_entry(c, n); }
+  TSymbolbableRecord& S(int n) { return symbol_entry(c.code, n); }
 
   // The little-endian bytes of an address as expected text.
   static std::string le(uint32_t v) {
@@ -64,7 +64,7 @@ struct TemplateFixture : ::testing::Test {
     return s;
   }
   static std::string at(int n) { return le(address(n)); }
-  std::string named(const char* name) const { return le(address_value(c, name)); }
+  std::string named(const char* name) const { return le(address_value(c.code, name)); }
 
   // The code bytes from the fixture's start to the write position, "a1 00 51 ...".
   std::string code() const { return code_from(kCodeStart); }
@@ -86,7 +86,7 @@ struct TemplateFixture : ::testing::Test {
     const std::string listing = c.gen.listing;
     c.gen.item_bytes.clear();
     seek(c.image, 0x8000);
-    declare_user_data(c);
+    declare_user_data(c.code);
     c.sym = symbols;
     c.image.bytes = bytes;
     c.image.pos = pos;
@@ -100,7 +100,7 @@ struct TemplateFixture : ::testing::Test {
     TemplateEmitter e = find_template(op_code);
     if (!e) e = find_structure_template(op_code);
     ASSERT_NE(e, nullptr) << op_code;
-    e(c, a, b, r);
+    e(c.code, a, b, r);
   }
 };
 

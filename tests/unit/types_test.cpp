@@ -17,7 +17,7 @@ TTypeDesc named(const char* name, int kind) {
 }
 
 TEST(TypeTable, NumbersStartAt101WhateverTheKind) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   EXPECT_EQ(add_type(c.types, c.errors, named("vec", kKindArray)), 101);
   EXPECT_EQ(add_type(c.types, c.errors, named("point", kKindRecord)), 102);
@@ -28,7 +28,7 @@ TEST(TypeTable, NumbersStartAt101WhateverTheKind) {
 }
 
 TEST(TypeTable, NamesAreFoundIgnoringCase) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   add_type(c.types, c.errors, named("point", kKindRecord));
   add_type(c.types, c.errors, named("Point", kKindArray));
@@ -38,7 +38,7 @@ TEST(TypeTable, NamesAreFoundIgnoringCase) {
 }
 
 TEST(TypeTable, FieldsAreLaidOutInCreationOrder) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("rec", kKindRecord);
   add_field(c.errors, r, "n", kTypeInteger);
@@ -64,7 +64,7 @@ TEST(TypeTable, FieldsAreLaidOutInCreationOrder) {
 }
 
 TEST(TypeTable, IntegerAndTenCharacterStringMakeSixteenBytes) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("r", kKindRecord);
   add_field(c.errors, r, "i", kTypeInteger);
@@ -73,7 +73,7 @@ TEST(TypeTable, IntegerAndTenCharacterStringMakeSixteenBytes) {
 }
 
 TEST(TypeTable, Listing) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   EXPECT_EQ(type_listing(c.types), "User defined typs:\r\n");
   TTypeDesc r = named("point", kKindRecord);
@@ -85,7 +85,7 @@ TEST(TypeTable, Listing) {
 }
 
 TEST(TypeTable, A156thTypeIsRejected) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   for (int i = 0; i < 155; ++i) add_type(c.types, c.errors, named("t", kKindArray));
   EXPECT_EQ(c.types.types.back().number, 255);
@@ -94,7 +94,7 @@ TEST(TypeTable, A156thTypeIsRejected) {
 }
 
 TEST(TypeTable, RecordsBeyond255BytesAreRejected) {
-  test::FrontEnd fe;
+  test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("big", kKindRecord);
   add_field(c.errors, r, "a", kTypeString, 128);  // 130

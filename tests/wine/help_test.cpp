@@ -15,7 +15,7 @@
 #include <set>
 
 #include "common/codepage.h"
-#include "base/compilation.h"
+#include "compilation/compilation.h"
 #include "base/diagnostics.h"
 #include "frontend/lexer.h"
 #include "parallel_runs.h"
@@ -174,7 +174,7 @@ TEST(HelpPages, DescribeEveryMessageOfTheCompiler) {
 
 TEST(HelpPages, EveryBuiltInRoutineHasAPageInBothLanguages) {
   auto c = std::make_unique<Compilation>();
-  build_keyword_table(*c);
+  build_keyword_table(c->front);
   std::vector<std::string> routines = {"readln", "write", "writeln", "new", "free"};
   for (int i = 1; i <= c->sym.count; ++i) {
     const auto& e = c->sym.entries[i];

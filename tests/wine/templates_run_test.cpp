@@ -28,35 +28,35 @@ void poke(std::vector<uint8_t>& b, size_t at, uint32_t v, int n = 4) {
 // The program's data as the data step lays it out, and the run-time
 // variables the templates use.
 void lay_out_data(Compilation& c) {
-  declare_user_data(c);
-  for (const char* v : {"_crw", "_crw2", "_random_seed"}) DeclareDword(c, v, 0);
+  declare_user_data(c.code);
+  for (const char* v : {"_crw", "_crw2", "_random_seed"}) DeclareDword(c.code, v, 0);
 }
 
 // The string comparison the templates call: strcmp(a, b) gives in eax a value
 // whose sign orders a against b, and removes its two arguments.
 void emit_strcmp(Compilation& c) {
-  AddVariable(c, "strcmp", current_address(c.image));
-  emit(c, "push esi", "56");
-  emit(c, "push edi", "57");
-  emit(c, "mov esi, [esp+12]", "8b74240c");
-  emit(c, "mov edi, [esp+16]", "8b7c2410");
-  emit(c, "l: mov al, [esi]", "8a06");
-  emit(c, "mov dl, [edi]", "8a17");
-  emit(c, "cmp al, dl", "38d0");
-  emit(c, "jne diff", "7508");
-  emit(c, "test al, al", "84c0");
-  emit(c, "jz equal", "740e");
-  emit(c, "inc esi", "46");
-  emit(c, "inc edi", "47");
-  emit(c, "jmp l", "ebf0");
-  emit(c, "diff: movzx eax, al", "0fb6c0");
-  emit(c, "movzx edx, dl", "0fb6d2");
-  emit(c, "sub eax, edx", "29d0");
-  emit(c, "jmp out", "eb02");
-  emit(c, "equal: xor eax, eax", "31c0");
-  emit(c, "out: pop edi", "5f");
-  emit(c, "pop esi", "5e");
-  emit(c, "ret 8", "c20800");
+  AddVariable(c.code, "strcmp", current_address(c.image));
+  emit(c.code, "push esi", "56");
+  emit(c.code, "push edi", "57");
+  emit(c.code, "mov esi, [esp+12]", "8b74240c");
+  emit(c.code, "mov edi, [esp+16]", "8b7c2410");
+  emit(c.code, "l: mov al, [esi]", "8a06");
+  emit(c.code, "mov dl, [edi]", "8a17");
+  emit(c.code, "cmp al, dl", "38d0");
+  emit(c.code, "jne diff", "7508");
+  emit(c.code, "test al, al", "84c0");
+  emit(c.code, "jz equal", "740e");
+  emit(c.code, "inc esi", "46");
+  emit(c.code, "inc edi", "47");
+  emit(c.code, "jmp l", "ebf0");
+  emit(c.code, "diff: movzx eax, al", "0fb6c0");
+  emit(c.code, "movzx edx, dl", "0fb6d2");
+  emit(c.code, "sub eax, edx", "29d0");
+  emit(c.code, "jmp out", "eb02");
+  emit(c.code, "equal: xor eax, eax", "31c0");
+  emit(c.code, "out: pop edi", "5f");
+  emit(c.code, "pop esi", "5e");
+  emit(c.code, "ret 8", "c20800");
 }
 
 // A PE32 console image around the section that starts at file offset 0x200.
@@ -99,7 +99,7 @@ void write_headers(std::vector<uint8_t>& b, uint32_t entry_rva) {
 
 // Compiles `source`, runs it, and gives the exit code (the value of `result`, mod 256).
 int compile_and_run(const std::string& source) {
-  FrontEnd fe;
+  FrontEndRun fe;
   Compilation& c = fe.start(crlf(source));
   try {
     fe.compile();
@@ -111,7 +111,7 @@ int compile_and_run(const std::string& source) {
   seek(c.image, 0x200);
   lay_out_data(c);
   const uint32_t entry = current_address(c.image) - kImageBase;
-  emit_program_start(c);
+  emit_program_start(c.code);
   emit_strcmp(c);
   const std::string postfix = fe.work_file("postfix.tmp");
   std::vector<int> v;
@@ -121,12 +121,12 @@ int compile_and_run(const std::string& source) {
     p = e + 2;
   }
   for (size_t k = 0; k + 3 < v.size(); k += 4)
-    if (TemplateEmitter t = find_template(v[k])) t(c, v[k + 1], v[k + 2], v[k + 3]);
+    if (TemplateEmitter t = find_template(v[k])) t(c.code, v[k + 1], v[k + 2], v[k + 3]);
   int result_code = 0;
   for (int i = c.sym.count; i >= 1; --i)
     if (sym_at(c.sym, i).name == "result") result_code = i;
-  emit(c, "mov eax, result", "a1", AddressOf(c, std::to_string(result_code)));
-  emit(c, "ret", "c3");
+  emit(c.code, "mov eax, result", "a1", AddressOf(c.code, std::to_string(result_code)));
+  emit(c.code, "ret", "c3");
   std::vector<uint8_t> image = c.image.bytes;
   image.resize(static_cast<size_t>(c.image.pos));
   write_headers(image, entry);

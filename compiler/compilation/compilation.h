@@ -1,20 +1,22 @@
 // The whole state of one compilation: one plain struct per subsystem, owned
-// here and passed by reference to every pass. Nothing lives in globals, so a
-// process (a test) can run any number of compilations one after another.
+// here. Each pass sees only its own view of it (FrontEnd, CodeGen, Emitter,
+// PostfixContext: references to the parts it works on); the driver and the
+// back end, above the passes, hand those views out. Nothing lives in
+// globals, so a process (a test) can run any number of compilations one
+// after another.
 #pragma once
 
 #include <string>
 
-#include "codegen/generator.h"
-#include "codegen/template_state.h"
 #include "base/diagnostics.h"
 #include "base/output.h"
+#include "codegen/code_gen.h"
 #include "frontend/lexer.h"
-#include "tables/symtab.h"
-#include "tables/types.h"
 #include "image/image.h"
 #include "ir/postfix.h"
 #include "platform/platform.h"
+#include "tables/symtab.h"
+#include "tables/types.h"
 
 namespace tarn {
 
@@ -60,7 +62,14 @@ struct Compilation {
   GeneratorState gen;
   TemplateState tmpl;  // the instruction templates' state between records
   CompilationReporter errors{*this};
+  // The passes' views.
+  FrontEnd front{{sym, types, post, errors, lex.current_procedure}, lex};
+  CodeGen code{{image, gen}, sym, types, tmpl};
 };
+
+// Writes the report (the message with the line number, the source line, a
+// caret under the offending token) and throws CompileError; never returns.
+[[noreturn]] void report_error(Compilation& c, int code, std::string_view arg = {});
 
 // A file in the work folder.
 inline std::string work_file(const Compilation& c, const char* name) { return c.drv.work_folder + name; }
