@@ -81,7 +81,7 @@ void generate_image(Compilation& c) {
     emit_code_section(c.code, c.drv.work_folder);
   } catch (const ImageOverflow&) {
     close_listing(listing);
-    report_error(c, 202);
+    report_error(c, ErrorCode::kImageTooLarge);
   } catch (const CompileError&) {
     close_listing(listing);  // reported where it arose
     throw;
@@ -90,7 +90,7 @@ void generate_image(Compilation& c) {
     // words, not a message about the program.
     if (c.drv.debug) listing_line(listing, std::string("Internal error: ") + e.what());
     close_listing(listing);
-    report_error(c, 0, e.what());
+    report_error(c, ErrorCode::kInternal, e.what());
   }
   close_listing(listing);
 }
@@ -99,7 +99,7 @@ void add_version_resource(Compilation& c) {
   try {
     build_version_resource(c.image, work_file(c, "res.tmp"), file_name_of(c.drv.exe_path));
   } catch (const ImageOverflow&) {
-    report_error(c, 202);
+    report_error(c, ErrorCode::kImageTooLarge);
   }
 }
 

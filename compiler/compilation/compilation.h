@@ -45,7 +45,7 @@ class CompilationReporter final : public ErrorReporter {
   explicit CompilationReporter(Compilation& c) : c_(c) {}
   CompilationReporter(const CompilationReporter&) = delete;
   CompilationReporter& operator=(const CompilationReporter&) = delete;
-  [[noreturn]] void report(int code, std::string_view arg = {}) override;
+  [[noreturn]] void report(ErrorCode code, std::string_view arg = {}) override;
 
  private:
   Compilation& c_;
@@ -69,7 +69,7 @@ struct Compilation {
 
 // Writes the report (the message with the line number, the source line, a
 // caret under the offending token) and throws CompileError; never returns.
-[[noreturn]] void report_error(Compilation& c, int code, std::string_view arg = {});
+[[noreturn]] void report_error(Compilation& c, ErrorCode code, std::string_view arg = {});
 
 // A file in the work folder.
 inline std::string work_file(const Compilation& c, const char* name) { return c.drv.work_folder + name; }

@@ -181,7 +181,7 @@ void write_executable(Compilation& c) {
   generate_image(c);
   add_version_resource(c);
   if (!write_image_file(c.image, c.drv.exe_path))
-    report_error(c, 201, utf8_to_cp1251(c.drv.exe_path + ": " + platform::last_error()));
+    report_error(c, ErrorCode::kCannotCreateExe, utf8_to_cp1251(c.drv.exe_path + ": " + platform::last_error()));
 }
 
 // The first pair of the compile's files that are one file, the output file's

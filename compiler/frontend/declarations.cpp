@@ -69,12 +69,12 @@ bool read_intconst(FrontEnd& c, Token& tok, int& value) {
 // "[" intconst "]" after `string`: the capacity, 1 to 128 when checked.
 int string_capacity(FrontEnd& c, Token& tok, bool check_range) {
   next_raw_token(c, tok);
-  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, ErrorCode::kExpected, "[");
   int n = 0;
-  if (!read_intconst(c, tok, n)) report_error(c.errors, 115);
-  if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c.errors, 116);
+  if (!read_intconst(c, tok, n)) report_error(c.errors, ErrorCode::kIntegerLiteralExpected);
+  if (check_range && (n < 1 || n > kMaxStringCapacity)) report_error(c.errors, ErrorCode::kStringCapacityOutOfRange);
   next_raw_token(c, tok);
-  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, ErrorCode::kExpected, "]");
   return n;
 }
 
@@ -85,7 +85,7 @@ void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   TSymbolbableRecord& e = entry(c, position);
   const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
-  if (d == nullptr) report_error(c.errors, 23);
+  if (d == nullptr) report_error(c.errors, ErrorCode::kBadFormalType);
   e.symbolclass = static_cast<uint8_t>(d->kind);
   if (d->kind == kKindArray) {
     e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
@@ -116,16 +116,16 @@ int array_bound(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
   if (tok.kind == kTokFloat && tok.text == "1.") {
     next_token(c, tok);
-    if (tok.text != ".") report_error(c.errors, 99, "..");
+    if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, "..");
   } else if (tok.kind == kTokLiteral && tok.text == "1") {
     next_token(c, tok);
-    if (tok.text != "..") report_error(c.errors, 99, "..");
+    if (tok.text != "..") report_error(c.errors, ErrorCode::kExpected, "..");
   } else {
-    report_error(c.errors, 99, "1..");
+    report_error(c.errors, ErrorCode::kExpected, "1..");
   }
   int n = 0;
-  if (!read_intconst(c, tok, n)) report_error(c.errors, 22, tok.text);
-  if (n > kMaxArrayBound) report_error(c.errors, 126);
+  if (!read_intconst(c, tok, n)) report_error(c.errors, ErrorCode::kIntegerConstantExpectedFound, tok.text);
+  if (n > kMaxArrayBound) report_error(c.errors, ErrorCode::kArrayTooLarge);
   return n;
 }
 
@@ -133,7 +133,7 @@ int array_bound(FrontEnd& c, Token& tok) {
 // Starts on `array`; describes `position` as an array variable.
 void array_type(FrontEnd& c, Token& tok, int position) {
   next_raw_token(c, tok);
-  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, ErrorCode::kExpected, "[");
   int first = array_bound(c, tok);
   int second = 0;
   next_raw_token(c, tok);
@@ -141,9 +141,9 @@ void array_type(FrontEnd& c, Token& tok, int position) {
     second = array_bound(c, tok);
     next_raw_token(c, tok);
   }
-  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, ErrorCode::kExpected, "]");
   next_raw_token(c, tok);
-  if (!is_keyword(tok, kOf)) report_error(c.errors, 99, "of");
+  if (!is_keyword(tok, kOf)) report_error(c.errors, ErrorCode::kExpected, "of");
   next_raw_token(c, tok);
   TSymbolbableRecord& e = entry(c, position);
   e.symbolclass = kClassArray;
@@ -164,7 +164,7 @@ void array_type(FrontEnd& c, Token& tok, int position) {
     e.symboltype = kTypeRecord;
     e.tag4 = entry(c, tok.code).tag;
   } else {
-    report_error(c.errors, 23);
+    report_error(c.errors, ErrorCode::kBadFormalType);
   }
   next(c, tok);
 }
@@ -177,13 +177,13 @@ void initial_list(FrontEnd& c, Token& tok, int array) {
   for (;;) {
     next_raw_token(c, tok);
     if (element == kTypeInteger) {
-      if (tok.kind != kTokLiteral) report_error(c.errors, 128);
+      if (tok.kind != kTokLiteral) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
     } else if (element == kTypeFloat) {
-      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c.errors, 129);
+      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c.errors, ErrorCode::kNumberConstantExpected);
     } else if (element == kTypeString) {
-      if (tok.kind != kTokString) report_error(c.errors, 130);
+      if (tok.kind != kTokString) report_error(c.errors, ErrorCode::kStringConstantExpected);
     } else {
-      report_error(c.errors, 124);
+      report_error(c.errors, ErrorCode::kConstantExpected);
     }
     int value = add_raw_entry(c.sym, c.errors, tok.text, kClassConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
@@ -193,12 +193,12 @@ void initial_list(FrontEnd& c, Token& tok, int array) {
     ++count;
     next_raw_token(c, tok);
     if (is_sign(tok, kSemicolon)) break;
-    if (!is_sign(tok, kComma)) report_error(c.errors, 85);
+    if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kSemicolonExpected);
   }
   TSymbolbableRecord& a = entry(c, array);
   int first = element == kTypeString ? a.tag2 : a.tag;
   int elements = a.tag3 != 0 ? first * a.tag3 : first;
-  if (count != elements) report_error(c.errors, 131);
+  if (count != elements) report_error(c.errors, ErrorCode::kInitialListLength);
   if (element == kTypeString) a.tag2 = 0;
   else a.tag = 0;
 }
@@ -255,7 +255,7 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
     }
     next(c, tok);
   } else {
-    report_error(c.errors, 21);
+    report_error(c.errors, ErrorCode::kBadVariableType);
   }
 }
 
@@ -269,7 +269,7 @@ void nested_routine(FrontEnd& c, Token& tok) {
   const int saved_procedure = lex.current_procedure;
   const int saved_heading = lex.heading_kind;
   const int saved_function = lex.current_function;
-  if (push_scope(c.sym, saved_procedure) < 0) report_error(c.errors, 123, "10");
+  if (push_scope(c.sym, saved_procedure) < 0) report_error(c.errors, ErrorCode::kTooManyNamesInList, "10");
   if (is_keyword(tok, kProcedure)) procedure_declaration(c, tok);
   else function_declaration(c, tok);
   pop_scope(c.sym);
@@ -291,20 +291,20 @@ void var_section(FrontEnd& c, Token& tok) {
     }
     if (!is_new_name(tok)) {
       if (!first && tok.kind == kTokKeyword) return;
-      report_error(c.errors, 2);
+      report_error(c.errors, ErrorCode::kIdentifierExpected);
     }
     std::vector<int> names{tok.code};
     next(c, tok);
     while (is_sign(tok, kComma)) {
       next_declaring(c, tok);
-      if (!is_new_name(tok)) report_error(c.errors, 2);
-      if (static_cast<int>(names.size()) == kMaxListNames) report_error(c.errors, 123);
+      if (!is_new_name(tok)) report_error(c.errors, ErrorCode::kIdentifierExpected);
+      if (static_cast<int>(names.size()) == kMaxListNames) report_error(c.errors, ErrorCode::kTooManyNamesInList);
       names.push_back(tok.code);
       next(c, tok);
     }
-    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kColonExpected);
     var_type(c, tok, names);
-    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
     next_declaring(c, tok);
     first = false;
   }
@@ -314,7 +314,7 @@ void var_section(FrontEnd& c, Token& tok) {
 void label_section(FrontEnd& c, Token& tok) {
   do {
     next_declaring(c, tok);
-    if (!is_new_name(tok)) report_error(c.errors, 2);
+    if (!is_new_name(tok)) report_error(c.errors, ErrorCode::kIdentifierExpected);
     TSymbolbableRecord& e = entry(c, tok.code);
     e.symbolclass = kClassGotoLabel;
     e.tag = 0;
@@ -322,7 +322,7 @@ void label_section(FrontEnd& c, Token& tok) {
     // as an unknown identifier.
     next_declaring(c, tok);
   } while (is_sign(tok, kComma));
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
   next_declaring(c, tok);
 }
 
@@ -332,7 +332,7 @@ void const_section(FrontEnd& c, Token& tok) {
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, 99, "=");
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
     next_raw_token(c, tok);
     int literal = 0, type = 0, literal_type = 0;
     const int scope = c.lex.current_procedure;
@@ -349,7 +349,7 @@ void const_section(FrontEnd& c, Token& tok) {
       type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
       literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;
     } else {
-      report_error(c.errors, 124);
+      report_error(c.errors, ErrorCode::kConstantExpected);
     }
     entry(c, literal).symboltype = static_cast<uint8_t>(literal_type);
     TSymbolbableRecord& e = entry(c, name);
@@ -366,7 +366,7 @@ void const_section(FrontEnd& c, Token& tok) {
     emit_postfix(c, literal);
     emit_postfix(c, ASIGN_OP);
     next(c, tok);
-    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
     next_declaring(c, tok);
   }
 }
@@ -381,19 +381,19 @@ void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
     for (;;) {
       if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == kTokKeyword ||
           tok.kind == kTokMathFunction)
-        report_error(c.errors, 136, tok.text);
+        report_error(c.errors, ErrorCode::kBadFieldName, tok.text);
       std::string name = tok.text.substr(0, kNameStackNameLength);
       bool duplicate = find_field(record, name) != nullptr;
       for (int i = 0; i < t.name_count; ++i) duplicate = duplicate || t.names[i] == name;
-      if (duplicate) report_error(c.errors, 135);
-      if (push_name(t, name) < 0) report_error(c.errors, 0, "Access stack error");
+      if (duplicate) report_error(c.errors, ErrorCode::kDuplicateField);
+      if (push_name(t, name) < 0) report_error(c.errors, ErrorCode::kInternal, "Access stack error");
       next_raw_token(c, tok);
       if (!is_sign(tok, kComma)) break;
       next_raw_token(c, tok);
     }
     if (!is_sign(tok, kColon)) {
       t.name_count = 0;
-      report_error(c.errors, 86);
+      report_error(c.errors, ErrorCode::kColonExpected);
     }
     next_raw_token(c, tok);
     int type = 0, capacity = 0;
@@ -406,14 +406,14 @@ void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
       capacity = string_capacity(c, tok, true);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName) report_error(c.errors, 139);
+      if (tok.kind != kTokTypeName) report_error(c.errors, ErrorCode::kBadFieldType);
       type = kTypePointer;
     } else {
-      report_error(c.errors, 139);
+      report_error(c.errors, ErrorCode::kBadFieldType);
     }
     while (t.name_count > 0) add_field(c.errors, record, pop_name(t), type, capacity);
     next_raw_token(c, tok);
-    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
   }
 }
 
@@ -424,7 +424,7 @@ void type_section(FrontEnd& c, Token& tok) {
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, 99, "=");
+    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
     next_raw_token(c, tok);
     TTypeDesc d;
     d.name = entry(c, name).name;
@@ -450,7 +450,8 @@ void type_section(FrontEnd& c, Token& tok) {
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName) report_error(c.errors, 143);
+      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName)
+        report_error(c.errors, ErrorCode::kRecordTypeExpected);
       d.kind = kKindPointer;
       d.attr1 = entry(c, tok.code).tag;
       TSymbolbableRecord& e = entry(c, name);
@@ -459,9 +460,9 @@ void type_section(FrontEnd& c, Token& tok) {
       e.tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
-      report_error(c.errors, 21);
+      report_error(c.errors, ErrorCode::kBadVariableType);
     }
-    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
     next_declaring(c, tok);
   }
 }
@@ -482,11 +483,11 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
       by_reference = true;
       next_declaring(c, tok);
     }
-    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c.errors, 2);
+    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c.errors, ErrorCode::kIdentifierExpected);
     const int formal = tok.code;
     emit_postfix(c, formal);
     next(c, tok);
-    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kColonExpected);
     next_raw_token(c, tok);
     TSymbolbableRecord& e = entry(c, formal);
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
@@ -504,7 +505,7 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
         add_value_param(signature, number);
       }
     } else {
-      report_error(c.errors, 23);
+      report_error(c.errors, ErrorCode::kBadFormalType);
     }
     signature.params.back().var_formal = by_reference;
     emit_postfix(c, ordinal);
@@ -512,7 +513,7 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
     emit_postfix(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);
     next(c, tok);
     if (is_sign(tok, kCloseParen)) break;
-    if (!is_sign(tok, kComma)) report_error(c.errors, 99, "\",\" or \")\"");
+    if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, "\",\" or \")\"");
   }
   next(c, tok);
 }
@@ -524,8 +525,8 @@ int routine_name(FrontEnd& c, Token& tok, int heading_kind) {
   lex.heading_kind = heading_kind;
   lex.current_procedure = 0;
   next_declaring(c, tok);
-  if (heading_kind == 2 && tok.code < 0) report_error(c.errors, 118);
-  if (!is_new_name(tok)) report_error(c.errors, 2);
+  if (heading_kind == 2 && tok.code < 0) report_error(c.errors, ErrorCode::kBadFunctionName);
+  if (!is_new_name(tok)) report_error(c.errors, ErrorCode::kIdentifierExpected);
   lex.current_procedure = tok.code;
   return tok.code;
 }
@@ -541,10 +542,10 @@ TTblFun routine_header(FrontEnd& c, Token& tok, int routine) {
 
 // "begin" statement-list "end"; leaves the token after `end`.
 void routine_body(FrontEnd& c, Token& tok, int end_op) {
-  if (!is_keyword(tok, kBegin)) report_error(c.errors, 99, "begin");
+  if (!is_keyword(tok, kBegin)) report_error(c.errors, ErrorCode::kExpected, "begin");
   next(c, tok);
   parse_statement_list(c, tok);
-  if (!is_keyword(tok, kEnd)) report_error(c.errors, 99, "end");
+  if (!is_keyword(tok, kEnd)) report_error(c.errors, ErrorCode::kExpected, "end");
   check_goto_targets(c);
   emit_postfix(c, end_op);
 }
@@ -557,12 +558,12 @@ void procedure_declaration(FrontEnd& c, Token& tok) {
   emit_postfix(c, routine);
   emit_postfix(c, WD_PROC);
   append_signature(c.sym, routine_header(c, tok, routine));
-  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, 99, " const, var or begin");
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, ErrorCode::kExpected, " const, var or begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
   if (is_keyword(tok, kVar)) var_section(c, tok);
   routine_body(c, tok, END_PROC);
   next(c, tok);
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
 }
 
 // function = "function" name [ formal-list ] ":" result-type [ label-section ]
@@ -573,27 +574,28 @@ void function_declaration(FrontEnd& c, Token& tok) {
   emit_postfix(c, routine);
   emit_postfix(c, WD_FUN);
   TTblFun signature = routine_header(c, tok, routine);
-  if (!is_sign(tok, kColon)) report_error(c.errors, 99, ":");
+  if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kExpected, ":");
   next_raw_token(c, tok);
   int result = 0;
   if (is_keyword(tok, kInteger)) result = kTypeInteger;
   else if (is_keyword(tok, kFloat)) result = kTypeFloat;
   else if (is_keyword(tok, kString)) result = kTypeString;
   else if (tok.kind == kTokTypeName) result = entry(c, tok.code).symboltype;
-  else report_error(c.errors, 114);
+  else report_error(c.errors, ErrorCode::kFunctionWithoutResultType);
   signature.result_type = result;
   entry(c, routine).symboltype = static_cast<uint8_t>(result);
   append_signature(c.sym, std::move(signature));
   next_declaring(c, tok);
-  if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin})) report_error(c.errors, 99, " label, const, var or begin");
+  if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin}))
+    report_error(c.errors, ErrorCode::kExpected, " label, const, var or begin");
   if (is_keyword(tok, kLabel)) label_section(c, tok);
-  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, 99, "const, var or begin");
+  if (!is_one_of(tok, {kConst, kVar, kBegin})) report_error(c.errors, ErrorCode::kExpected, "const, var or begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
-  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, 99, "var or begin");
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, ErrorCode::kExpected, "var or begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
   routine_body(c, tok, END_FUN);
   next(c, tok);
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
 }
 
 // main-block = "(" ")" [ label-section ] [ const-section ] [ type-section ]
@@ -604,39 +606,40 @@ void main_program(FrontEnd& c, Token& tok) {
   const int program = routine_name(c, tok, 0);
   lex.current_function = 0;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, ErrorCode::kExpected, "(");
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
   next_declaring(c, tok);
   if (!is_one_of(tok, {kLabel, kConst, kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c.errors, 99, " label, const, type, var, procedure, function, begin");
+    report_error(c.errors, ErrorCode::kExpected, " label, const, type, var, procedure, function, begin");
   if (is_keyword(tok, kLabel)) label_section(c, tok);
   if (!is_one_of(tok, {kConst, kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c.errors, 99, " const, type, var, procedure, function, begin");
+    report_error(c.errors, ErrorCode::kExpected, " const, type, var, procedure, function, begin");
   if (is_keyword(tok, kConst)) const_section(c, tok);
   if (!is_one_of(tok, {kType, kVar, kProcedure, kFunction, kBegin}))
-    report_error(c.errors, 99, " type, var, procedure, function, begin");
+    report_error(c.errors, ErrorCode::kExpected, " type, var, procedure, function, begin");
   if (is_keyword(tok, kType)) type_section(c, tok);
-  if (!is_one_of(tok, {kVar, kProcedure, kFunction, kBegin})) report_error(c.errors, 99, " var, procedure, function, begin");
+  if (!is_one_of(tok, {kVar, kProcedure, kFunction, kBegin}))
+    report_error(c.errors, ErrorCode::kExpected, " var, procedure, function, begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
   while (is_routine_start(tok)) {
     nested_routine(c, tok);
     next_declaring(c, tok);
   }
   lex.current_procedure = program;
-  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, 99, "var or begin");
+  if (!is_one_of(tok, {kVar, kBegin})) report_error(c.errors, ErrorCode::kExpected, "var or begin");
   if (is_keyword(tok, kVar)) var_section(c, tok);
-  if (!is_keyword(tok, kBegin)) report_error(c.errors, 99, "begin");
+  if (!is_keyword(tok, kBegin)) report_error(c.errors, ErrorCode::kExpected, "begin");
   emit_postfix(c, program);
   emit_postfix(c, WD_PROG);
   emit_postfix(c, GET_HEAP_PROC);
   next(c, tok);
   parse_statement_list(c, tok);
-  if (!is_keyword(tok, kEnd)) report_error(c.errors, 99, "end");
+  if (!is_keyword(tok, kEnd)) report_error(c.errors, ErrorCode::kExpected, "end");
   check_goto_targets(c);
   emit_postfix(c, END_PROG);
   next(c, tok);
-  if (tok.text != ".") report_error(c.errors, 99, ".");
+  if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, ".");
 }
 
 }  // namespace
@@ -652,7 +655,7 @@ void parse_source_file(FrontEnd& c) {
     else function_declaration(c, tok);
     read = next_raw_token(c, tok);
   }
-  if (!is_keyword(tok, kProgram)) report_error(c.errors, 108, tok.text);
+  if (!is_keyword(tok, kProgram)) report_error(c.errors, ErrorCode::kProcedureOrProgramExpected, tok.text);
   main_program(c, tok);
 }
 

@@ -27,26 +27,26 @@ void relation(FrontEnd& c, Token& tok) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_condition(c, tok);
-    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
     next(c, tok);
     return;
   }
-  if (is_delimiter(tok)) report_error(c.errors, 99, "(");
+  if (is_delimiter(tok)) report_error(c.errors, ErrorCode::kExpected, "(");
   const bool from_nil = is_keyword(tok, kNil);
   switch (tok.kind) {
     case kClassLocal: case kTokLiteral: case 8: case 9: case kTokMathFunction: case kClassArray:
     case kClassFunction: case kClassPointer:
       break;
     default:
-      if (!from_nil) report_error(c.errors, 102, tok.text);
+      if (!from_nil) report_error(c.errors, ErrorCode::kOperandExpected, tok.text);
   }
   parse_simple_expression(c, tok);
   if (tok.kind != kTokRelation) {
-    if (from_nil) report_error(c.errors, 142);
+    if (from_nil) report_error(c.errors, ErrorCode::kBadPointerComparison);
     return;
   }
   const int op = tok.code;
-  if (from_nil && op != kEqual && op != kNotEqual) report_error(c.errors, 142);
+  if (from_nil && op != kEqual && op != kNotEqual) report_error(c.errors, ErrorCode::kBadPointerComparison);
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, op);
@@ -68,7 +68,7 @@ void term(FrontEnd& c, Token& tok) {
 
 const TTypeDesc& record_type_of(FrontEnd& c, int variable) {
   const TTypeDesc* d = type_by_number(c.types, entry(c, variable).tag4);
-  if (d == nullptr || d->kind != kKindRecord) report_error(c.errors, 143);
+  if (d == nullptr || d->kind != kKindRecord) report_error(c.errors, ErrorCode::kRecordTypeExpected);
   return *d;
 }
 
@@ -77,15 +77,17 @@ const TTypeDesc& record_type_of(FrontEnd& c, int variable) {
 void builtin_function(FrontEnd& c, Token& tok) {
   const int op = tok.code;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, ErrorCode::kExpected, "(");
   next(c, tok);
   // An argument must be there exactly when the function takes one, or the
   // operation would take an operand that belongs to the enclosing expression.
   const bool takes_argument = c.post.arity[-op] == 1;
-  if (is_sign(tok, kCloseParen) == takes_argument) report_error(c.errors, takes_argument ? 102 : 99, takes_argument ? tok.text : ")");
+  if (is_sign(tok, kCloseParen) == takes_argument)
+    report_error(c.errors, takes_argument ? ErrorCode::kOperandExpected : ErrorCode::kExpected,
+                 takes_argument ? tok.text : ")");
   if (takes_argument) parse_simple_expression(c, tok);
   emit_postfix(c, op);
-  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
   next(c, tok);
 }
 
@@ -143,41 +145,41 @@ void parse_simple_expression(FrontEnd& c, Token& tok) {
 }
 
 void parse_array_index(FrontEnd& c, Token& tok, int array) {
-  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, ErrorCode::kExpected, "[");
   next(c, tok);
   parse_simple_expression(c, tok);
   if (entry(c, array).tag3 != 0) {
     emit_postfix(c, array);
     emit_postfix(c, INDEX_OP2);
-    if (!is_sign(tok, kComma)) report_error(c.errors, 99, ",");
+    if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, ",");
     next(c, tok);
     parse_simple_expression(c, tok);
     emit_postfix(c, INDEX_OP);
   }
-  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, ErrorCode::kExpected, "]");
 }
 
 void parse_record_element_index(FrontEnd& c, Token& tok, int array) {
-  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, 99, "[");
+  if (!is_sign(tok, kOpenBracket)) report_error(c.errors, ErrorCode::kExpected, "[");
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, array);
   if (entry(c, array).tag3 != 0) {
-    if (!is_sign(tok, kComma)) report_error(c.errors, 99, ",");
+    if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, ",");
     next(c, tok);
     parse_simple_expression(c, tok);
   } else {
     emit_postfix(c, EMPTY_OPERAND);
   }
   emit_postfix(c, INDEX_OP3);
-  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, 99, "]");
+  if (!is_sign(tok, kCloseBracket)) report_error(c.errors, ErrorCode::kExpected, "]");
 }
 
 int parse_field_name(FrontEnd& c, Token& tok, int record_type) {
   next_raw_token(c, tok);
   const TTypeDesc* d = type_by_number(c.types, record_type);
   const TField* f = d ? find_field(*d, tok.text) : nullptr;
-  if (f == nullptr) report_error(c.errors, 136, tok.text);
+  if (f == nullptr) report_error(c.errors, ErrorCode::kBadFieldName, tok.text);
   return f->number;
 }
 
@@ -186,11 +188,11 @@ void parse_factor(FrontEnd& c, Token& tok) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     parse_simple_expression(c, tok);
-    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
     next(c, tok);
     return;
   }
-  if (is_delimiter(tok)) report_error(c.errors, 99, "(");
+  if (is_delimiter(tok)) report_error(c.errors, ErrorCode::kExpected, "(");
   switch (tok.kind) {
     case kClassLocal:
     case kTokLiteral:
@@ -211,7 +213,7 @@ void parse_factor(FrontEnd& c, Token& tok) {
       if (entry(c, array).symboltype == kTypeRecord) {
         parse_record_element_index(c, tok, array);
         // The "." must follow the "]" directly.
-        if (read_char(c) != '.') report_error(c.errors, 99, ".");
+        if (read_char(c) != '.') report_error(c.errors, ErrorCode::kExpected, ".");
         int field = parse_field_name(c, tok, entry(c, array).tag4);
         emit_postfix(c, array);
         push_operand(c, field);
@@ -232,10 +234,10 @@ void parse_factor(FrontEnd& c, Token& tok) {
       next(c, tok);
       if (tok.text != "." && !is_sign(tok, kCaret)) return;  // the variable itself
       if (pointer) {
-        if (!is_sign(tok, kCaret)) report_error(c.errors, 99, "^");
+        if (!is_sign(tok, kCaret)) report_error(c.errors, ErrorCode::kExpected, "^");
         next(c, tok);
       }
-      if (tok.text != ".") report_error(c.errors, 99, ".");
+      if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, ".");
       int field = parse_field_name(c, tok, record_type_of(c, variable).number);
       push_operand(c, field);
       emit_postfix(c, GET_FLD);
@@ -256,20 +258,20 @@ void parse_factor(FrontEnd& c, Token& tok) {
     emit_postfix(c, U_MINUS);
     return;
   }
-  report_error(c.errors, 102, tok.text);
+  report_error(c.errors, ErrorCode::kOperandExpected, tok.text);
 }
 
 int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
   const TTblFun* signature = find_signature(c.sym, routine);
-  if (signature == nullptr) report_error(c.errors, 102, tok.text);
+  if (signature == nullptr) report_error(c.errors, ErrorCode::kOperandExpected, tok.text);
   const int formals = param_count(*signature);
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, ErrorCode::kExpected, "(");
   next(c, tok);
   int count = 0;
   while (!is_sign(tok, kCloseParen)) {
     ++count;
-    if (count > formals) report_error(c.errors, 111);
+    if (count > formals) report_error(c.errors, ErrorCode::kTooManyActuals);
     const int formal_type = param_type(*signature, count);
     const TTypeDesc* user_type = type_by_number(c.types, formal_type);
     const bool whole_variable = tok.kind == kClassArray || tok.kind == kClassRecord || tok.kind == kClassPointer;
@@ -277,7 +279,7 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
     if (param_is_reference(*signature, count) || (user_type != nullptr && whole_variable)) {
       // Arrays, records and pointers pass as whole variables.
       if (user_type == nullptr || tok.code <= 0 || !fits_user_type(c, tok.code, *user_type))
-        report_error(c.errors, 113, tok.text);
+        report_error(c.errors, ErrorCode::kIncompatibleActual, tok.text);
       const TSymbolbableRecord& actual = entry(c, tok.code);
       if (param_is_reference(*signature, count) && actual.symbolclass == kClassPointer)
         op = actual.tag5 != 0 ? P_P_PAR_CALL : P_PAR_CALL;
@@ -300,19 +302,19 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
       if (signature->params[count - 1].var_formal &&
           (value.symbolclass == kClassLiteral || value.symbolclass == kClassConstant || named_constant))
         ok = false;
-      if (!ok) report_error(c.errors, 113);
+      if (!ok) report_error(c.errors, ErrorCode::kIncompatibleActual);
     }
     push_operand(c, count);
     push_operand(c, routine);
     emit_postfix(c, op);
     if (is_sign(tok, kComma)) {
-      if (count == formals) report_error(c.errors, 111);
+      if (count == formals) report_error(c.errors, ErrorCode::kTooManyActuals);
       next(c, tok);
     } else if (!is_sign(tok, kCloseParen)) {
-      report_error(c.errors, 99, procedure ? "," : ")");
+      report_error(c.errors, ErrorCode::kExpected, procedure ? "," : ")");
     }
   }
-  if (count < formals) report_error(c.errors, 112);
+  if (count < formals) report_error(c.errors, ErrorCode::kTooFewActuals);
   next(c, tok);
   return count;
 }

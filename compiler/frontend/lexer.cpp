@@ -72,7 +72,7 @@ void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
 
 void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
-[[noreturn]] void report_with_token(FrontEnd& c, int code, const std::string& token, const std::string& arg) {
+[[noreturn]] void report_with_token(FrontEnd& c, ErrorCode code, const std::string& token, const std::string& arg) {
   set_last(c, token);
   report_error(c.errors, code, arg);
 }
@@ -81,7 +81,8 @@ void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = te
 // literals too long for any conversion.
 void check_integer(FrontEnd& c, const std::string& digits) {
   int64_t value = 0;
-  if (!parse_int64(digits, value) || value > 2147483647) report_with_token(c, 127, digits, digits);
+  if (!parse_int64(digits, value) || value > 2147483647)
+    report_with_token(c, ErrorCode::kBadIntegerConstant, digits, digits);
 }
 
 // A literal shares its entry only with an earlier literal of the same kind:
@@ -105,13 +106,13 @@ void read_exponent(FrontEnd& c, std::string& text, char ch) {
   if (ch == 'E' || ch == 'e') {
     text += ch;
     ch = read_char(c);
-    if (ch != '+' && ch != '-') report_with_token(c, 144, text, text);
+    if (ch != '+' && ch != '-') report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
     text += ch;
     ch = read_char(c);
     if (is_digit(ch)) {
       text += ch;
       ch = read_char(c);
-      if (!is_digit(ch)) report_with_token(c, 144, text, text);
+      if (!is_digit(ch)) report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
       text += ch;
       ch = read_char(c);
     }
@@ -172,7 +173,7 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     c.lex.pushed_back_token = "..";
     return;
   }
-  report_with_token(c, 0, text + ".", "Syntax error.");
+  report_with_token(c, ErrorCode::kInternal, text + ".", "Syntax error.");
 }
 
 // A string literal after its opening quote; false when the line ended first.
@@ -242,7 +243,7 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
     if (!found) return;
   }
   if (lex.declaration_mode && found && (symbol_class == kClassFunction || symbol_class == kClassMathFunction))
-    report_with_token(c, 122, name, name);
+    report_with_token(c, ErrorCode::kBadIdentifierName, name, name);
   if (code >= 0) {
     int kind = scope != 0 ? kTokLocalName : (lex.heading_kind == 0 || lex.heading_kind == 1 ? kTokSeparator : kTokFunction);
     set_last(c, name);
@@ -489,7 +490,8 @@ bool next_raw_token(FrontEnd& c, Token& tok) { return next_any(c, tok, true); }
 void expect_token(FrontEnd& c, int expected_kind, int expected_code, const std::string& message, int kind,
                   int code) {
   bool kind_only = expected_kind == kTokLocalName || expected_kind == kTokLiteral;
-  if (kind != expected_kind || (!kind_only && code != expected_code)) report_error(c.errors, 0, message);
+  if (kind != expected_kind || (!kind_only && code != expected_code))
+    report_error(c.errors, ErrorCode::kInternal, message);
 }
 
 void build_keyword_table(FrontEnd& c) {

@@ -7,7 +7,7 @@ namespace tarn {
 TSymbolbableRecord& entry(FrontEnd& c, int position) { return sym_at(c.sym, position); }
 
 NestingGuard::NestingGuard(FrontEnd& c, const char* too_deep) : lex_(c.lex) {
-  if (++lex_.nesting > kMaxNesting) report_error(c.errors, 0, too_deep);
+  if (++lex_.nesting > kMaxNesting) report_error(c.errors, ErrorCode::kInternal, too_deep);
 }
 
 }  // namespace tarn

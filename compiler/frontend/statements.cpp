@@ -25,23 +25,25 @@ bool is_integer_literal(FrontEnd& c, const Token& t) {
 }
 
 void expect_semicolon(FrontEnd& c, const Token& tok) {
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 85);
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kSemicolonExpected);
 }
 
 // The ":=" of an assignment.
 void expect_assign(FrontEnd& c, const Token& tok) {
-  if (!is_sign(tok, kAssign)) report_error(c.errors, 0, "assign operator expected, but '" + tok.text + "' found");
+  if (!is_sign(tok, kAssign))
+    report_error(c.errors, ErrorCode::kInternal, "assign operator expected, but '" + tok.text + "' found");
 }
 
-void expect_keyword(FrontEnd& c, const Token& tok, int code, int error, const char* text) {
-  if (!is_keyword(tok, code)) report_error(c.errors, error, error == 99 ? std::string(text) : tok.text);
+void expect_keyword(FrontEnd& c, const Token& tok, int code, ErrorCode error, const char* text) {
+  if (!is_keyword(tok, code))
+    report_error(c.errors, error, error == ErrorCode::kExpected ? std::string(text) : tok.text);
 }
 
 // v ":=" simple-expression
 void assignment(FrontEnd& c, Token& tok) {
   const int variable = tok.code;
   emit_postfix(c, variable);
-  if (entry(c, variable).tag3 == 1) report_error(c.errors, 125);
+  if (entry(c, variable).tag3 == 1) report_error(c.errors, ErrorCode::kConstantChanged);
   next(c, tok);
   expect_assign(c, tok);
   next(c, tok);
@@ -56,12 +58,12 @@ void element_assignment(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (entry(c, array).symboltype == kTypeRecord) {
     parse_record_element_index(c, tok, array);
-    if (read_char(c) != '.') report_error(c.errors, 90, ".");
+    if (read_char(c) != '.') report_error(c.errors, ErrorCode::kDotExpected, ".");
     int field = parse_field_name(c, tok, entry(c, array).tag4);
     emit_postfix(c, array);
     push_operand(c, field);
     next(c, tok);
-    if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
+    if (!is_sign(tok, kAssign)) report_error(c.errors, ErrorCode::kExpected, ":=");
     next(c, tok);
     parse_simple_expression(c, tok);
     emit_postfix(c, SET_FLD_A);
@@ -92,17 +94,16 @@ void pointer_source(FrontEnd& c, Token& tok) {
       parse_factor(c, tok);
       return;
     case kClassArray:
-      if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c.errors, 26);
+      if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
       return;
     case kClassFunction: {
       const TTblFun* f = find_signature(c.sym, tok.code);
-      if (f == nullptr || f->result_type != kTypePointer) report_error(c.errors, 26);
+      if (f == nullptr || f->result_type != kTypePointer) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
       return;
     }
-    default:
-      report_error(c.errors, 26);
+    default: report_error(c.errors, ErrorCode::kTypeMismatch);
   }
 }
 
@@ -120,15 +121,15 @@ void field_or_pointer_assignment(FrontEnd& c, Token& tok) {
     return;
   }
   if (pointer) {
-    if (!is_sign(tok, kCaret)) report_error(c.errors, 99, ":=");
+    if (!is_sign(tok, kCaret)) report_error(c.errors, ErrorCode::kExpected, ":=");
     next(c, tok);
   }
-  if (tok.text != ".") report_error(c.errors, 99, ".");
+  if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, ".");
   const TTypeDesc* record = type_by_number(c.types, entry(c, variable).tag4);
   int field = parse_field_name(c, tok, record ? record->number : 0);
   push_operand(c, field);
   next(c, tok);
-  if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
+  if (!is_sign(tok, kAssign)) report_error(c.errors, ErrorCode::kExpected, ":=");
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, SET_FLD);
@@ -142,7 +143,7 @@ void if_statement(FrontEnd& c, Token& tok) {
   const int l1 = new_sys_label(c);
   emit_postfix(c, l1);
   emit_postfix(c, WD_IF);
-  expect_keyword(c, tok, kThen, 104, nullptr);
+  expect_keyword(c, tok, kThen, ErrorCode::kThenExpected, nullptr);
   next(c, tok);
   parse_statement_list(c, tok);
   int last = l1;
@@ -155,7 +156,7 @@ void if_statement(FrontEnd& c, Token& tok) {
     parse_statement_list(c, tok);
     last = l2;
   }
-  expect_keyword(c, tok, kEnd, 103, nullptr);
+  expect_keyword(c, tok, kEnd, ErrorCode::kEndExpected, nullptr);
   emit_postfix(c, last);
   emit_postfix(c, END_IF);
   next(c, tok);
@@ -168,13 +169,13 @@ void while_statement(FrontEnd& c, Token& tok) {
   emit_postfix(c, WD_WHILE);
   next(c, tok);
   parse_condition(c, tok);
-  expect_keyword(c, tok, kDo, 99, "do");
+  expect_keyword(c, tok, kDo, ErrorCode::kExpected, "do");
   const int exit = new_sys_label(c);
   emit_postfix(c, exit);
   emit_postfix(c, WD_DO);
   next(c, tok);
   parse_statement_list(c, tok);
-  expect_keyword(c, tok, kEnd, 99, "end");
+  expect_keyword(c, tok, kEnd, ErrorCode::kExpected, "end");
   emit_postfix(c, head);
   emit_postfix(c, exit);
   emit_postfix(c, END_WHILE);
@@ -188,7 +189,7 @@ void repeat_statement(FrontEnd& c, Token& tok) {
   emit_postfix(c, WD_REPEAT);
   next(c, tok);
   parse_statement_list(c, tok);
-  expect_keyword(c, tok, kUntil, 99, "until");
+  expect_keyword(c, tok, kUntil, ErrorCode::kExpected, "until");
   next(c, tok);
   parse_condition(c, tok);
   emit_postfix(c, head);
@@ -199,23 +200,23 @@ void repeat_statement(FrontEnd& c, Token& tok) {
 void for_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (tok.kind != kClassLocal || tok.code <= 0 || entry(c, tok.code).symboltype != kTypeInteger)
-    report_error(c.errors, 110, tok.text);
+    report_error(c.errors, ErrorCode::kIntegerVariableExpected, tok.text);
   const int variable = tok.code;
   emit_postfix(c, variable);
   next(c, tok);
-  if (!is_sign(tok, kAssign)) report_error(c.errors, 99, ":=");
+  if (!is_sign(tok, kAssign)) report_error(c.errors, ErrorCode::kExpected, ":=");
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, ASIGN_OP);
   const int head = new_sys_label(c);
   emit_postfix(c, head);
   emit_postfix(c, WD_FOR);
-  expect_keyword(c, tok, kTo, 99, "to");
+  expect_keyword(c, tok, kTo, ErrorCode::kExpected, "to");
   emit_postfix(c, variable);
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, LTE_OP);
-  expect_keyword(c, tok, kDo, 99, "do");
+  expect_keyword(c, tok, kDo, ErrorCode::kExpected, "do");
   const int exit = new_sys_label(c);
   emit_postfix(c, exit);
   emit_postfix(c, WD_DO);
@@ -223,7 +224,7 @@ void for_statement(FrontEnd& c, Token& tok) {
   parse_statement_list(c, tok);
   emit_postfix(c, variable);
   emit_postfix(c, FOR_INC);
-  expect_keyword(c, tok, kEnd, 99, "end");
+  expect_keyword(c, tok, kEnd, ErrorCode::kExpected, "end");
   emit_postfix(c, head);
   emit_postfix(c, exit);
   emit_postfix(c, END_FOR);
@@ -232,10 +233,10 @@ void for_statement(FrontEnd& c, Token& tok) {
 
 // "do" statements "end" ";" of a case branch; ends on the ";".
 void case_branch_body(FrontEnd& c, Token& tok) {
-  expect_keyword(c, tok, kDo, 99, "do");
+  expect_keyword(c, tok, kDo, ErrorCode::kExpected, "do");
   next(c, tok);
   parse_statement_list(c, tok);
-  expect_keyword(c, tok, kEnd, 103, nullptr);
+  expect_keyword(c, tok, kEnd, ErrorCode::kEndExpected, nullptr);
   next(c, tok);
   expect_semicolon(c, tok);
   next(c, tok);
@@ -247,24 +248,24 @@ void case_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   parse_simple_expression(c, tok);
   const int selector = pop_operand(c);
-  if (entry(c, selector).symboltype != kTypeInteger) report_error(c.errors, 138);
-  if (!is_keyword(tok, kOf)) report_error(c.errors, 137, tok.text);
+  if (entry(c, selector).symboltype != kTypeInteger) report_error(c.errors, ErrorCode::kBadSelector);
+  if (!is_keyword(tok, kOf)) report_error(c.errors, ErrorCode::kOfExpected, tok.text);
   next(c, tok);
   // Labels whose END_IF closes the case; as many as there are branches.
   std::vector<int> pending;
   int branch_label = 0;
   for (;;) {
-    if (!is_integer_literal(c, tok)) report_error(c.errors, 128);
+    if (!is_integer_literal(c, tok)) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
     const int low = tok.code;
     int high = 0;
     next(c, tok);
     if (tok.text == "..") {
       next(c, tok);
-      if (!is_integer_literal(c, tok)) report_error(c.errors, 128);
+      if (!is_integer_literal(c, tok)) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
       high = tok.code;
       next(c, tok);
     }
-    if (!is_sign(tok, kColon)) report_error(c.errors, 86);
+    if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kColonExpected);
     next(c, tok);
     if (high == 0) {
       emit_postfix(c, selector);
@@ -301,7 +302,7 @@ void case_statement(FrontEnd& c, Token& tok) {
   } else {
     pending.push_back(branch_label);
   }
-  expect_keyword(c, tok, kEnd, 103, nullptr);
+  expect_keyword(c, tok, kEnd, ErrorCode::kEndExpected, nullptr);
   next(c, tok);
   expect_semicolon(c, tok);
   for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
@@ -313,7 +314,7 @@ void case_statement(FrontEnd& c, Token& tok) {
 // "goto" label
 void goto_statement(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
-  if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c.errors, 132);
+  if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c.errors, ErrorCode::kLabelExpected);
   c.lex.goto_targets.push_back(tok.code);
   emit_postfix(c, tok.code);
   emit_postfix(c, GOTO);
@@ -322,7 +323,7 @@ void goto_statement(FrontEnd& c, Token& tok) {
 
 // "return" simple-expression
 void return_statement(FrontEnd& c, Token& tok) {
-  if (c.lex.current_function == 0) report_error(c.errors, 107, tok.text);
+  if (c.lex.current_function == 0) report_error(c.errors, ErrorCode::kStatementExpected, tok.text);
   emit_postfix(c, c.lex.current_function);
   next(c, tok);
   parse_simple_expression(c, tok);
@@ -333,19 +334,19 @@ void return_statement(FrontEnd& c, Token& tok) {
 void label_placement(FrontEnd& c, Token& tok) {
   const int label = tok.code;
   emit_postfix(c, label);
-  if (entry(c, label).tag != 0) report_error(c.errors, 133, tok.text);
+  if (entry(c, label).tag != 0) report_error(c.errors, ErrorCode::kDuplicateLabel, tok.text);
   entry(c, label).tag = 1;
   next(c, tok);
-  if (!is_sign(tok, kColon)) report_error(c.errors, 134, tok.text);
+  if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kColonExpectedFound, tok.text);
   emit_postfix(c, MARK);
 }
 
 // p "(" [ actual { "," actual } ] ")" ";"
 void procedure_call(FrontEnd& c, Token& tok) {
   const int procedure = tok.code;
-  if (find_signature(c.sym, procedure) == nullptr) report_error(c.errors, 0, "Error in statement");
+  if (find_signature(c.sym, procedure) == nullptr) report_error(c.errors, ErrorCode::kInternal, "Error in statement");
   const int count = parse_call_arguments(c, tok, procedure, true);
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, ";");
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kExpected, ";");
   emit_postfix(c, procedure);
   emit_postfix(c, count > 0 ? count : EMPTY_OPERAND);
   emit_postfix(c, CALL);
@@ -355,7 +356,7 @@ void procedure_call(FrontEnd& c, Token& tok) {
 void readln_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) {
-    if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, "(");
+    if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kExpected, "(");
     emit_postfix(c, WD_READLN0);
     return;
   }
@@ -374,16 +375,16 @@ void readln_statement(FrontEnd& c, Token& tok) {
     emit_postfix(c, SET_ARR);
     next(c, tok);
   } else {
-    report_error(c.errors, 105, tok.text);
+    report_error(c.errors, ErrorCode::kVariableNameExpected, tok.text);
   }
-  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
   next(c, tok);
 }
 
 // A width or decimals of a write item: an integer literal.
 void format_number(FrontEnd& c, Token& tok) {
   next(c, tok);
-  if (!is_integer_literal(c, tok)) report_error(c.errors, 115);
+  if (!is_integer_literal(c, tok)) report_error(c.errors, ErrorCode::kIntegerLiteralExpected);
   emit_postfix(c, tok.code);
   next(c, tok);
 }
@@ -407,10 +408,10 @@ void write_statement(FrontEnd& c, Token& tok) {
       }
       emit_postfix(c, WRITE);
     } while (is_sign(tok, kComma));
-    if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+    if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
     next(c, tok);
   } else if (!is_sign(tok, kSemicolon)) {
-    report_error(c.errors, 99, "(");
+    report_error(c.errors, ErrorCode::kExpected, "(");
   }
   if (line) emit_postfix(c, WD_WRITELN);
 }
@@ -419,12 +420,12 @@ void write_statement(FrontEnd& c, Token& tok) {
 void heap_statement(FrontEnd& c, Token& tok) {
   const bool allocate = tok.code == kNew;
   next(c, tok);
-  if (!is_sign(tok, kOpenParen)) report_error(c.errors, 99, "(");
+  if (!is_sign(tok, kOpenParen)) report_error(c.errors, ErrorCode::kExpected, "(");
   next(c, tok);
-  if (tok.kind != kClassPointer) report_error(c.errors, 140);
+  if (tok.kind != kClassPointer) report_error(c.errors, ErrorCode::kRecordPointerExpected);
   const int pointer = tok.code;
   next(c, tok);
-  if (!is_sign(tok, kCloseParen)) report_error(c.errors, 99, ")");
+  if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
   emit_postfix(c, pointer);
   if (allocate) {
     const TTypeDesc* record = type_by_number(c.types, entry(c, pointer).tag4);
@@ -449,9 +450,9 @@ void keyword_statement(FrontEnd& c, Token& tok) {
     case kReadln: readln_statement(c, tok); break;
     case kWrite: case kWriteln: write_statement(c, tok); break;
     case kNew: case kFree: heap_statement(c, tok); break;
-    default: report_error(c.errors, 99, "end");
+    default: report_error(c.errors, ErrorCode::kExpected, "end");
   }
-  if (!is_sign(tok, kSemicolon)) report_error(c.errors, 99, ";");
+  if (!is_sign(tok, kSemicolon)) report_error(c.errors, ErrorCode::kExpected, ";");
 }
 
 bool ends_list(const Token& tok) {
@@ -462,29 +463,29 @@ bool ends_list(const Token& tok) {
 
 void parse_statement_list(FrontEnd& c, Token& tok) {
   NestingGuard nested(c, "Statements nested too deeply");
-  if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c.errors, 107, tok.text);
+  if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c.errors, ErrorCode::kStatementExpected, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
       case kTokSeparator:
         if (tok.code > 0) procedure_call(c, tok);
-        else if (tok.code != kSemicolon) report_error(c.errors, 121, tok.text);
+        else if (tok.code != kSemicolon) report_error(c.errors, ErrorCode::kIdentifierExpectedFound, tok.text);
         break;
       case kTokKeyword: keyword_statement(c, tok); break;
       case kClassLocal: assignment(c, tok); break;
       case kClassGotoLabel: label_placement(c, tok); break;
       case kClassArray: element_assignment(c, tok); break;
       case kClassRecord: case kClassPointer: field_or_pointer_assignment(c, tok); break;
-      default: report_error(c.errors, 0, "Error in statement");
+      default: report_error(c.errors, ErrorCode::kInternal, "Error in statement");
     }
     // A list still open at the end of the source would otherwise wait forever
     // on the last token.
-    if (!next_token(c, tok) && at_end_of_source(c.lex)) report_error(c.errors, 99, "end");
+    if (!next_token(c, tok) && at_end_of_source(c.lex)) report_error(c.errors, ErrorCode::kExpected, "end");
   }
 }
 
 void check_goto_targets(FrontEnd& c) {
   for (int label : c.lex.goto_targets)
-    if (sym_at(c.sym, label).tag == 0) report_error(c.errors, 132, sym_at(c.sym, label).name);
+    if (sym_at(c.sym, label).tag == 0) report_error(c.errors, ErrorCode::kLabelExpected, sym_at(c.sym, label).name);
   c.lex.goto_targets.clear();
 }
 

@@ -91,9 +91,9 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
       else if (ta == kTypeFloat) ok = is_int(tb) || is_float(tb);
       else if (ta == kTypeString) ok = is_string(tb);
       else if (ta == kTypeText) ok = tb == kTypeText;
-      if (!ok) report_error(c.errors, 26);
+      if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && sym_at(t, o.a).tag4 != sym_at(t, o.b).tag4)
-        report_error(c.errors, 26);
+        report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
     case WD_RETURN: {
@@ -104,20 +104,20 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
       bool ok = tb == result || (result == kTypeInteger && tb == kTypeIntegerLiteral) ||
                 (result == kTypeFloat && tb == kTypeFloatLiteral) ||
                 (result == kTypeString && tb == kTypeStringLiteral);
-      if (!ok) report_error(c.errors, 26);
+      if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
     case GET_ARR:
-      if (!is_int(tb)) report_error(c.errors, 109);
+      if (!is_int(tb)) report_error(c.errors, ErrorCode::kIndexNotInteger);
       break;
     case SET_ARR: {
-      if (!is_int(ta)) report_error(c.errors, 109);
+      if (!is_int(ta)) report_error(c.errors, ErrorCode::kIndexNotInteger);
       bool ok = true;
       if (tr == kTypeInteger) ok = is_int(tb);
       else if (tr == kTypeFloat) ok = is_int(tb) || is_float(tb);
       else if (tr == kTypeString) ok = is_string(tb);
       else ok = false;
-      if (!ok) report_error(c.errors, 26);
+      if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
     case PAR_CALL: {
@@ -138,34 +138,37 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
           ok = actual.symbolclass == kClassArray && element == d->attr1;
         }
       }
-      if (!ok) report_error(c.errors, 113);
+      if (!ok) report_error(c.errors, ErrorCode::kIncompatibleActual);
       break;
     }
     case P_PAR_CALL: {
       const TTblFun* f = find_signature(t, o.b);
       const TTypeDesc* d = f ? type_by_number(c.types, param_type(*f, o.a)) : nullptr;
-      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1) report_error(c.errors, 113);
+      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1)
+        report_error(c.errors, ErrorCode::kIncompatibleActual);
       break;
     }
     case MOD_OP:
     case DIV2_OP:
-      if (!is_int(ta) || !is_int(tb)) report_error(c.errors, 26);
+      if (!is_int(ta) || !is_int(tb)) report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     case INDEX_OP2:
-      if (!is_int(ta)) report_error(c.errors, 109);
+      if (!is_int(ta)) report_error(c.errors, ErrorCode::kIndexNotInteger);
       break;
     case INDEX_OP:
-      if (!is_int(tb)) report_error(c.errors, 109);
+      if (!is_int(tb)) report_error(c.errors, ErrorCode::kIndexNotInteger);
       break;
     case LENGTH_FUN:
-      if (!is_string(ta)) report_error(c.errors, 113);
+      if (!is_string(ta)) report_error(c.errors, ErrorCode::kIncompatibleActual);
       break;
     default:
       break;
   }
   if (op == PLUS_OP || is_comparison(op)) {
-    if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb))) report_error(c.errors, 120);
-    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP) report_error(c.errors, 142);
+    if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb)))
+      report_error(c.errors, ErrorCode::kOperandsMustBeStrings);
+    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP)
+      report_error(c.errors, ErrorCode::kBadPointerComparison);
   }
 }
 
@@ -342,14 +345,15 @@ int new_sys_label(PostfixContext& c) {
 
 int push_operand(PostfixContext& c, int value) {
   PostfixState& t = c.post;
-  if (t.operand_pointer >= kOperandStackCapacity) report_error(c.errors, 0, "Stack_put: stack overflow");
+  if (t.operand_pointer >= kOperandStackCapacity)
+    report_error(c.errors, ErrorCode::kInternal, "Stack_put: stack overflow");
   t.operands[t.operand_pointer++] = value;
   return t.operand_pointer;
 }
 
 int pop_operand(PostfixContext& c) {
   PostfixState& t = c.post;
-  if (t.operand_pointer <= 0) report_error(c.errors, 0, "Stack_get: stack is empty");
+  if (t.operand_pointer <= 0) report_error(c.errors, ErrorCode::kInternal, "Stack_get: stack is empty");
   int value = t.operands[--t.operand_pointer];
   t.operands[t.operand_pointer] = 0;
   return value;

@@ -18,7 +18,7 @@ bool is_global_class(int symbol_class) {
 }
 
 void check_room(const SymbolTable& t, ErrorReporter& errors) {
-  if (t.count >= kSymbolCapacity) errors.report(0, "Symboltable overflow");
+  if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
 }
 
 int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
@@ -76,7 +76,7 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
     if (look_up(t, name, scope, symbol_class, code)) return;
     if (look_up(t, name, 0, symbol_class, code)) return;
     if (t.scope_count > 0 && look_up(t, name, top_scope(t), symbol_class, code)) return;
-    errors.report(3, name);
+    errors.report(ErrorCode::kUnknownIdentifier, name);
   }
   if (symbol_class == kClassLiteral) {
     for (int i = t.count; i >= 1; --i)
@@ -91,7 +91,7 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
   }
   if (mode == kDeclare) {
     int found_class = 0, found_code = 0;
-    if (look_up(t, name, scope, found_class, found_code)) errors.report(4, name);
+    if (look_up(t, name, scope, found_class, found_code)) errors.report(ErrorCode::kDuplicateIdentifier, name);
   }
   // A declared name belongs to the routine being compiled, whatever scope the
   // duplicate check used.

@@ -14,7 +14,7 @@ int add_type(TypeTable& t, ErrorReporter& errors, TTypeDesc d) {
   int number = 100 + static_cast<int>(t.types.size()) + 1;
   // Symbols keep type numbers in one byte: a 156th type would wrap around and
   // silently alias type 0 upwards.
-  if (number > kLastUserType) errors.report(0, "Too many user types");
+  if (number > kLastUserType) errors.report(ErrorCode::kInternal, "Too many user types");
   d.name = d.name.substr(0, kTypeNameLength);
   d.number = number;
   t.types.push_back(std::move(d));
@@ -73,7 +73,7 @@ void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, 
   }
   f.offset = record.attr2;
   // Record sizes travel in the one-byte tags of symbols as well.
-  if (record.attr2 + size > kMaxRecordSize) errors.report(0, "Record type is larger than 255 bytes");
+  if (record.attr2 + size > kMaxRecordSize) errors.report(ErrorCode::kInternal, "Record type is larger than 255 bytes");
   record.attr2 += size;
   record.fields.push_back(std::move(f));
 }

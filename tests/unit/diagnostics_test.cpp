@@ -130,7 +130,7 @@ class Report : public ::testing::Test {
     c.lex.source.bytes = rest_of_source;
     c.lex.source.open = source_open;
     try {
-      report_error(c, code, arg);
+      report_error(c, static_cast<ErrorCode>(code), arg);
       ADD_FAILURE() << "report_error returned";
     } catch (const CompileError& e) {
       EXPECT_EQ(e.code, code);

@@ -222,7 +222,7 @@ TEST(LexerReport, SeesTheCharacterAfterASlash) {
   Token tok;
   for (int i = 0; i < 4; ++i) read_token(c.front, tok);
   EXPECT_EQ(tok.text, "/");
-  EXPECT_EQ(fe.report_of([&] { report_error(c, 26); }),
+  EXPECT_EQ(fe.report_of([&] { report_error(c, ErrorCode::kTypeMismatch); }),
             "src.pas(1): Error 26: Type mismatch.\r\na := b /c + d;\r\n       ^\r\n");
 }
 
