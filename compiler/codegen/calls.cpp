@@ -31,12 +31,12 @@
 #include <string>
 #include <vector>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "common/text.h"
-#include "codegen/code_gen.h"
-#include "tables/types.h"
 #include "image/image.h"
+#include "tables/types.h"
 
 namespace tarn {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "codegen/code_gen.h"
 #include "image/image.h"
 
 namespace tarn {

@@ -10,9 +10,9 @@
 #include <cfloat>
 #include <cmath>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "codegen/code_gen.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 

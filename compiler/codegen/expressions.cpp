@@ -7,10 +7,10 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/templates.h"
-#include "codegen/code_gen.h"
 
 namespace tarn {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "codegen/code_gen.h"
 
 namespace tarn {
 

@@ -6,14 +6,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/diagnostics.h"
+#include "codegen/code_gen.h"
 #include "codegen/control.h"
+#include "codegen/generator.h"
 #include "codegen/structures.h"
 #include "codegen/templates.h"
-#include "codegen/generator.h"
-#include "base/diagnostics.h"
 #include "common/text.h"
 #include "platform/platform.h"
-#include "codegen/code_gen.h"
 
 namespace tarn {
 

@@ -13,9 +13,9 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
-#include "codegen/code_gen.h"
 #include "tables/types.h"
 
 namespace tarn {

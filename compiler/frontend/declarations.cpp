@@ -12,12 +12,12 @@
 
 #include "common/text.h"
 #include "frontend/lexer.h"
-#include "frontend/lexer.h"
 #include "frontend/parsing.h"
 #include "frontend/statements.h"
+#include "ir/postfix.h"
+#include "tables/symbol_fields.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
-#include "ir/postfix.h"
 
 namespace tarn {
 
@@ -58,8 +58,8 @@ bool read_intconst(FrontEnd& c, Token& tok, int& value) {
   }
   if (tok.code > 0 && tok.code <= c.sym.count && tok.kind != kTokString && tok.kind != kTokFloat) {
     const TSymbolbableRecord& e = entry(c, tok.code);
-    if (e.tag3 == 1 && e.symboltype == kTypeInteger) {
-      value = e.tag2;
+    if (is_read_only(e) && e.symboltype == kTypeInteger) {
+      value = constant_value(e);
       return true;
     }
   }
@@ -80,34 +80,32 @@ int string_capacity(FrontEnd& c, Token& tok, bool check_range) {
 
 // Gives `position` the description of user type `type_symbol` (a class 25
 // entry): arrays keep their element type and dimensions, records their size,
-// pointers name the record they point to in tag4.
+// pointers name the record they point to.
 void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   TSymbolbableRecord& e = entry(c, position);
-  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
+  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   if (d == nullptr) report_error(c.errors, ErrorCode::kBadFormalType);
   e.symbolclass = static_cast<uint8_t>(d->kind);
   if (d->kind == kKindArray) {
     e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
-    e.tag = ts.tag;
-    e.tag2 = ts.tag2;
-    e.tag3 = ts.tag3;
-    e.tag4 = static_cast<uint8_t>(d->attr1 >= 100 ? d->attr1 : 0);
+    copy_shape(e, ts);
+    set_record_type(e, d->attr1 >= 100 ? d->attr1 : 0);
   } else if (d->kind == kKindRecord) {
     e.symboltype = kTypeRecord;
-    e.tag = static_cast<uint8_t>(d->attr2);
-    e.tag4 = static_cast<uint8_t>(d->number);
+    set_data_size(e, d->attr2);
+    set_record_type(e, d->number);
   } else {
     e.symboltype = kTypePointer;
-    e.tag = 8;
-    e.tag4 = static_cast<uint8_t>(d->attr1);
+    set_data_size(e, 8);
+    set_record_type(e, d->attr1);
   }
 }
 
 // The number of the user type that a class 25 symbol names.
 int user_type_number(FrontEnd& c, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
-  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, ts.tag);
+  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   return d ? d->number : 0;
 }
 
@@ -147,8 +145,8 @@ void array_type(FrontEnd& c, Token& tok, int position) {
   next_raw_token(c, tok);
   TSymbolbableRecord& e = entry(c, position);
   e.symbolclass = kClassArray;
-  e.tag = static_cast<uint8_t>(first);
-  e.tag3 = static_cast<uint8_t>(second);
+  e.tag = static_cast<uint8_t>(first);  // the first dimension, unless the elements are strings (below)
+  set_columns(e, second);
   if (is_keyword(tok, kInteger)) {
     e.symboltype = kTypeInteger;
   } else if (is_keyword(tok, kFloat)) {
@@ -158,11 +156,11 @@ void array_type(FrontEnd& c, Token& tok, int position) {
     // string variables rather than wrapping round.
     int capacity = string_capacity(c, tok, true);
     e.symboltype = kTypeString;
-    e.tag2 = first;
-    e.tag = static_cast<uint8_t>(capacity);
+    set_rows(e, first);
+    set_capacity(e, capacity);
   } else if (tok.kind == kTokTypeName && entry(c, tok.code).symboltype == kTypeRecordName) {
     e.symboltype = kTypeRecord;
-    e.tag4 = entry(c, tok.code).tag;
+    set_record_type(e, type_number(entry(c, tok.code)));
   } else {
     report_error(c.errors, ErrorCode::kBadFormalType);
   }
@@ -172,7 +170,7 @@ void array_type(FrontEnd& c, Token& tok, int position) {
 // initial-list = value { "," value } ";"   (starts on "=", ends on ";")
 void initial_list(FrontEnd& c, Token& tok, int array) {
   const int element = entry(c, array).symboltype;
-  const int capacity = entry(c, array).tag;
+  const int element_capacity = capacity(entry(c, array));
   int count = 0;
   for (;;) {
     next_raw_token(c, tok);
@@ -189,18 +187,16 @@ void initial_list(FrontEnd& c, Token& tok, int array) {
     TSymbolbableRecord& v = entry(c, value);
     v.symboltype = static_cast<uint8_t>(element);
     v.location = array;
-    if (element == kTypeString) v.tag = static_cast<uint8_t>(capacity);
+    if (element == kTypeString) set_capacity(v, element_capacity);
     ++count;
     next_raw_token(c, tok);
     if (is_sign(tok, kSemicolon)) break;
     if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kSemicolonExpected);
   }
   TSymbolbableRecord& a = entry(c, array);
-  int first = element == kTypeString ? a.tag2 : a.tag;
-  int elements = a.tag3 != 0 ? first * a.tag3 : first;
+  int elements = columns(a) != 0 ? rows(a) * columns(a) : rows(a);
   if (count != elements) report_error(c.errors, ErrorCode::kInitialListLength);
-  if (element == kTypeString) a.tag2 = 0;
-  else a.tag = 0;
+  set_rows(a, 0);  // the list's entries are the array's storage
 }
 
 // var-type = [ "^" ] ( "integer" | "float" | "text" | "string" "[" intconst "]"
@@ -224,7 +220,7 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
     int capacity = string_capacity(c, tok, true);
     each([&](TSymbolbableRecord& e) {
       e.symboltype = kTypeString;
-      e.tag = static_cast<uint8_t>(capacity);
+      set_capacity(e, capacity);
     });
     next(c, tok);
   } else if (is_keyword(tok, kArray)) {
@@ -235,10 +231,7 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
       TSymbolbableRecord& e = entry(c, names[names.size() - 2 - i]);
       e.symbolclass = d.symbolclass;
       e.symboltype = d.symboltype;
-      e.tag = d.tag;
-      e.tag2 = d.tag2;
-      e.tag3 = d.tag3;
-      e.tag4 = d.tag4;
+      copy_shape(e, d);
     }
     if (tok.kind == kTokRelation && tok.code == kEqual) initial_list(c, tok, described);
   } else if (tok.kind == kTokTypeName) {
@@ -250,7 +243,7 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
         TSymbolbableRecord& e = entry(c, *it);
         e.symbolclass = kClassPointer;
         e.symboltype = kTypePointer;
-        e.tag = 8;
+        set_data_size(e, 8);
       }
     }
     next(c, tok);
@@ -317,7 +310,7 @@ void label_section(FrontEnd& c, Token& tok) {
     if (!is_new_name(tok)) report_error(c.errors, ErrorCode::kIdentifierExpected);
     TSymbolbableRecord& e = entry(c, tok.code);
     e.symbolclass = kClassGotoLabel;
-    e.tag = 0;
+    e.tag = 0;  // not placed yet
     // A name where "," or ";" belongs is reported as the missing ";", not
     // as an unknown identifier.
     next_declaring(c, tok);
@@ -354,13 +347,13 @@ void const_section(FrontEnd& c, Token& tok) {
     entry(c, literal).symboltype = static_cast<uint8_t>(literal_type);
     TSymbolbableRecord& e = entry(c, name);
     e.symboltype = static_cast<uint8_t>(type);
-    e.tag3 = 1;
+    mark_read_only(e);
     if (type == kTypeInteger) {
       int64_t v = 0;
       parse_int64(tok.text, v);
-      e.tag2 = static_cast<int32_t>(v);
+      set_constant_value(e, static_cast<int32_t>(v));
     } else if (type == kTypeString) {
-      e.tag = static_cast<uint8_t>(tok.text.size() + 1);
+      set_capacity(e, static_cast<int>(tok.text.size()) + 1);
     }
     emit_postfix(c, name);
     emit_postfix(c, literal);
@@ -433,7 +426,9 @@ void type_section(FrontEnd& c, Token& tok) {
       array_type(c, tok, name);
       TSymbolbableRecord& e = entry(c, name);
       d.kind = kKindArray;
-      d.attr1 = e.tag4 != 0 ? e.tag4 : e.symboltype;
+      // The element and the array's tags as they stand, so that a variable
+      // of this type can be told apart from other arrays (see expressions).
+      d.attr1 = record_type(e) != 0 ? record_type(e) : e.symboltype;
       d.attr2 = e.tag;
       d.attr3 = e.tag2;
       d.attr4 = e.tag3;
@@ -446,18 +441,18 @@ void type_section(FrontEnd& c, Token& tok) {
       e.symboltype = kTypeRecordName;
       d.kind = kKindRecord;
       record_fields(c, tok, d);
-      entry(c, name).tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
+      set_type_number(entry(c, name), add_type(c.types, c.errors, d));
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
       if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName)
         report_error(c.errors, ErrorCode::kRecordTypeExpected);
       d.kind = kKindPointer;
-      d.attr1 = entry(c, tok.code).tag;
+      d.attr1 = type_number(entry(c, tok.code));
       TSymbolbableRecord& e = entry(c, name);
       e.symbolclass = kClassTypeName;
       e.symboltype = kTypePointer;
-      e.tag = static_cast<uint8_t>(add_type(c.types, c.errors, d));
+      set_type_number(e, add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
       report_error(c.errors, ErrorCode::kBadVariableType);
@@ -493,13 +488,13 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
       int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeString;
       e.symboltype = static_cast<uint8_t>(type);
-      if (type == kTypeString) e.tag = kMaxStringCapacity;
+      if (type == kTypeString) set_capacity(e, kMaxStringCapacity);
       add_value_param(signature, type);
     } else if (tok.kind == kTokTypeName) {
       apply_user_type(c, formal, tok.code);
       int number = user_type_number(c, tok.code);
       if (by_reference) {
-        entry(c, formal).tag5 = 1;
+        set_reference(entry(c, formal), true);
         add_reference_param(signature, number);
       } else {
         add_value_param(signature, number);
@@ -536,7 +531,7 @@ TTblFun routine_header(FrontEnd& c, Token& tok, int routine) {
   TTblFun signature = create_signature(routine, 0);
   next(c, tok);
   if (is_sign(tok, kOpenParen)) formal_list(c, tok, routine, signature);
-  entry(c, routine).tag = static_cast<uint8_t>(param_count(signature));
+  set_formal_count(entry(c, routine), param_count(signature));
   return signature;
 }
 

@@ -9,11 +9,11 @@
 #include "frontend/expressions.h"
 
 #include "frontend/lexer.h"
-#include "frontend/lexer.h"
 #include "frontend/parsing.h"
+#include "ir/postfix.h"
+#include "tables/symbol_fields.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
-#include "ir/postfix.h"
 
 namespace tarn {
 
@@ -67,7 +67,7 @@ void term(FrontEnd& c, Token& tok) {
 }
 
 const TTypeDesc& record_type_of(FrontEnd& c, int variable) {
-  const TTypeDesc* d = type_by_number(c.types, entry(c, variable).tag4);
+  const TTypeDesc* d = type_by_number(c.types, record_type(entry(c, variable)));
   if (d == nullptr || d->kind != kKindRecord) report_error(c.errors, ErrorCode::kRecordTypeExpected);
   return *d;
 }
@@ -95,7 +95,7 @@ void builtin_function(FrontEnd& c, Token& tok) {
 void function_call(FrontEnd& c, Token& tok) {
   const int function = tok.code;
   const int count = parse_call_arguments(c, tok, function, false);
-  if (function == c.lex.current_function) entry(c, function).tag2 = 1;  // recursive
+  if (function == c.lex.current_function) mark_recursive(entry(c, function));
   emit_postfix(c, function);
   emit_postfix(c, count > 0 ? count : EMPTY_OPERAND);
 }
@@ -104,10 +104,11 @@ void function_call(FrontEnd& c, Token& tok) {
 bool fits_user_type(FrontEnd& c, int actual, const TTypeDesc& d) {
   const TSymbolbableRecord& e = entry(c, actual);
   if (e.symbolclass != d.kind) return false;
-  if (d.kind == kKindRecord) return e.tag4 == d.number;
-  if (d.kind == kKindPointer) return e.tag4 == d.attr1;
-  int element = e.tag4 != 0 ? e.tag4 : e.symboltype;
-  if (element == kTypeRecord) element = e.tag4;
+  if (d.kind == kKindRecord) return record_type(e) == d.number;
+  if (d.kind == kKindPointer) return record_type(e) == d.attr1;
+  // An array type keeps the element and the array's tags as they stand.
+  int element = record_type(e) != 0 ? record_type(e) : e.symboltype;
+  if (element == kTypeRecord) element = record_type(e);
   return element == d.attr1 && e.tag == d.attr2 && e.tag2 == d.attr3 && e.tag3 == d.attr4;
 }
 
@@ -148,7 +149,7 @@ void parse_array_index(FrontEnd& c, Token& tok, int array) {
   if (!is_sign(tok, kOpenBracket)) report_error(c.errors, ErrorCode::kExpected, "[");
   next(c, tok);
   parse_simple_expression(c, tok);
-  if (entry(c, array).tag3 != 0) {
+  if (columns(entry(c, array)) != 0) {
     emit_postfix(c, array);
     emit_postfix(c, INDEX_OP2);
     if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, ",");
@@ -164,7 +165,7 @@ void parse_record_element_index(FrontEnd& c, Token& tok, int array) {
   next(c, tok);
   parse_simple_expression(c, tok);
   emit_postfix(c, array);
-  if (entry(c, array).tag3 != 0) {
+  if (columns(entry(c, array)) != 0) {
     if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, ",");
     next(c, tok);
     parse_simple_expression(c, tok);
@@ -199,7 +200,7 @@ void parse_factor(FrontEnd& c, Token& tok) {
     case 8:
     case 9: {
       TSymbolbableRecord& e = entry(c, tok.code);
-      if (e.symboltype == kTypeStringLiteral) e.tag = static_cast<uint8_t>(std::min<size_t>(tok.text.size() + 1, 255));
+      if (e.symboltype == kTypeStringLiteral) set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
       emit_postfix(c, tok.code);
       next(c, tok);
       return;
@@ -214,7 +215,7 @@ void parse_factor(FrontEnd& c, Token& tok) {
         parse_record_element_index(c, tok, array);
         // The "." must follow the "]" directly.
         if (read_char(c) != '.') report_error(c.errors, ErrorCode::kExpected, ".");
-        int field = parse_field_name(c, tok, entry(c, array).tag4);
+        int field = parse_field_name(c, tok, record_type(entry(c, array)));
         emit_postfix(c, array);
         push_operand(c, field);
         emit_postfix(c, GET_FLD_A);
@@ -282,7 +283,7 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
         report_error(c.errors, ErrorCode::kIncompatibleActual, tok.text);
       const TSymbolbableRecord& actual = entry(c, tok.code);
       if (param_is_reference(*signature, count) && actual.symbolclass == kClassPointer)
-        op = actual.tag5 != 0 ? P_P_PAR_CALL : P_PAR_CALL;
+        op = is_reference(actual) ? P_P_PAR_CALL : P_PAR_CALL;
       emit_postfix(c, tok.code);
       next(c, tok);
     } else {
@@ -293,12 +294,12 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
       if (type == kTypeInteger || type == kTypeIntegerLiteral) ok = formal_type == kTypeInteger;
       else if (type == kTypeString || type == kTypeStringLiteral) ok = formal_type == kTypeString;
       else if (type == kTypeFloat || type == kTypeFloatLiteral) ok = formal_type == kTypeFloat;
-      else if (type == kTypePointer) ok = user_type != nullptr && (value.tag4 == 0 || value.tag4 == user_type->attr1);
+      else if (type == kTypePointer) ok = user_type != nullptr && (record_type(value) == 0 || record_type(value) == user_type->attr1);
       // A `var` formal would write into the constant's own data: 5 would
       // print as 6 afterwards, and a longer text would run over the data
       // that follows a string literal.
       const bool named_constant =
-          (value.symbolclass == kClassVariable || value.symbolclass == kClassLocal) && value.tag3 == 1;
+          (value.symbolclass == kClassVariable || value.symbolclass == kClassLocal) && is_read_only(value);
       if (signature->params[count - 1].var_formal &&
           (value.symbolclass == kClassLiteral || value.symbolclass == kClassConstant || named_constant))
         ok = false;

@@ -1,7 +1,7 @@
 #include "frontend/front_end.h"
 
-#include "frontend/lexer.h"
 #include "frontend/declarations.h"
+#include "frontend/lexer.h"
 
 namespace tarn {
 

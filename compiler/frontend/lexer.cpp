@@ -9,7 +9,7 @@
 #include "frontend/lexer.h"
 
 #include "common/text.h"
-#include "frontend/lexer.h"
+#include "tables/symbol_fields.h"
 
 namespace tarn {
 
@@ -501,7 +501,7 @@ void build_keyword_table(FrontEnd& c) {
     symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, r.word, symbol_class, c.lex.current_procedure, position);
     TTblFun f = create_signature(position, r.result);
     for (int type : r.params) add_value_param(f, type);
-    sym_at(c.sym, position).tag = static_cast<uint8_t>(param_count(f));
+    set_formal_count(sym_at(c.sym, position), param_count(f));
     append_signature(c.sym, std::move(f));
   }
   for (const Keyword& k : kLastKeywords) enter_keyword(c, k.word, k.kind, k.code);

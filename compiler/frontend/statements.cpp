@@ -8,13 +8,13 @@
 
 #include <vector>
 
-#include "frontend/lexer.h"
 #include "frontend/expressions.h"
 #include "frontend/lexer.h"
 #include "frontend/parsing.h"
+#include "ir/postfix.h"
+#include "tables/symbol_fields.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
-#include "ir/postfix.h"
 
 namespace tarn {
 
@@ -43,7 +43,7 @@ void expect_keyword(FrontEnd& c, const Token& tok, int code, ErrorCode error, co
 void assignment(FrontEnd& c, Token& tok) {
   const int variable = tok.code;
   emit_postfix(c, variable);
-  if (entry(c, variable).tag3 == 1) report_error(c.errors, ErrorCode::kConstantChanged);
+  if (is_read_only(entry(c, variable))) report_error(c.errors, ErrorCode::kConstantChanged);
   next(c, tok);
   expect_assign(c, tok);
   next(c, tok);
@@ -59,7 +59,7 @@ void element_assignment(FrontEnd& c, Token& tok) {
   if (entry(c, array).symboltype == kTypeRecord) {
     parse_record_element_index(c, tok, array);
     if (read_char(c) != '.') report_error(c.errors, ErrorCode::kDotExpected, ".");
-    int field = parse_field_name(c, tok, entry(c, array).tag4);
+    int field = parse_field_name(c, tok, record_type(entry(c, array)));
     emit_postfix(c, array);
     push_operand(c, field);
     next(c, tok);
@@ -125,7 +125,7 @@ void field_or_pointer_assignment(FrontEnd& c, Token& tok) {
     next(c, tok);
   }
   if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, ".");
-  const TTypeDesc* record = type_by_number(c.types, entry(c, variable).tag4);
+  const TTypeDesc* record = type_by_number(c.types, record_type(entry(c, variable)));
   int field = parse_field_name(c, tok, record ? record->number : 0);
   push_operand(c, field);
   next(c, tok);
@@ -334,8 +334,8 @@ void return_statement(FrontEnd& c, Token& tok) {
 void label_placement(FrontEnd& c, Token& tok) {
   const int label = tok.code;
   emit_postfix(c, label);
-  if (entry(c, label).tag != 0) report_error(c.errors, ErrorCode::kDuplicateLabel, tok.text);
-  entry(c, label).tag = 1;
+  if (is_placed(entry(c, label))) report_error(c.errors, ErrorCode::kDuplicateLabel, tok.text);
+  mark_placed(entry(c, label));
   next(c, tok);
   if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kColonExpectedFound, tok.text);
   emit_postfix(c, MARK);
@@ -428,7 +428,7 @@ void heap_statement(FrontEnd& c, Token& tok) {
   if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
   emit_postfix(c, pointer);
   if (allocate) {
-    const TTypeDesc* record = type_by_number(c.types, entry(c, pointer).tag4);
+    const TTypeDesc* record = type_by_number(c.types, record_type(entry(c, pointer)));
     push_operand(c, record ? record->attr2 : 0);
     emit_postfix(c, WD_NEW);
   } else {
@@ -485,7 +485,7 @@ void parse_statement_list(FrontEnd& c, Token& tok) {
 
 void check_goto_targets(FrontEnd& c) {
   for (int label : c.lex.goto_targets)
-    if (sym_at(c.sym, label).tag == 0) report_error(c.errors, ErrorCode::kLabelExpected, sym_at(c.sym, label).name);
+    if (!is_placed(sym_at(c.sym, label))) report_error(c.errors, ErrorCode::kLabelExpected, sym_at(c.sym, label).name);
   c.lex.goto_targets.clear();
 }
 

@@ -9,6 +9,7 @@
 #include "ir/postfix.h"
 
 #include "platform/platform.h"
+#include "tables/symbol_fields.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 
@@ -92,7 +93,7 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
       else if (ta == kTypeString) ok = is_string(tb);
       else if (ta == kTypeText) ok = tb == kTypeText;
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
-      if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && sym_at(t, o.a).tag4 != sym_at(t, o.b).tag4)
+      if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
         report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
@@ -134,7 +135,7 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
           // Arrays of records name their record type in tag4; arrays of
           // simple elements only have their element type.
           const TSymbolbableRecord& actual = sym_at(t, o.r);
-          int element = actual.tag4 != 0 ? actual.tag4 : actual.symboltype;
+          int element = record_type(actual) != 0 ? record_type(actual) : actual.symboltype;
           ok = actual.symbolclass == kClassArray && element == d->attr1;
         }
       }
@@ -144,7 +145,7 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
     case P_PAR_CALL: {
       const TTblFun* f = find_signature(t, o.b);
       const TTypeDesc* d = f ? type_by_number(c.types, param_type(*f, o.a)) : nullptr;
-      if (o.r <= 0 || d == nullptr || sym_at(t, o.r).tag4 != d->attr1)
+      if (o.r <= 0 || d == nullptr || record_type(sym_at(t, o.r)) != d->attr1)
         report_error(c.errors, ErrorCode::kIncompatibleActual);
       break;
     }
@@ -197,7 +198,7 @@ void result_type(const PostfixContext& c, int op, const Operands& o, int& type, 
       break;
     case GET_FLD:
     case GET_FLD_A: {
-      const TField* f = o.a > 0 ? field_of(c.types, sym_at(t, o.a).tag4, o.b) : nullptr;
+      const TField* f = o.a > 0 ? field_of(c.types, record_type(sym_at(t, o.a)), o.b) : nullptr;
       type = f ? f->type : 0;
       capacity = f && f->length >= 2 ? f->length - 2 : 0;
       return;
@@ -229,7 +230,7 @@ void result_type(const PostfixContext& c, int op, const Operands& o, int& type, 
   if (type == kTypeString) {
     int sum = 0;
     for (int p : {o.a, o.b})
-      if (p > 0 && is_string(ty(p))) sum += sym_at(t, p).tag;
+      if (p > 0 && is_string(ty(p))) sum += tarn::capacity(sym_at(t, p));
     capacity = sum < 127 ? sum + 1 : 128;
   }
 }
@@ -333,7 +334,7 @@ void emit_postfix(PostfixContext& c, int value) {
     int type = 0, capacity = 0;
     result_type(c, op, o, type, capacity);
     temporary = declare_temporary(c.sym, c.errors, c.owner, numbered("_t", c.post.temporary_counter++), type);
-    if (type == kTypeString) sym_at(c.sym, temporary).tag = static_cast<uint8_t>(capacity);
+    if (type == kTypeString) set_capacity(sym_at(c.sym, temporary), capacity);
   }
   write_record(c, op, o, temporary);
   if (temporary != 0) push_operand(c, temporary);

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "common/text.h"
 #include "codegen/generator.h"
+#include "common/text.h"
 
 namespace tarn {
 
