@@ -64,13 +64,13 @@ uint32_t data_item_size(const CodeGen& c, int i) {
   const TSymbolbableRecord& s = symbol_entry(c, i);
   if (s.location != i) return 0;
   switch (s.symbolclass) {
-    case kClassVariable:
-    case kClassLocal:
+    case SymbolClass::kVariable:
+    case SymbolClass::kLocal:
       if (s.tag5 == 0 && s.tag3 != 0) return 0;  // named constant
       break;
-    case kClassArray:
-    case kClassRecord:
-    case kClassPointer: break;
+    case SymbolClass::kArray:
+    case SymbolClass::kRecord:
+    case SymbolClass::kPointer: break;
     default: return 0;
   }
   if (s.tag5 != 0) return 4;  // a reference: only the address is live
@@ -148,7 +148,7 @@ void end_call(CodeGen& c, int result) {
 // computed after the save, so only their static item is current.
 const SavedItem* saved_copy(const CodeGen& c, int callee, int r) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return nullptr;
-  if (symbol_entry(c, r).symbolclass == kClassVariable) return nullptr;
+  if (symbol_entry(c, r).symbolclass == SymbolClass::kVariable) return nullptr;
   for (const SavedItem& it : c.tmpl.pending.back().saved)
     if (it.symbol == r) return &it;
   return nullptr;
@@ -164,7 +164,7 @@ void lea_saved_copy(CodeGen& c, const SavedItem& it, int k, int r) {
 int parameter_offset(const CodeGen& c, int k, int routine) {
   const TSymbolbableRecord& s = symbol_entry(c, routine);
   const int n = s.tag;
-  return (n - k - (s.symbolclass == kClassProcedure ? 1 : 0)) * 4 + 8;
+  return (n - k - (s.symbolclass == SymbolClass::kProcedure ? 1 : 0)) * 4 + 8;
 }
 
 // The copy loop of a string value from esi to edi, with its terminator.
@@ -250,7 +250,7 @@ void redirect_saved_address(CodeGen& c, int callee, int k) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass == kClassVariable || s.tag5 != 0) continue;
+    if (s.symbolclass == SymbolClass::kVariable || s.tag5 != 0) continue;
     emit(c, "cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
     emit(c, "jne +7", "7507");
     lea_saved_copy(c, it, k, it.symbol);
@@ -261,7 +261,7 @@ bool saves_named_items(const CodeGen& c, int callee) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return false;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass != kClassVariable && s.tag5 == 0) return true;
+    if (s.symbolclass != SymbolClass::kVariable && s.tag5 == 0) return true;
   }
   return false;
 }
@@ -311,8 +311,8 @@ void emit_get_par(CodeGen& c, int a, int b, int r) {
   // with `var`: the copy below takes the caller's descriptor, the address of
   // its storage, so the formal reaches the caller's record directly and is
   // no reference any more.
-  const int cls = symbol_entry(c, r).symbolclass;
-  if (cls == kClassRecord || cls == kClassArray) symbol_entry(c, r).tag5 = 0;
+  const SymbolClass cls = symbol_entry(c, r).symbolclass;
+  if (cls == SymbolClass::kRecord || cls == SymbolClass::kArray) symbol_entry(c, r).tag5 = 0;
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   emit(c, "mov esi, esp+ " + o, "8b7424" + o);
   emit_at(c, "mov edi," + name_of(c, r), "bf", addr_value(c, r));

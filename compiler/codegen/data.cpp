@@ -229,7 +229,7 @@ void declare_user_data(CodeGen& c) {
     const TSymbolbableRecord& e = sym_at(c.sym, i);
     DataSymbol s;
     s.name = e.name;
-    s.symbolclass = e.symbolclass;
+    s.symbolclass = static_cast<int>(e.symbolclass);
     s.symboltype = e.symboltype;
     s.location = e.location;
     s.tag = e.tag;

@@ -220,7 +220,7 @@ void index_record(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op3", a, b);
   const TSymbolbableRecord& s = symbol_entry(c, a);
   const TTypeDesc* record = type_by_number(c.types, s.tag4);
-  if (!record || s.symbolclass != kClassArray)
+  if (!record || s.symbolclass != SymbolClass::kArray)
     generator_fault("'" + name_of(c, a) + "' is not an array of records");
   emit_at(c, "mov esi, " + name_of(c, a), "8b35", addr_value(c, a));
   if (is_reference(c, a)) emit(c, "mov esi, [esi]", "8b36");

@@ -20,7 +20,7 @@
 
 namespace tarn {
 
-enum Phase { kPhaseNone = 0, kPhaseFrontEnd = 1, kPhaseBackEnd = 2 };
+enum class Phase { kNone, kFrontEnd, kBackEnd };
 
 struct DriverState {
   std::string source_path;    // UTF-8, as given
@@ -31,7 +31,7 @@ struct DriverState {
   std::string language_id = "EN";
   bool debug = false;
   std::string work_folder;    // ends with the host's separator
-  int phase = kPhaseNone;
+  Phase phase = Phase::kNone;
   bool reported = false;      // a report line is in the output file
   OutputFile out;
   platform::FileLock work_lock;  // serialises compiles that share the work folder

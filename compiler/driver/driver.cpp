@@ -150,7 +150,7 @@ std::string default_resource_info(int year) {
 
 void compile(Compilation& c) {
   DriverState& d = c.drv;
-  d.phase = kPhaseFrontEnd;
+  d.phase = Phase::kFrontEnd;
   d.work_folder = find_work_folder();
   lock_work_folder(c);
   if (d.debug) {
@@ -168,7 +168,7 @@ void compile(Compilation& c) {
   run_front_end(c.front, d.work_folder);
   c.lex.source.open = false;
 
-  d.phase = kPhaseBackEnd;
+  d.phase = Phase::kBackEnd;
   prepare_resource_info(c);
   reload_symbol_table(c.sym, work_file(c, "symtab.tmp"));
   write_executable(c);
@@ -278,7 +278,7 @@ int run_tarnc(const std::vector<std::string>& args) {
     }
     return 0;
   } catch (const std::exception& e) {
-    if (d.phase == kPhaseFrontEnd) close_front_end_files(c);
+    if (d.phase == Phase::kFrontEnd) close_front_end_files(c);
     // Every failure leaves one report line, so the editor never takes a
     // failed compile for a good one and runs an old executable.
     if (!d.reported) {

@@ -31,7 +31,7 @@ bool is_routine_start(const Token& t) { return is_keyword(t, kProcedure) || is_k
 
 // A name that the lexer has just declared.
 bool is_new_name(const Token& t) {
-  return (t.kind == kTokLocalName || t.kind == kTokSeparator || t.kind == kTokFunction) && t.code > 0;
+  return (t.kind == TokenKind::kLocalName || t.kind == TokenKind::kSeparator || t.kind == TokenKind::kFunction) && t.code > 0;
 }
 
 bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
@@ -50,13 +50,13 @@ void next_declaring(FrontEnd& c, Token& tok) {
 // intconst = integer literal | name of an integer constant (value in tag2).
 bool read_intconst(FrontEnd& c, Token& tok, int& value) {
   next_raw_token(c, tok);
-  if (tok.kind == kTokLiteral) {
+  if (tok.kind == TokenKind::kLiteral) {
     int64_t v = 0;
     parse_int64(tok.text, v);
     value = static_cast<int>(v);
     return true;
   }
-  if (tok.code > 0 && tok.code <= c.sym.count && tok.kind != kTokString && tok.kind != kTokFloat) {
+  if (tok.code > 0 && tok.code <= c.sym.count && tok.kind != TokenKind::kString && tok.kind != TokenKind::kFloat) {
     const TSymbolbableRecord& e = entry(c, tok.code);
     if (is_read_only(e) && e.symboltype == kTypeInteger) {
       value = constant_value(e);
@@ -86,7 +86,7 @@ void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   TSymbolbableRecord& e = entry(c, position);
   const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   if (d == nullptr) report_error(c.errors, ErrorCode::kBadFormalType);
-  e.symbolclass = static_cast<uint8_t>(d->kind);
+  e.symbolclass = static_cast<SymbolClass>(d->kind);  // a type's kind is the class of its variables
   if (d->kind == kKindArray) {
     e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
     copy_shape(e, ts);
@@ -112,10 +112,10 @@ int user_type_number(FrontEnd& c, int type_symbol) {
 // bound = "1" ".." intconst; the raw reader may deliver "1." then ".".
 int array_bound(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
-  if (tok.kind == kTokFloat && tok.text == "1.") {
+  if (tok.kind == TokenKind::kFloat && tok.text == "1.") {
     next_token(c, tok);
     if (tok.text != ".") report_error(c.errors, ErrorCode::kExpected, "..");
-  } else if (tok.kind == kTokLiteral && tok.text == "1") {
+  } else if (tok.kind == TokenKind::kLiteral && tok.text == "1") {
     next_token(c, tok);
     if (tok.text != "..") report_error(c.errors, ErrorCode::kExpected, "..");
   } else {
@@ -144,7 +144,7 @@ void array_type(FrontEnd& c, Token& tok, int position) {
   if (!is_keyword(tok, kOf)) report_error(c.errors, ErrorCode::kExpected, "of");
   next_raw_token(c, tok);
   TSymbolbableRecord& e = entry(c, position);
-  e.symbolclass = kClassArray;
+  e.symbolclass = SymbolClass::kArray;
   e.tag = static_cast<uint8_t>(first);  // the first dimension, unless the elements are strings (below)
   set_columns(e, second);
   if (is_keyword(tok, kInteger)) {
@@ -158,7 +158,7 @@ void array_type(FrontEnd& c, Token& tok, int position) {
     e.symboltype = kTypeString;
     set_rows(e, first);
     set_capacity(e, capacity);
-  } else if (tok.kind == kTokTypeName && entry(c, tok.code).symboltype == kTypeRecordName) {
+  } else if (tok.kind == TokenKind::kTypeName && entry(c, tok.code).symboltype == kTypeRecordName) {
     e.symboltype = kTypeRecord;
     set_record_type(e, type_number(entry(c, tok.code)));
   } else {
@@ -175,15 +175,15 @@ void initial_list(FrontEnd& c, Token& tok, int array) {
   for (;;) {
     next_raw_token(c, tok);
     if (element == kTypeInteger) {
-      if (tok.kind != kTokLiteral) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
+      if (tok.kind != TokenKind::kLiteral) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
     } else if (element == kTypeFloat) {
-      if (tok.kind != kTokLiteral && tok.kind != kTokFloat) report_error(c.errors, ErrorCode::kNumberConstantExpected);
+      if (tok.kind != TokenKind::kLiteral && tok.kind != TokenKind::kFloat) report_error(c.errors, ErrorCode::kNumberConstantExpected);
     } else if (element == kTypeString) {
-      if (tok.kind != kTokString) report_error(c.errors, ErrorCode::kStringConstantExpected);
+      if (tok.kind != TokenKind::kString) report_error(c.errors, ErrorCode::kStringConstantExpected);
     } else {
       report_error(c.errors, ErrorCode::kConstantExpected);
     }
-    int value = add_raw_entry(c.sym, c.errors, tok.text, kClassConstant, c.lex.current_procedure);
+    int value = add_raw_entry(c.sym, c.errors, tok.text, SymbolClass::kConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
     v.symboltype = static_cast<uint8_t>(element);
     v.location = array;
@@ -233,15 +233,15 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
       e.symboltype = d.symboltype;
       copy_shape(e, d);
     }
-    if (tok.kind == kTokRelation && tok.code == kEqual) initial_list(c, tok, described);
-  } else if (tok.kind == kTokTypeName) {
+    if (tok.kind == TokenKind::kRelation && tok.code == kEqual) initial_list(c, tok, described);
+  } else if (tok.kind == TokenKind::kTypeName) {
     const int type_symbol = tok.code;
     const bool record = entry(c, type_symbol).symboltype == kTypeRecordName;
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
       apply_user_type(c, *it, type_symbol);
       if (pointer && record) {
         TSymbolbableRecord& e = entry(c, *it);
-        e.symbolclass = kClassPointer;
+        e.symbolclass = SymbolClass::kPointer;
         e.symboltype = kTypePointer;
         set_data_size(e, 8);
       }
@@ -283,7 +283,7 @@ void var_section(FrontEnd& c, Token& tok) {
       continue;
     }
     if (!is_new_name(tok)) {
-      if (!first && tok.kind == kTokKeyword) return;
+      if (!first && tok.kind == TokenKind::kKeyword) return;
       report_error(c.errors, ErrorCode::kIdentifierExpected);
     }
     std::vector<int> names{tok.code};
@@ -309,7 +309,7 @@ void label_section(FrontEnd& c, Token& tok) {
     next_declaring(c, tok);
     if (!is_new_name(tok)) report_error(c.errors, ErrorCode::kIdentifierExpected);
     TSymbolbableRecord& e = entry(c, tok.code);
-    e.symbolclass = kClassGotoLabel;
+    e.symbolclass = SymbolClass::kGotoLabel;
     e.tag = 0;  // not placed yet
     // A name where "," or ";" belongs is reported as the missing ";", not
     // as an unknown identifier.
@@ -325,22 +325,22 @@ void const_section(FrontEnd& c, Token& tok) {
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
+    if (tok.kind != TokenKind::kRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
     next_raw_token(c, tok);
     int literal = 0, type = 0, literal_type = 0;
     const int scope = c.lex.current_procedure;
-    if (tok.kind == kTokLiteral) {
-      int symbol_class = kClassLiteral;
+    if (tok.kind == TokenKind::kLiteral) {
+      SymbolClass symbol_class = SymbolClass::kLiteral;
       symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, tok.text, symbol_class, scope, literal);
       type = kTypeInteger;
       literal_type = kTypeIntegerLiteral;
-    } else if (tok.kind == kTokFloat || tok.kind == kTokString) {
+    } else if (tok.kind == TokenKind::kFloat || tok.kind == TokenKind::kString) {
       // The generator takes a float or string constant's value from the entry
       // right after the name, so these never share an earlier literal.
-      literal = add_raw_entry(c.sym, c.errors, tok.text, kClassLiteral, scope);
+      literal = add_raw_entry(c.sym, c.errors, tok.text, SymbolClass::kLiteral, scope);
       entry(c, literal).location = literal;
-      type = tok.kind == kTokFloat ? kTypeFloat : kTypeString;
-      literal_type = tok.kind == kTokFloat ? kTypeFloatLiteral : kTypeStringLiteral;
+      type = tok.kind == TokenKind::kFloat ? kTypeFloat : kTypeString;
+      literal_type = tok.kind == TokenKind::kFloat ? kTypeFloatLiteral : kTypeStringLiteral;
     } else {
       report_error(c.errors, ErrorCode::kConstantExpected);
     }
@@ -372,8 +372,8 @@ void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
     next_raw_token(c, tok);
     if (is_keyword(tok, kEnd)) return;
     for (;;) {
-      if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == kTokKeyword ||
-          tok.kind == kTokMathFunction)
+      if (tok.text.empty() || !(tok.text[0] >= 'a' && tok.text[0] <= 'z') || tok.kind == TokenKind::kKeyword ||
+          tok.kind == TokenKind::kMathFunction)
         report_error(c.errors, ErrorCode::kBadFieldName, tok.text);
       std::string name = tok.text.substr(0, kNameStackNameLength);
       bool duplicate = find_field(record, name) != nullptr;
@@ -399,7 +399,7 @@ void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
       capacity = string_capacity(c, tok, true);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName) report_error(c.errors, ErrorCode::kBadFieldType);
+      if (tok.kind != TokenKind::kTypeName) report_error(c.errors, ErrorCode::kBadFieldType);
       type = kTypePointer;
     } else {
       report_error(c.errors, ErrorCode::kBadFieldType);
@@ -417,7 +417,7 @@ void type_section(FrontEnd& c, Token& tok) {
   while (is_new_name(tok)) {
     const int name = tok.code;
     next(c, tok);
-    if (tok.kind != kTokRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
+    if (tok.kind != TokenKind::kRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
     next_raw_token(c, tok);
     TTypeDesc d;
     d.name = entry(c, name).name;
@@ -433,11 +433,11 @@ void type_section(FrontEnd& c, Token& tok) {
       d.attr3 = e.tag2;
       d.attr4 = e.tag3;
       add_type(c.types, c.errors, d);
-      e.symbolclass = kClassTypeName;
+      e.symbolclass = SymbolClass::kTypeName;
       e.symboltype = kTypeArray;
     } else if (is_keyword(tok, kRecord)) {
       TSymbolbableRecord& e = entry(c, name);
-      e.symbolclass = kClassTypeName;
+      e.symbolclass = SymbolClass::kTypeName;
       e.symboltype = kTypeRecordName;
       d.kind = kKindRecord;
       record_fields(c, tok, d);
@@ -445,12 +445,12 @@ void type_section(FrontEnd& c, Token& tok) {
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != kTokTypeName || entry(c, tok.code).symboltype != kTypeRecordName)
+      if (tok.kind != TokenKind::kTypeName || entry(c, tok.code).symboltype != kTypeRecordName)
         report_error(c.errors, ErrorCode::kRecordTypeExpected);
       d.kind = kKindPointer;
       d.attr1 = type_number(entry(c, tok.code));
       TSymbolbableRecord& e = entry(c, name);
-      e.symbolclass = kClassTypeName;
+      e.symbolclass = SymbolClass::kTypeName;
       e.symboltype = kTypePointer;
       set_type_number(e, add_type(c.types, c.errors, d));
       next(c, tok);
@@ -478,7 +478,7 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
       by_reference = true;
       next_declaring(c, tok);
     }
-    if (!is_new_name(tok) || tok.kind != kTokLocalName) report_error(c.errors, ErrorCode::kIdentifierExpected);
+    if (!is_new_name(tok) || tok.kind != TokenKind::kLocalName) report_error(c.errors, ErrorCode::kIdentifierExpected);
     const int formal = tok.code;
     emit_postfix(c, formal);
     next(c, tok);
@@ -490,7 +490,7 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
       e.symboltype = static_cast<uint8_t>(type);
       if (type == kTypeString) set_capacity(e, kMaxStringCapacity);
       add_value_param(signature, type);
-    } else if (tok.kind == kTokTypeName) {
+    } else if (tok.kind == TokenKind::kTypeName) {
       apply_user_type(c, formal, tok.code);
       int number = user_type_number(c, tok.code);
       if (by_reference) {
@@ -575,7 +575,7 @@ void function_declaration(FrontEnd& c, Token& tok) {
   if (is_keyword(tok, kInteger)) result = kTypeInteger;
   else if (is_keyword(tok, kFloat)) result = kTypeFloat;
   else if (is_keyword(tok, kString)) result = kTypeString;
-  else if (tok.kind == kTokTypeName) result = entry(c, tok.code).symboltype;
+  else if (tok.kind == TokenKind::kTypeName) result = entry(c, tok.code).symboltype;
   else report_error(c.errors, ErrorCode::kFunctionWithoutResultType);
   signature.result_type = result;
   entry(c, routine).symboltype = static_cast<uint8_t>(result);

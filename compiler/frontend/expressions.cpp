@@ -19,7 +19,7 @@ namespace tarn {
 
 namespace {
 
-bool is_delimiter(const Token& t) { return t.kind == kTokSeparator && t.code < 0; }
+bool is_delimiter(const Token& t) { return t.kind == TokenKind::kSeparator && t.code < 0; }
 
 // relation = "(" condition ")" | simple-expression [ comparison simple-expression ]
 void relation(FrontEnd& c, Token& tok) {
@@ -34,14 +34,14 @@ void relation(FrontEnd& c, Token& tok) {
   if (is_delimiter(tok)) report_error(c.errors, ErrorCode::kExpected, "(");
   const bool from_nil = is_keyword(tok, kNil);
   switch (tok.kind) {
-    case kClassLocal: case kTokLiteral: case 8: case 9: case kTokMathFunction: case kClassArray:
-    case kClassFunction: case kClassPointer:
+    case TokenKind::kLocalName: case TokenKind::kLiteral: case TokenKind::kFloat: case TokenKind::kMathFunction:
+    case TokenKind::kArray: case TokenKind::kFunction: case TokenKind::kPointer:
       break;
     default:
       if (!from_nil) report_error(c.errors, ErrorCode::kOperandExpected, tok.text);
   }
   parse_simple_expression(c, tok);
-  if (tok.kind != kTokRelation) {
+  if (tok.kind != TokenKind::kRelation) {
     if (from_nil) report_error(c.errors, ErrorCode::kBadPointerComparison);
     return;
   }
@@ -56,7 +56,7 @@ void relation(FrontEnd& c, Token& tok) {
 void term(FrontEnd& c, Token& tok) {
   parse_factor(c, tok);
   for (;;) {
-    const bool multiplicative = (tok.kind == kTokArith && (tok.code == kStar || tok.code == kSlash)) ||
+    const bool multiplicative = (tok.kind == TokenKind::kArith && (tok.code == kStar || tok.code == kSlash)) ||
                                 is_keyword(tok, kMod) || is_keyword(tok, kDiv);
     if (!multiplicative) return;
     const int op = tok.code;
@@ -103,7 +103,7 @@ void function_call(FrontEnd& c, Token& tok) {
 // Does variable `actual` fit a formal of user type `d`?
 bool fits_user_type(FrontEnd& c, int actual, const TTypeDesc& d) {
   const TSymbolbableRecord& e = entry(c, actual);
-  if (e.symbolclass != d.kind) return false;
+  if (e.symbolclass != static_cast<SymbolClass>(d.kind)) return false;
   if (d.kind == kKindRecord) return record_type(e) == d.number;
   if (d.kind == kKindPointer) return record_type(e) == d.attr1;
   // An array type keeps the element and the array's tags as they stand.
@@ -137,7 +137,7 @@ void parse_simple_expression(FrontEnd& c, Token& tok) {
     return;
   }
   term(c, tok);
-  while (tok.kind == kTokArith && (tok.code == kPlus || tok.code == kMinus)) {
+  while (tok.kind == TokenKind::kArith && (tok.code == kPlus || tok.code == kMinus)) {
     const int op = tok.code;
     next(c, tok);
     term(c, tok);
@@ -195,20 +195,19 @@ void parse_factor(FrontEnd& c, Token& tok) {
   }
   if (is_delimiter(tok)) report_error(c.errors, ErrorCode::kExpected, "(");
   switch (tok.kind) {
-    case kClassLocal:
-    case kTokLiteral:
-    case 8:
-    case 9: {
+    case TokenKind::kLocalName:
+    case TokenKind::kLiteral:
+    case TokenKind::kFloat: {
       TSymbolbableRecord& e = entry(c, tok.code);
       if (e.symboltype == kTypeStringLiteral) set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
       emit_postfix(c, tok.code);
       next(c, tok);
       return;
     }
-    case kTokMathFunction:
+    case TokenKind::kMathFunction:
       builtin_function(c, tok);
       return;
-    case kClassArray: {
+    case TokenKind::kArray: {
       const int array = tok.code;
       next(c, tok);
       if (entry(c, array).symboltype == kTypeRecord) {
@@ -227,10 +226,10 @@ void parse_factor(FrontEnd& c, Token& tok) {
       next(c, tok);
       return;
     }
-    case kClassRecord:
-    case kClassPointer: {
+    case TokenKind::kRecord:
+    case TokenKind::kPointer: {
       const int variable = tok.code;
-      const bool pointer = tok.kind == kClassPointer;
+      const bool pointer = tok.kind == TokenKind::kPointer;
       emit_postfix(c, variable);
       next(c, tok);
       if (tok.text != "." && !is_sign(tok, kCaret)) return;  // the variable itself
@@ -245,14 +244,14 @@ void parse_factor(FrontEnd& c, Token& tok) {
       next(c, tok);
       return;
     }
-    case kClassFunction:
+    case TokenKind::kFunction:
       function_call(c, tok);
       emit_postfix(c, CALL_FUN);
       return;
     default:
       break;
   }
-  if (tok.kind == kTokArith && tok.code == kMinus) {
+  if (tok.kind == TokenKind::kArith && tok.code == kMinus) {
     NestingGuard nested(c, "Expression nested too deeply");
     next(c, tok);
     term(c, tok);
@@ -275,14 +274,15 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
     if (count > formals) report_error(c.errors, ErrorCode::kTooManyActuals);
     const int formal_type = param_type(*signature, count);
     const TTypeDesc* user_type = type_by_number(c.types, formal_type);
-    const bool whole_variable = tok.kind == kClassArray || tok.kind == kClassRecord || tok.kind == kClassPointer;
+    const bool whole_variable =
+        tok.kind == TokenKind::kArray || tok.kind == TokenKind::kRecord || tok.kind == TokenKind::kPointer;
     int op = PAR_CALL;
     if (param_is_reference(*signature, count) || (user_type != nullptr && whole_variable)) {
       // Arrays, records and pointers pass as whole variables.
       if (user_type == nullptr || tok.code <= 0 || !fits_user_type(c, tok.code, *user_type))
         report_error(c.errors, ErrorCode::kIncompatibleActual, tok.text);
       const TSymbolbableRecord& actual = entry(c, tok.code);
-      if (param_is_reference(*signature, count) && actual.symbolclass == kClassPointer)
+      if (param_is_reference(*signature, count) && actual.symbolclass == SymbolClass::kPointer)
         op = is_reference(actual) ? P_P_PAR_CALL : P_PAR_CALL;
       emit_postfix(c, tok.code);
       next(c, tok);
@@ -299,9 +299,9 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
       // print as 6 afterwards, and a longer text would run over the data
       // that follows a string literal.
       const bool named_constant =
-          (value.symbolclass == kClassVariable || value.symbolclass == kClassLocal) && is_read_only(value);
+          (value.symbolclass == SymbolClass::kVariable || value.symbolclass == SymbolClass::kLocal) && is_read_only(value);
       if (signature->params[count - 1].var_formal &&
-          (value.symbolclass == kClassLiteral || value.symbolclass == kClassConstant || named_constant))
+          (value.symbolclass == SymbolClass::kLiteral || value.symbolclass == SymbolClass::kConstant || named_constant))
         ok = false;
       if (!ok) report_error(c.errors, ErrorCode::kIncompatibleActual);
     }

@@ -91,9 +91,9 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 int enter_literal(FrontEnd& c, const std::string& text, int type) {
   for (int i = c.sym.count; i >= 1; --i) {
     const TSymbolbableRecord& e = c.sym.entries[i];
-    if (e.symbolclass == kClassLiteral && e.name == text && e.symboltype == type) return e.location;
+    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && e.symboltype == type) return e.location;
   }
-  int code = add_raw_entry(c.sym, c.errors, text, kClassLiteral, c.lex.current_procedure);
+  int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
   e.location = code;
   e.symboltype = static_cast<uint8_t>(type);
@@ -137,10 +137,10 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     tok.text = text;
     if (raw) {
       check_integer(c, text);
-      tok.kind = kTokLiteral;
+      tok.kind = TokenKind::kLiteral;
       tok.code = -1;
     } else {
-      tok.kind = kTokLiteral;
+      tok.kind = TokenKind::kLiteral;
       tok.code = enter_literal(c, text, kTypeIntegerLiteral);
       check_integer(c, text);
     }
@@ -151,7 +151,7 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     text += '.';
     read_exponent(c, text, read_digits(c, text));
     tok.text = text;
-    tok.kind = kTokFloat;
+    tok.kind = TokenKind::kFloat;
     tok.code = -1;
     return;
   }
@@ -161,13 +161,13 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     text += ch;
     read_exponent(c, text, read_digits(c, text));
     tok.text = text;
-    tok.kind = kTokLiteral;
+    tok.kind = TokenKind::kLiteral;
     tok.code = enter_literal(c, text, kTypeFloatLiteral);
     return;
   }
   if (ch == '.') {
     tok.text = text;
-    tok.kind = kTokLiteral;
+    tok.kind = TokenKind::kLiteral;
     tok.code = enter_literal(c, text, kTypeIntegerLiteral);
     check_integer(c, text);
     c.lex.pushed_back_token = "..";
@@ -194,14 +194,14 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
   lex.string_mode = false;
   tok.text = text;
   if (!closed) {
-    tok.kind = kTokOpenString;
+    tok.kind = TokenKind::kOpenString;
     return false;
   }
   if (raw) {
-    tok.kind = kTokString;
+    tok.kind = TokenKind::kString;
     tok.code = -1;
   } else {
-    tok.kind = kTokLiteral;
+    tok.kind = TokenKind::kLiteral;
     tok.code = enter_literal(c, text, kTypeStringLiteral);
   }
   return true;
@@ -218,40 +218,47 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   push_back_char(c, ch);
   tok.text = name;
   const int scope = lex.current_procedure;
-  int symbol_class = 0, code = 0;
+  SymbolClass symbol_class = SymbolClass::kNone;
+  int code = 0;
   bool found = look_up(c.sym, name, scope, symbol_class, code);
   if (raw) {
-    tok.kind = kTokLocalName;
+    tok.kind = TokenKind::kLocalName;
     tok.code = -1;
     // A type name may come from the routine, the program, or the routine that
     // encloses this one: routines nested in the main block use its types.
-    if (!found || symbol_class != kClassTypeName) {
-      int outer_class = 0, outer_code = 0;
-      if ((look_up(c.sym, name, 0, outer_class, outer_code) && outer_class == kClassTypeName) ||
+    if (!found || symbol_class != SymbolClass::kTypeName) {
+      SymbolClass outer_class = SymbolClass::kNone;
+      int outer_code = 0;
+      if ((look_up(c.sym, name, 0, outer_class, outer_code) && outer_class == SymbolClass::kTypeName) ||
           (c.sym.scope_count > 0 && look_up(c.sym, name, top_scope(c.sym), outer_class, outer_code) &&
-           outer_class == kClassTypeName)) {
+           outer_class == SymbolClass::kTypeName)) {
         found = true;
         symbol_class = outer_class;
         code = outer_code;
       }
     }
-    if (found && symbol_class == kClassTypeName) {
-      tok.kind = kTokTypeName;
+    if (found && symbol_class == SymbolClass::kTypeName) {
+      tok.kind = TokenKind::kTypeName;
       tok.code = code;
       return;
     }
     if (!found) return;
   }
-  if (lex.declaration_mode && found && (symbol_class == kClassFunction || symbol_class == kClassMathFunction))
+  if (lex.declaration_mode && found && (symbol_class == SymbolClass::kFunction || symbol_class == SymbolClass::kMathFunction))
     report_with_token(c, ErrorCode::kBadIdentifierName, name, name);
   if (code >= 0) {
-    int kind = scope != 0 ? kTokLocalName : (lex.heading_kind == 0 || lex.heading_kind == 1 ? kTokSeparator : kTokFunction);
+    // Declared here: local inside a routine; in a heading, a procedure's or
+    // the program's name or a global, else a function's.
+    SymbolClass declared = scope != 0 ? SymbolClass::kLocal
+                           : lex.heading_kind == 0 || lex.heading_kind == 1 ? SymbolClass::kProcedure
+                                                                            : SymbolClass::kFunction;
     set_last(c, name);
-    symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, kind, scope, code);
-    tok.kind = kind;
+    symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared, scope,
+           code);
+    tok.kind = token_kind_of(declared);
     tok.code = code;
   } else {
-    tok.kind = symbol_class;
+    tok.kind = token_kind_of(symbol_class);
     tok.code = code;
   }
 }
@@ -266,7 +273,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
   char ch = read_char(c);
   while (ch == ' ' || ch == '\t') ch = read_char(c);
   bool delivered = true;
-  auto sign = [&](int kind, int code, std::string text) {
+  auto sign = [&](TokenKind kind, int code, std::string text) {
     tok.kind = kind;
     tok.code = code;
     tok.text = std::move(text);
@@ -275,43 +282,43 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     delivered = false;
   } else if (is_letter(ch)) {
     read_name(c, tok, ch, raw);
-    if (raw && tok.kind == kTokTypeName) return true;  // the caret keeps its place
+    if (raw && tok.kind == TokenKind::kTypeName) return true;  // the caret keeps its place
   } else if (is_digit(ch)) {
     read_number(c, tok, ch, raw);
   } else if (ch == '\'') {
     delivered = read_string(c, tok, raw);
   } else if (ch == '+') {
-    sign(kTokArith, kPlus, "+");
+    sign(TokenKind::kArith, kPlus, "+");
   } else if (ch == '-') {
-    sign(kTokArith, kMinus, "-");
+    sign(TokenKind::kArith, kMinus, "-");
   } else if (ch == '*') {
-    sign(kTokArith, kStar, "*");
+    sign(TokenKind::kArith, kStar, "*");
   } else if (ch == '/') {
-    sign(kTokArith, kSlash, "/");
+    sign(TokenKind::kArith, kSlash, "/");
   } else if (ch == '(') {
-    sign(kTokSeparator, kOpenParen, "(");
+    sign(TokenKind::kSeparator, kOpenParen, "(");
   } else if (ch == ')') {
-    sign(kTokSeparator, kCloseParen, ")");
+    sign(TokenKind::kSeparator, kCloseParen, ")");
   } else if (ch == ',') {
-    sign(kTokSeparator, kComma, ",");
+    sign(TokenKind::kSeparator, kComma, ",");
   } else if (ch == ';') {
-    sign(kTokSeparator, kSemicolon, ";");
+    sign(TokenKind::kSeparator, kSemicolon, ";");
   } else if (ch == '[') {
-    sign(kTokSeparator, kOpenBracket, "[");
+    sign(TokenKind::kSeparator, kOpenBracket, "[");
   } else if (ch == ']') {
-    sign(kTokSeparator, kCloseBracket, "]");
+    sign(TokenKind::kSeparator, kCloseBracket, "]");
   } else if (ch == '^') {
-    sign(kTokSeparator, kCaret, "^");
+    sign(TokenKind::kSeparator, kCaret, "^");
   } else if (ch == ':') {
     char next = read_char(c);
     if (next == '=') {
-      sign(kTokSeparator, kAssign, ":=");
+      sign(TokenKind::kSeparator, kAssign, ":=");
     } else {
       push_back_char(c, next);
-      sign(kTokSeparator, kColon, ":");
+      sign(TokenKind::kSeparator, kColon, ":");
     }
   } else if (ch == '.' && raw) {
-    sign(kTokSeparator, kDot, ".");
+    sign(TokenKind::kSeparator, kDot, ".");
   } else if (ch == '.') {
     // "." and ".." carry no kind or code of their own.
     char next = read_char(c);
@@ -322,7 +329,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       set_text(tok, ".");
     }
   } else if (!raw && (ch == '!' || ch == '<' || ch == '=' || ch == '>')) {
-    tok.kind = kTokRelation;
+    tok.kind = TokenKind::kRelation;
     tok.text = std::string(1, ch);
     if (ch == '=') {
       tok.code = kEqual;
@@ -345,12 +352,12 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       } else if (next == '=') {
         tok.code = kNotEqual;  // "!=" keeps the text "!"
       } else {
-        tok.kind = kTokOther;
+        tok.kind = TokenKind::kOther;
         push_back_char(c, next);
       }
     }
   } else {
-    tok.kind = kTokOther;
+    tok.kind = TokenKind::kOther;
     tok.text = std::string(1, ch);
   }
   set_last(c, tok.text);
@@ -359,63 +366,68 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
 
 struct Keyword {
   const char* word;
-  int kind;
+  SymbolClass kind;
   int code;
 };
+
+constexpr SymbolClass kKw = SymbolClass::kKeyword;
+constexpr SymbolClass kMath = SymbolClass::kMathFunction;
+constexpr SymbolClass kFn = SymbolClass::kFunction;
+constexpr SymbolClass kProc = SymbolClass::kProcedure;
 
 // Order matters: postfix code and the generator refer to these entries by
 // position.
 const Keyword kKeywords[] = {
-    {"var", 3, kVar}, {"program", 3, kProgram}, {"procedure", 3, kProcedure}, {"function", 3, kFunction},
-    {"begin", 3, kBegin}, {"end", 3, kEnd}, {"if", 3, kIf}, {"then", 3, kThen}, {"else", 3, kElse},
-    {"while", 3, kWhile}, {"do", 3, kDo}, {"integer", 3, kInteger}, {"float", 3, kFloat},
-    {"readln", 3, kReadln}, {"writeln", 3, kWriteln}, {"write", 3, kWrite}, {"and", 3, kAnd}, {"or", 3, kOr},
-    {"not", 3, kNot}, {"for", 3, kFor}, {"to", 3, kTo}, {"repeat", 3, kRepeat}, {"until", 3, kUntil},
-    {"label", 3, kLabel}, {"goto", 3, kGoto}, {"new", 3, kNew}, {"free", 3, kFree},
-    {"sqrt", 11, kSqrt}, {"sin", 11, kSin}, {"arctg", 11, kArctg}, {"tg", 11, kTg}, {"cos", 11, kCos},
-    {"round", 11, kRound}, {"abs", 11, kAbs}, {"trunc", 11, kTrunc}, {"random", 11, kRandom},
-    {"length", 11, kLength}, {"getday", 11, kGetday}, {"getmonth", 11, kGetmonth}, {"getyear", 11, kGetyear},
-    {"gettime", 11, kGettime}, {"getdayofweek", 11, kGetdayofweek},
-    {"array", 3, kArray}, {"of", 3, kOf}, {"return", 3, kReturn}, {"string", 3, kString}, {"text", 3, kText},
-    {"const", 3, kConst}, {"type", 3, kType}, {"record", 3, kRecord}, {"case", 3, kCase},
+    {"var", kKw, kVar}, {"program", kKw, kProgram}, {"procedure", kKw, kProcedure}, {"function", kKw, kFunction},
+    {"begin", kKw, kBegin}, {"end", kKw, kEnd}, {"if", kKw, kIf}, {"then", kKw, kThen}, {"else", kKw, kElse},
+    {"while", kKw, kWhile}, {"do", kKw, kDo}, {"integer", kKw, kInteger}, {"float", kKw, kFloat},
+    {"readln", kKw, kReadln}, {"writeln", kKw, kWriteln}, {"write", kKw, kWrite}, {"and", kKw, kAnd}, {"or", kKw, kOr},
+    {"not", kKw, kNot}, {"for", kKw, kFor}, {"to", kKw, kTo}, {"repeat", kKw, kRepeat}, {"until", kKw, kUntil},
+    {"label", kKw, kLabel}, {"goto", kKw, kGoto}, {"new", kKw, kNew}, {"free", kKw, kFree},
+    {"sqrt", kMath, kSqrt}, {"sin", kMath, kSin}, {"arctg", kMath, kArctg}, {"tg", kMath, kTg}, {"cos", kMath, kCos},
+    {"round", kMath, kRound}, {"abs", kMath, kAbs}, {"trunc", kMath, kTrunc}, {"random", kMath, kRandom},
+    {"length", kMath, kLength}, {"getday", kMath, kGetday}, {"getmonth", kMath, kGetmonth}, {"getyear", kMath, kGetyear},
+    {"gettime", kMath, kGettime}, {"getdayofweek", kMath, kGetdayofweek},
+    {"array", kKw, kArray}, {"of", kKw, kOf}, {"return", kKw, kReturn}, {"string", kKw, kString}, {"text", kKw, kText},
+    {"const", kKw, kConst}, {"type", kKw, kType}, {"record", kKw, kRecord}, {"case", kKw, kCase},
 };
 
 struct BuiltinRoutine {
   const char* word;
-  int kind;
+  SymbolClass kind;
   std::vector<int> params;
   int result;
 };
 
 const BuiltinRoutine kBuiltins[] = {
-    {"pos", 13, {14, 14}, 4},
-    {"substr", 13, {14, 4, 4}, 14},
-    {"lowcase", 13, {14}, 14},
-    {"upcase", 13, {14}, 14},
-    {"reset", 13, {14}, 15},
-    {"eof", 13, {15}, 4},
-    {"readstring", 13, {15}, 14},
-    {"close", 2, {15}, 4},
-    {"rewrite", 13, {14}, 15},
-    {"append", 13, {14}, 15},
-    {"writestring", 2, {15, 14}, 4},
-    {"strtoint", 13, {14}, 4},
-    {"inttostr", 13, {4}, 14},
-    {"strtofloat", 13, {14}, 8},
-    {"floattostr", 13, {8}, 14},
-    {"getcommandline", 13, {}, 14},
-    {"paramstr", 13, {4}, 14},
-    {"paramcount", 13, {}, 4},
-    {"clrscr", 2, {}, 0},
-    {"poscursor", 2, {4, 4}, 0},
-    {"hidecursor", 2, {}, 0},
-    {"showcursor", 2, {}, 0},
+    {"pos", kFn, {14, 14}, 4},
+    {"substr", kFn, {14, 4, 4}, 14},
+    {"lowcase", kFn, {14}, 14},
+    {"upcase", kFn, {14}, 14},
+    {"reset", kFn, {14}, 15},
+    {"eof", kFn, {15}, 4},
+    {"readstring", kFn, {15}, 14},
+    {"close", kProc, {15}, 4},
+    {"rewrite", kFn, {14}, 15},
+    {"append", kFn, {14}, 15},
+    {"writestring", kProc, {15, 14}, 4},
+    {"strtoint", kFn, {14}, 4},
+    {"inttostr", kFn, {4}, 14},
+    {"strtofloat", kFn, {14}, 8},
+    {"floattostr", kFn, {8}, 14},
+    {"getcommandline", kFn, {}, 14},
+    {"paramstr", kFn, {4}, 14},
+    {"paramcount", kFn, {}, 4},
+    {"clrscr", kProc, {}, 0},
+    {"poscursor", kProc, {4, 4}, 0},
+    {"hidecursor", kProc, {}, 0},
+    {"showcursor", kProc, {}, 0},
 };
 
-const Keyword kLastKeywords[] = {{"mod", 3, kMod}, {"div", 3, kDiv}, {"nil", 3, kNil}};
+const Keyword kLastKeywords[] = {{"mod", kKw, kMod}, {"div", kKw, kDiv}, {"nil", kKw, kNil}};
 
-void enter_keyword(FrontEnd& c, const char* word, int kind, int code) {
-  int symbol_class = kind;
+void enter_keyword(FrontEnd& c, const char* word, SymbolClass kind, int code) {
+  SymbolClass symbol_class = kind;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, word, symbol_class, c.lex.current_procedure, code);
 }
 
@@ -478,7 +490,7 @@ bool end_of_source(const LexerState& lex) {
 bool next_any(FrontEnd& c, Token& tok, bool raw) {
   const bool pending_dots = !raw && !c.lex.pushed_back_token.empty();
   if (read_any(c, tok, raw)) return true;
-  if (!pending_dots && tok.kind != kTokOpenString && end_of_source(c.lex)) tok = Token{};
+  if (!pending_dots && tok.kind != TokenKind::kOpenString && end_of_source(c.lex)) tok = Token{};
   return false;
 }
 
@@ -487,17 +499,11 @@ bool next_any(FrontEnd& c, Token& tok, bool raw) {
 bool next_token(FrontEnd& c, Token& tok) { return next_any(c, tok, false); }
 bool next_raw_token(FrontEnd& c, Token& tok) { return next_any(c, tok, true); }
 
-void expect_token(FrontEnd& c, int expected_kind, int expected_code, const std::string& message, int kind,
-                  int code) {
-  bool kind_only = expected_kind == kTokLocalName || expected_kind == kTokLiteral;
-  if (kind != expected_kind || (!kind_only && code != expected_code))
-    report_error(c.errors, ErrorCode::kInternal, message);
-}
-
 void build_keyword_table(FrontEnd& c) {
   for (const Keyword& k : kKeywords) enter_keyword(c, k.word, k.kind, k.code);
   for (const BuiltinRoutine& r : kBuiltins) {
-    int symbol_class = r.kind, position = 0;
+    SymbolClass symbol_class = r.kind;
+    int position = 0;
     symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, r.word, symbol_class, c.lex.current_procedure, position);
     TTblFun f = create_signature(position, r.result);
     for (int type : r.params) add_value_param(f, type);

@@ -45,22 +45,30 @@ struct FrontEnd : PostfixContext {
   LexerState& lex;
 };
 
-// Token kinds.
-enum TokenKind {
-  kTokOther = 0,       // a character that starts no token
-  kTokArith = 1,
-  kTokSeparator = 2,   // also procedures and global names read in a heading
-  kTokKeyword = 3,
-  kTokLocalName = 4,   // raw reader: also a name not in the table
-  kTokLiteral = 5,     // raw reader: integer literal
-  kTokRelation = 6,
-  kTokString = 7,      // raw reader only
-  kTokFloat = 9,       // raw reader only
-  kTokOpenString = 10, // a string literal not closed on its line
-  kTokMathFunction = 11,
-  kTokFunction = 13,
-  kTokTypeName = 25,
+// Token kinds. A name's kind is its symbol class under the same number (see
+// token_kind_of), so the classes a name can have are kinds too.
+enum class TokenKind : uint8_t {
+  kOther = 0,         // a character that starts no token
+  kArith = 1,
+  kSeparator = 2,     // also procedures and global names read in a heading
+  kKeyword = 3,
+  kLocalName = 4,     // raw reader: also a name not in the table
+  kLiteral = 5,       // raw reader: integer literal
+  kRelation = 6,
+  kString = 7,        // raw reader only
+  kGotoLabel = 7,     // main reader only: the name of a label
+  kFloat = 9,         // raw reader only
+  kOpenString = 10,   // a string literal not closed on its line
+  kMathFunction = 11,
+  kArray = 12,
+  kFunction = 13,
+  kRecord = 20,
+  kPointer = 21,
+  kTypeName = 25,
 };
+
+inline TokenKind token_kind_of(SymbolClass k) { return static_cast<TokenKind>(k); }
+inline SymbolClass symbol_class_of(TokenKind k) { return static_cast<SymbolClass>(k); }
 
 // Fixed codes of signs and keywords (also postfix operation codes).
 enum TokenCode {
@@ -80,7 +88,7 @@ enum TokenCode {
 
 // One lexical unit, owned by the caller; a read overwrites only what it sets.
 struct Token {
-  int kind = 0;
+  TokenKind kind = TokenKind::kOther;
   int code = 0;
   std::string text;
 };
@@ -108,11 +116,6 @@ bool read_raw_token(FrontEnd& c, Token& tok);
 // parse loop waits forever on the last token.
 bool next_token(FrontEnd& c, Token& tok);
 bool next_raw_token(FrontEnd& c, Token& tok);
-
-// Error 0 with `message` unless `kind` is `expected_kind` and, for expected
-// kinds other than 4 and 5, `code` is `expected_code`.
-void expect_token(FrontEnd& c, int expected_kind, int expected_code, const std::string& message, int kind,
-                  int code);
 
 // The whole current line, for an error report: what was delivered so far
 // plus the rest of the source line up to its line feed (its carriage return

@@ -9,8 +9,8 @@ namespace tarn {
 
 struct FrontEnd;
 
-inline bool is_keyword(const Token& t, int code) { return t.kind == kTokKeyword && t.code == code; }
-inline bool is_sign(const Token& t, int code) { return t.kind == kTokSeparator && t.code == code; }
+inline bool is_keyword(const Token& t, int code) { return t.kind == TokenKind::kKeyword && t.code == code; }
+inline bool is_sign(const Token& t, int code) { return t.kind == TokenKind::kSeparator && t.code == code; }
 
 TSymbolbableRecord& entry(FrontEnd& c, int position);
 

@@ -21,7 +21,7 @@ namespace tarn {
 namespace {
 
 bool is_integer_literal(FrontEnd& c, const Token& t) {
-  return t.kind == kTokLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
+  return t.kind == TokenKind::kLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
 }
 
 void expect_semicolon(FrontEnd& c, const Token& tok) {
@@ -89,15 +89,15 @@ void pointer_source(FrontEnd& c, Token& tok) {
     return;
   }
   switch (tok.kind) {
-    case kClassPointer:
-    case kClassRecord:
+    case TokenKind::kPointer:
+    case TokenKind::kRecord:
       parse_factor(c, tok);
       return;
-    case kClassArray:
+    case TokenKind::kArray:
       if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
       return;
-    case kClassFunction: {
+    case TokenKind::kFunction: {
       const TTblFun* f = find_signature(c.sym, tok.code);
       if (f == nullptr || f->result_type != kTypePointer) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
@@ -110,7 +110,7 @@ void pointer_source(FrontEnd& c, Token& tok) {
 // r "." field ":=" e  |  p "^" "." field ":=" e  |  p ":=" source
 void field_or_pointer_assignment(FrontEnd& c, Token& tok) {
   const int variable = tok.code;
-  const bool pointer = tok.kind == kClassPointer;
+  const bool pointer = tok.kind == TokenKind::kPointer;
   emit_postfix(c, variable);
   next(c, tok);
   if (pointer && is_sign(tok, kAssign)) {
@@ -199,7 +199,7 @@ void repeat_statement(FrontEnd& c, Token& tok) {
 // "for" v ":=" e1 "to" e2 "do" statements "end"   (v <= e2 tested each round)
 void for_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
-  if (tok.kind != kClassLocal || tok.code <= 0 || entry(c, tok.code).symboltype != kTypeInteger)
+  if (tok.kind != TokenKind::kLocalName || tok.code <= 0 || entry(c, tok.code).symboltype != kTypeInteger)
     report_error(c.errors, ErrorCode::kIntegerVariableExpected, tok.text);
   const int variable = tok.code;
   emit_postfix(c, variable);
@@ -314,7 +314,7 @@ void case_statement(FrontEnd& c, Token& tok) {
 // "goto" label
 void goto_statement(FrontEnd& c, Token& tok) {
   next_raw_token(c, tok);
-  if (tok.kind != kClassGotoLabel || tok.code <= 0) report_error(c.errors, ErrorCode::kLabelExpected);
+  if (tok.kind != TokenKind::kGotoLabel || tok.code <= 0) report_error(c.errors, ErrorCode::kLabelExpected);
   c.lex.goto_targets.push_back(tok.code);
   emit_postfix(c, tok.code);
   emit_postfix(c, GOTO);
@@ -361,11 +361,11 @@ void readln_statement(FrontEnd& c, Token& tok) {
     return;
   }
   next(c, tok);
-  if (tok.kind == kClassLocal && tok.code > 0) {
+  if (tok.kind == TokenKind::kLocalName && tok.code > 0) {
     emit_postfix(c, tok.code);
     emit_postfix(c, WD_READLN);
     next(c, tok);
-  } else if (tok.kind == kClassArray && entry(c, tok.code).symboltype != kTypeRecord) {
+  } else if (tok.kind == TokenKind::kArray && entry(c, tok.code).symboltype != kTypeRecord) {
     const int array = tok.code;
     emit_postfix(c, array);
     next(c, tok);
@@ -422,7 +422,7 @@ void heap_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   if (!is_sign(tok, kOpenParen)) report_error(c.errors, ErrorCode::kExpected, "(");
   next(c, tok);
-  if (tok.kind != kClassPointer) report_error(c.errors, ErrorCode::kRecordPointerExpected);
+  if (tok.kind != TokenKind::kPointer) report_error(c.errors, ErrorCode::kRecordPointerExpected);
   const int pointer = tok.code;
   next(c, tok);
   if (!is_sign(tok, kCloseParen)) report_error(c.errors, ErrorCode::kExpected, ")");
@@ -466,15 +466,15 @@ void parse_statement_list(FrontEnd& c, Token& tok) {
   if (is_keyword(tok, kEnd) || is_keyword(tok, kElse)) report_error(c.errors, ErrorCode::kStatementExpected, tok.text);
   while (!ends_list(tok)) {
     switch (tok.kind) {
-      case kTokSeparator:
+      case TokenKind::kSeparator:
         if (tok.code > 0) procedure_call(c, tok);
         else if (tok.code != kSemicolon) report_error(c.errors, ErrorCode::kIdentifierExpectedFound, tok.text);
         break;
-      case kTokKeyword: keyword_statement(c, tok); break;
-      case kClassLocal: assignment(c, tok); break;
-      case kClassGotoLabel: label_placement(c, tok); break;
-      case kClassArray: element_assignment(c, tok); break;
-      case kClassRecord: case kClassPointer: field_or_pointer_assignment(c, tok); break;
+      case TokenKind::kKeyword: keyword_statement(c, tok); break;
+      case TokenKind::kLocalName: assignment(c, tok); break;
+      case TokenKind::kGotoLabel: label_placement(c, tok); break;
+      case TokenKind::kArray: element_assignment(c, tok); break;
+      case TokenKind::kRecord: case TokenKind::kPointer: field_or_pointer_assignment(c, tok); break;
       default: report_error(c.errors, ErrorCode::kInternal, "Error in statement");
     }
     // A list still open at the end of the source would otherwise wait forever

@@ -83,7 +83,7 @@ struct Operands {
 void check_types(PostfixContext& c, int op, const Operands& o) {
   const SymbolTable& t = c.sym;
   auto type = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
-  auto cls = [&](int position) { return position > 0 ? int(sym_at(t, position).symbolclass) : 0; };
+  auto cls = [&](int position) { return position > 0 ? sym_at(t, position).symbolclass : SymbolClass::kNone; };
   const int ta = type(o.a), tb = type(o.b), tr = type(o.r);
   switch (op) {
     case ASIGN_OP: {
@@ -93,7 +93,7 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
       else if (ta == kTypeString) ok = is_string(tb);
       else if (ta == kTypeText) ok = tb == kTypeText;
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
-      if (cls(o.a) == kClassPointer && cls(o.b) == kClassPointer && record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
+      if (cls(o.a) == SymbolClass::kPointer && cls(o.b) == SymbolClass::kPointer && record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
         report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
@@ -136,7 +136,7 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
           // simple elements only have their element type.
           const TSymbolbableRecord& actual = sym_at(t, o.r);
           int element = record_type(actual) != 0 ? record_type(actual) : actual.symboltype;
-          ok = actual.symbolclass == kClassArray && element == d->attr1;
+          ok = actual.symbolclass == SymbolClass::kArray && element == d->attr1;
         }
       }
       if (!ok) report_error(c.errors, ErrorCode::kIncompatibleActual);
@@ -185,7 +185,7 @@ void result_type(const PostfixContext& c, int op, const Operands& o, int& type, 
   auto ty = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
   const int ta = ty(o.a), tb = ty(o.b);
   capacity = 0;
-  if (o.a > 0 && sym_at(t, o.a).symbolclass == kClassFunction) {
+  if (o.a > 0 && sym_at(t, o.a).symbolclass == SymbolClass::kFunction) {
     const TTblFun* f = find_signature(t, o.a);
     type = f ? f->result_type : ta;
     capacity = 128;
@@ -341,7 +341,7 @@ void emit_postfix(PostfixContext& c, int value) {
 }
 
 int new_sys_label(PostfixContext& c) {
-  return declare_named(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++), kClassSysLabel);
+  return declare_named(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++), SymbolClass::kSysLabel);
 }
 
 int push_operand(PostfixContext& c, int value) {

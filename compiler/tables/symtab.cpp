@@ -13,21 +13,21 @@ namespace tarn {
 
 namespace {
 
-bool is_global_class(int symbol_class) {
-  return symbol_class == kClassKeyword || symbol_class == kClassMathFunction || symbol_class == kClassFunction;
+bool is_global_class(SymbolClass symbol_class) {
+  return symbol_class == SymbolClass::kKeyword || symbol_class == SymbolClass::kMathFunction || symbol_class == SymbolClass::kFunction;
 }
 
 void check_room(const SymbolTable& t, ErrorReporter& errors) {
   if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
 }
 
-int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope) {
   check_room(t, errors);
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
   e = TSymbolbableRecord{};
   e.name = name;
-  e.symbolclass = static_cast<uint8_t>(symbol_class);
+  e.symbolclass = symbol_class;
   e.procname = scope;
   return position;
 }
@@ -46,7 +46,7 @@ void sync_name_index(const SymbolTable& t) {
 
 }  // namespace
 
-bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code) {
+bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
   sync_name_index(t);
   auto found = t.name_index.find(std::string(name));
   if (found == t.name_index.end()) return false;
@@ -69,7 +69,7 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
   return false;
 }
 
-void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
             int scope, int& code) {
   check_room(t, errors);
   if (mode == kResolve) {
@@ -78,26 +78,27 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
     if (t.scope_count > 0 && look_up(t, name, top_scope(t), symbol_class, code)) return;
     errors.report(ErrorCode::kUnknownIdentifier, name);
   }
-  if (symbol_class == kClassLiteral) {
+  if (symbol_class == SymbolClass::kLiteral) {
     for (int i = t.count; i >= 1; --i)
-      if (t.entries[i].symbolclass == kClassLiteral && t.entries[i].name == name) {
+      if (t.entries[i].symbolclass == SymbolClass::kLiteral && t.entries[i].name == name) {
         code = t.entries[i].location;
         return;
       }
-    int position = append_entry(t, errors, name, kClassLiteral, scope);
+    int position = append_entry(t, errors, name, SymbolClass::kLiteral, scope);
     t.entries[position].location = position;
     code = position;
     return;
   }
   if (mode == kDeclare) {
-    int found_class = 0, found_code = 0;
+    SymbolClass found_class = SymbolClass::kNone;
+    int found_code = 0;
     if (look_up(t, name, scope, found_class, found_code)) errors.report(ErrorCode::kDuplicateIdentifier, name);
   }
   // A declared name belongs to the routine being compiled, whatever scope the
   // duplicate check used.
   int position = append_entry(t, errors, name, symbol_class, owner);
   TSymbolbableRecord& e = t.entries[position];
-  if (symbol_class == kClassKeyword || symbol_class == kClassMathFunction) {
+  if (symbol_class == SymbolClass::kKeyword || symbol_class == SymbolClass::kMathFunction) {
     e.location = code;
   } else {
     e.location = position;
@@ -105,18 +106,19 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
   }
 }
 
-int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope) {
   return append_entry(t, errors, name, symbol_class, scope);
 }
 
-int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class) {
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, SymbolClass symbol_class) {
   int code = 0;
   symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
   return code;
 }
 
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type) {
-  int symbol_class = kClassVariable, code = 0;
+  SymbolClass symbol_class = SymbolClass::kVariable;
+  int code = 0;
   symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
   TSymbolbableRecord& e = t.entries[code];
   e.symboltype = static_cast<uint8_t>(type);
@@ -181,7 +183,7 @@ void dump_symbol_table(const SymbolTable& t, const std::string& path) {
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
     for (const std::string& line :
-         {e.name, std::to_string(e.symbolclass), std::to_string(e.symboltype), std::to_string(e.location),
+         {e.name, std::to_string(static_cast<int>(e.symbolclass)), std::to_string(e.symboltype), std::to_string(e.location),
           std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
       text += line + "\r\n";
   }
@@ -209,7 +211,7 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
   for (size_t i = 0; i + 7 <= lines.size() && records < kSymbolCapacity; i += 7) {
     TSymbolbableRecord& e = t.entries[++records];
     e.name = lines[i];
-    e.symbolclass = static_cast<uint8_t>(number(lines[i + 1]));
+    e.symbolclass = static_cast<SymbolClass>(number(lines[i + 1]));
     e.symboltype = static_cast<uint8_t>(number(lines[i + 2]));
     e.location = static_cast<int32_t>(number(lines[i + 3]));
     e.procname = static_cast<int32_t>(number(lines[i + 4]));
@@ -227,7 +229,7 @@ std::string symbol_listing(const SymbolTable& t) {
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
     std::snprintf(line, sizeof line, "%10s%5d%4d%4d%5d%5d%5d%5d%5d%5d\r\n", e.name.c_str(), e.location,
-                  e.symbolclass, e.symboltype, e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
+                  static_cast<int>(e.symbolclass), e.symboltype, e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
     text += line;
   }
   return text + "--------------------\r\n";

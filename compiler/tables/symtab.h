@@ -20,22 +20,23 @@ constexpr int kScopeStackCapacity = 10;
 constexpr int kNameStackCapacity = 10;
 constexpr size_t kNameStackNameLength = 15;
 
-// Symbol classes.
-enum SymbolClass {
-  kClassVariable = 1,   // temporary or scalar variable
-  kClassProcedure = 2,  // also a name declared at global level while a heading is read
-  kClassKeyword = 3,
-  kClassLocal = 4,      // name declared inside a procedure
-  kClassLiteral = 5,
-  kClassSysLabel = 6,
-  kClassGotoLabel = 7,
-  kClassMathFunction = 11,
-  kClassArray = 12,
-  kClassFunction = 13,
-  kClassConstant = 16,
-  kClassRecord = 20,
-  kClassPointer = 21,
-  kClassTypeName = 25,
+// Symbol classes. A name's token kind is its class (see the lexer).
+enum class SymbolClass : uint8_t {
+  kNone = 0,
+  kVariable = 1,      // temporary or scalar variable
+  kProcedure = 2,     // also a name declared at global level while a heading is read
+  kKeyword = 3,
+  kLocal = 4,         // name declared inside a procedure
+  kLiteral = 5,
+  kSysLabel = 6,
+  kGotoLabel = 7,
+  kMathFunction = 11,
+  kArray = 12,
+  kFunction = 13,
+  kConstant = 16,
+  kRecord = 20,
+  kPointer = 21,
+  kTypeName = 25,
 };
 
 // Type numbers, shared by symbols, parameters and results.
@@ -58,7 +59,7 @@ enum TypeNumber {
 struct TSymbolbableRecord {
   std::string name;      // lower case; literals as written, strings without quotes
   int32_t procname = 0;  // scope: position of the owning routine, 0 = global
-  uint8_t symbolclass = 0;
+  SymbolClass symbolclass = SymbolClass::kNone;
   uint8_t symboltype = 0;
   int32_t location = 0;  // keywords and class 11: their fixed code; otherwise the own position
   uint8_t tag = 0;       // routines: parameter count
@@ -111,7 +112,7 @@ inline const TSymbolbableRecord& sym_at(const SymbolTable& t, int position) { re
 // routines (classes 3, 11, 13) match in every scope and give their location;
 // other entries match in `scope` only and give their position. On a miss the
 // class and code are left untouched.
-bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code);
+bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code);
 
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
@@ -119,13 +120,13 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
 // `scope`, then globally, then in the innermost enclosing routine; class and
 // code out. Reports 0 "Symboltable overflow", 3 and 4.
 // `owner` is the routine whose declarations are being read (0: the program).
-void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, int& symbol_class,
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
             int scope, int& code);
 
 // A bare entry (location stays 0); the new position.
-int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope);
+int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope);
 // Declared in scope 0; the position.
-int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int symbol_class);
+int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, SymbolClass symbol_class);
 // A class 1 entry of the given type owned by the current routine; the position.
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type);
 

@@ -158,7 +158,7 @@ TEST(DataItems, TheSymbolTableGivesTheRowsAndKeepsTheLabelSlots) {
   auto add = [&](const char* name, int cls, int type, int tag, int tag3, int tag4) {
     TSymbolbableRecord& e = t.entries[++t.count];
     e.name = name;
-    e.symbolclass = static_cast<uint8_t>(cls);
+    e.symbolclass = static_cast<SymbolClass>(cls);
     e.symboltype = static_cast<uint8_t>(type);
     e.location = t.count;
     e.tag = static_cast<uint8_t>(tag);

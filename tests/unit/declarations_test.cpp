@@ -178,7 +178,8 @@ TEST(Declarations, StringFormalsHoldUpTo128Characters) {
   test::FrontEndRun fe;
   fe.start(test::crlf("procedure q(s: string, var n: integer)\nbegin ; end;\nprogram p()\nbegin ; end.\n"));
   fe.compile();
-  int cls = 0, code = 0;
+  SymbolClass cls = SymbolClass::kNone;
+  int code = 0;
   ASSERT_TRUE(look_up(fe.c().sym, "s", 77, cls, code));
   EXPECT_EQ(sym_at(fe.c().sym, code).tag, 128);
   const TTblFun* f = find_signature(fe.c().sym, 77);

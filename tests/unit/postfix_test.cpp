@@ -16,14 +16,15 @@ class PostfixEmitter : public ::testing::Test {
     open_postfix_files(c().post, c().drv.work_folder);
   }
   Compilation& c() { return fe.c(); }
-  int var(const char* name, int type, int tag = 0, int symbol_class = kClassVariable) {
+  int var(const char* name, int type, int tag = 0, SymbolClass symbol_class = SymbolClass::kVariable) {
     int p = declare_named(c().sym, c().errors, c().lex.current_procedure, name, symbol_class);
     sym_at(c().sym, p).symboltype = static_cast<uint8_t>(type);
     sym_at(c().sym, p).tag = static_cast<uint8_t>(tag);
     return p;
   }
   int literal(const char* text, int type) {
-    int cls = kClassLiteral, code = 0;
+    SymbolClass cls = SymbolClass::kLiteral;
+    int code = 0;
     symbol(c().sym, c().errors, c().lex.current_procedure, kDeclare, text, cls, 0, code);
     sym_at(c().sym, code).symboltype = static_cast<uint8_t>(type);
     return code;
@@ -107,12 +108,12 @@ TEST_F(PostfixEmitter, StringTemporariesAddTheirCapacities) {
 }
 
 TEST_F(PostfixEmitter, SmallNumbersAndOrdinalsAreWrittenPlain) {
-  int proc = var("q", 0, 0, kClassProcedure);
+  int proc = var("q", 0, 0, SymbolClass::kProcedure);
   int formal = var("n", kTypeInteger);
   sym_at(c().sym, formal).location = 999;  // shows where a location is written
   ops({formal, 1, proc, GET_PAR});
   ops({proc, EMPTY_OPERAND, CALL});
-  int p = var("p", kTypePointer, 8, kClassPointer);
+  int p = var("p", kTypePointer, 8, SymbolClass::kPointer);
   ops({p, 24, WD_NEW});
   ops({p, 3, formal, SET_FLD});
   EXPECT_EQ(numeric(), "-65\r\n1\r\n" + std::to_string(proc) + "\r\n999\r\n" +  // GET_PAR
@@ -179,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(Emitter, EmitterChecks, ::testing::ValuesIn(kChecks), [
 
 TEST_F(PostfixEmitter, ReturnAcceptsLiteralsOfTheResultType) {
   auto function = [&](const char* name, int result) {
-    int f = var(name, result, 0, kClassFunction);
+    int f = var(name, result, 0, SymbolClass::kFunction);
     append_signature(c().sym, create_signature(f, result));
     return f;
   };
@@ -208,12 +209,12 @@ TEST_F(PostfixEmitter, ArraysOfSimpleElementsPassToArrayFormals) {
   vec.kind = kKindArray;
   vec.attr1 = kTypeInteger;
   int number = add_type(c().types, c().errors, vec);
-  int q = var("q", 0, 0, kClassProcedure);
+  int q = var("q", 0, 0, SymbolClass::kProcedure);
   TTblFun sig = create_signature(q, 0);
   add_value_param(sig, number);
   append_signature(c().sym, sig);
-  int a = var("a", kTypeInteger, 3, kClassArray);
-  int fl = var("fl", kTypeFloat, 3, kClassArray);
+  int a = var("a", kTypeInteger, 3, SymbolClass::kArray);
+  int fl = var("fl", kTypeFloat, 3, SymbolClass::kArray);
   EXPECT_NO_THROW(ops({a, 1, q, PAR_CALL}));
   std::string report = error_of({fl, 1, q, PAR_CALL});
   EXPECT_EQ(report.substr(0, 22), "src.pas(1): Error 113:");

@@ -28,7 +28,7 @@ TEST(KeywordTable, EntriesStandAtTheirFixedPositions) {
   for (const Row& r : rows) {
     const TSymbolbableRecord& e = sym_at(t, r.position);
     EXPECT_EQ(e.name, r.name) << r.position;
-    EXPECT_EQ(e.symbolclass, r.symbol_class) << r.name;
+    EXPECT_EQ(static_cast<int>(e.symbolclass), r.symbol_class) << r.name;
     EXPECT_EQ(e.location, r.location) << r.name;
     EXPECT_EQ(e.procname, 0) << r.name;
   }
@@ -58,13 +58,15 @@ TEST(KeywordTable, LibraryRoutinesHaveTheirSignatures) {
 TEST(SymbolTable, DuplicatesAreCheckedPerScope) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  int global = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", kClassVariable);
+  int global = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", SymbolClass::kVariable);
   c.lex.current_procedure = 5;
-  int cls = kClassLocal, local = 0;
+  SymbolClass cls = SymbolClass::kLocal;
+  int local = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "x", cls, 5, local);
   EXPECT_NE(local, global);
   EXPECT_EQ(sym_at(c.sym, local).procname, 5);
-  int found_class = 0, code = 0;
+  SymbolClass found_class = SymbolClass::kNone;
+  int code = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kResolve, "x", found_class, 5, code);
   EXPECT_EQ(code, local);
   symbol(c.sym, c.errors, c.lex.current_procedure, kResolve, "x", found_class, 6, code);
@@ -78,10 +80,11 @@ TEST(SymbolTable, ResolveSearchesOnlyTheInnermostEnclosingRoutine) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
   c.lex.current_procedure = 3;
-  int cls = kClassLocal, outer = 0, inner = 0;
+  SymbolClass cls = SymbolClass::kLocal;
+  int outer = 0, inner = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "deep", cls, 3, outer);
   c.lex.current_procedure = 5;
-  cls = kClassLocal;
+  cls = SymbolClass::kLocal;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "near", cls, 5, inner);
   push_scope(c.sym, 3);
   push_scope(c.sym, 5);
@@ -95,13 +98,14 @@ TEST(SymbolTable, ResolveSearchesOnlyTheInnermostEnclosingRoutine) {
 TEST(SymbolTable, KeywordsAreNeverShadowed) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  int cls = 0, code = 0;
+  SymbolClass cls = SymbolClass::kNone;
+  int code = 0;
   c.lex.current_procedure = 80;
   ASSERT_TRUE(look_up(c.sym, "begin", 80, cls, code));
   EXPECT_EQ(code, kBegin);
   ASSERT_TRUE(look_up(c.sym, "pos", 80, cls, code));
   EXPECT_EQ(code, 52);
-  cls = kClassLocal;
+  cls = SymbolClass::kLocal;
   EXPECT_EQ(fe.report_of([&] { symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "integer", cls, 80, code); }),
             "src.pas(1): Error 4: Duplicate identifier: 'integer'.\r\n\r\n^\r\n");
 }
@@ -109,12 +113,13 @@ TEST(SymbolTable, KeywordsAreNeverShadowed) {
 TEST(SymbolTable, LookUpSkipsStringLiterals) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  int cls = kClassLiteral, code = 0;
+  SymbolClass cls = SymbolClass::kLiteral;
+  int code = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "abc", cls, 0, code);
   sym_at(c.sym, code).symboltype = kTypeStringLiteral;
   EXPECT_FALSE(look_up(c.sym, "abc", 0, cls, code));
   int again = 0;
-  cls = kClassLiteral;
+  cls = SymbolClass::kLiteral;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "abc", cls, 7, again);  // literals of any scope are shared
   EXPECT_EQ(again, code);
 }
@@ -124,10 +129,10 @@ TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
   Compilation& c = fe.start("");
   c.lex.current_procedure = 12;
   int t = declare_temporary(c.sym, c.errors, c.lex.current_procedure, "_t1", kTypeFloat);
-  EXPECT_EQ(sym_at(c.sym, t).symbolclass, kClassVariable);
+  EXPECT_EQ(sym_at(c.sym, t).symbolclass, SymbolClass::kVariable);
   EXPECT_EQ(sym_at(c.sym, t).symboltype, kTypeFloat);
   EXPECT_EQ(sym_at(c.sym, t).procname, 12);
-  int raw = add_raw_entry(c.sym, c.errors, "r", kClassArray, 4);
+  int raw = add_raw_entry(c.sym, c.errors, "r", SymbolClass::kArray, 4);
   EXPECT_EQ(sym_at(c.sym, raw).location, 0);
   EXPECT_EQ(sym_at(c.sym, raw).procname, 4);
 }
@@ -135,9 +140,9 @@ TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
 TEST(SymbolTable, TheSixHundredFiftiethEntryIsTheLast) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  while (c.sym.count < kSymbolCapacity - 1) declare_named(c.sym, c.errors, c.lex.current_procedure, test::numbered("n", c.sym.count), kClassVariable);
-  EXPECT_EQ(declare_named(c.sym, c.errors, c.lex.current_procedure, "last", kClassVariable), 650);
-  EXPECT_EQ(fe.report_of([&] { declare_named(c.sym, c.errors, c.lex.current_procedure, "more", kClassVariable); }),
+  while (c.sym.count < kSymbolCapacity - 1) declare_named(c.sym, c.errors, c.lex.current_procedure, test::numbered("n", c.sym.count), SymbolClass::kVariable);
+  EXPECT_EQ(declare_named(c.sym, c.errors, c.lex.current_procedure, "last", SymbolClass::kVariable), 650);
+  EXPECT_EQ(fe.report_of([&] { declare_named(c.sym, c.errors, c.lex.current_procedure, "more", SymbolClass::kVariable); }),
             "src.pas(1): Error 0: 'Symboltable overflow'\r\n\r\n^\r\n");
 }
 
@@ -178,14 +183,15 @@ TEST(SymbolTable, ScopeAndNameStacksReportFullAndEmpty) {
 TEST(SymbolTable, DumpAndReloadReproduceTheDumpedFields) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
-  int x = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", kClassVariable);
+  int x = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", SymbolClass::kVariable);
   TSymbolbableRecord& e = sym_at(c.sym, x);
   e.symboltype = kTypeString;
   e.tag = 200;
   e.tag2 = -123456;
   e.tag3 = 9;
   c.lex.current_procedure = 52;
-  int cls = kClassLiteral, lit = 0;
+  SymbolClass cls = SymbolClass::kLiteral;
+  int lit = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "hello world", cls, 52, lit);
   std::vector<TSymbolbableRecord> before(c.sym.entries.begin() + 1, c.sym.entries.begin() + c.sym.count + 1);
   dump_symbol_table(c.sym, work_file(c, "symtab.tmp"));

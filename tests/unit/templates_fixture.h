@@ -44,7 +44,7 @@ struct TemplateFixture : ::testing::Test {
   int sym(const std::string& name, int cls, int type, int tag = 0, int procname = 0) {
     TSymbolbableRecord s;
     s.name = name;
-    s.symbolclass = static_cast<uint8_t>(cls);
+    s.symbolclass = static_cast<SymbolClass>(cls);
     s.symboltype = static_cast<uint8_t>(type);
     s.tag = static_cast<uint8_t>(tag);
     s.procname = procname;

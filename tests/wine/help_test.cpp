@@ -178,7 +178,8 @@ TEST(HelpPages, EveryBuiltInRoutineHasAPageInBothLanguages) {
   std::vector<std::string> routines = {"readln", "write", "writeln", "new", "free"};
   for (int i = 1; i <= c->sym.count; ++i) {
     const auto& e = c->sym.entries[i];
-    if (e.symbolclass == 11 || e.symbolclass == 13 || e.symbolclass == 2) routines.push_back(e.name);
+    if (e.symbolclass == SymbolClass::kMathFunction || e.symbolclass == SymbolClass::kFunction ||
+        e.symbolclass == SymbolClass::kProcedure) routines.push_back(e.name);
   }
   EXPECT_EQ(routines.size(), 42u);
   for (const char* lang : kLanguages)
