@@ -15,6 +15,7 @@
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
 #include "base/compilation.h"
 #include "tables/types.h"
 
@@ -52,18 +53,23 @@ void load_descriptor(Compilation& c, int n) { load_ebx(c, n, "mov ebx, " + name_
 // The bounded copy of a string from esi to edi: at most `capacity`
 // characters, and the terminator always.
 void copy_bounded(Compilation& c, int capacity) {
-  emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc ecx", "41");
-  emit(c, "e1: dec ecx", "49");
-  emit(c, "jz e2", "740f");
-  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e1", "ebee");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2");
+  t.mov_imm("ecx", capacity);
+  t.op("xor edx, edx", "31d2");
+  t.op("inc ecx", "41");
+  t.bind(e1);
+  t.op("dec ecx", "49");
+  t.jump("jz", e2);
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
 }
 
 // reg += the offset of string element `index` (1-based), N + 4 bytes each.
@@ -151,18 +157,23 @@ void set_arr(Compilation& c, int a, int b, int r) {
 // Copies the string at esi to edi, at most the field's capacity, and ends it
 // with a 0 byte.
 void copy_field_string(Compilation& c, const FieldInfo& f) {
-  emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e1: cmp ecx, $0", "83f900");
-  emit(c, "je e2", "7410");
-  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "740a");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "dec ecx", "49");
-  emit(c, "jmp e1", "ebeb");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2");
+  t.mov_imm("ecx", f.capacity);
+  t.op("xor edx, edx", "31d2");
+  t.bind(e1);
+  t.op("cmp ecx, $0", "83f900");
+  t.jump("je", e2);
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.op("dec ecx", "49");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
 }
 
 // Field copy from esi to edi (the result temporary).
