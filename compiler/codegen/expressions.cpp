@@ -1,14 +1,15 @@
 // Expression and assignment templates.
 // Input: one postfix record's operands (symbol numbers). Output: instructions
 // appended at the image's write position, each listed with its address,
-// bytes and assembly text. The short jumps inside a template carry fixed
-// 8-bit displacements; the labels e1, e2 ... exist only in the listing text.
+// bytes and assembly text. The short jumps inside a template go to the
+// builder's local labels (e1, e2 ...), named so in the listing.
 #include "codegen/expressions.h"
 
 #include <string>
 
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
 #include "codegen/templates.h"
 #include "base/compilation.h"
 
@@ -23,43 +24,51 @@ void assign_string(Compilation& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
   const int cap = symbol_entry(c, a).tag;
-  emit(c, "mov ecx, " + std::to_string(cap), "b9", HexText(cap, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc ecx", "41");
-  emit(c, "e1: dec ecx", "49");
-  if (!is_reference(c, a)) {
-    emit(c, "jz e2", "740f");
-  } else {
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2"), e3 = t.label("e3");
+  t.mov_imm("ecx", cap);
+  t.op("xor edx, edx", "31d2");
+  t.op("inc ecx", "41");
+  t.bind(e1);
+  t.op("dec ecx", "49");
+  t.jump("jz", e2);
+  if (is_reference(c, a)) {
     // A `var` string formal carries the formal's capacity (128), not that of
     // the caller's variable, so the copy also stops where the caller's buffer
     // ends: at the 0 byte followed by the sentinel 9 that every string buffer
     // has right after its last character position.
-    emit(c, "jz e2", "741c");
-    emit(c, "cmp byte ptr[edi+edx], $0", "803c3a00");
-    emit(c, "jnz e3", "7507");
-    emit(c, "cmp byte ptr[edi+edx+1], $9", "807c3a0109");
-    emit(c, "je e2", "740f");
+    t.op("cmp byte ptr[edi+edx], $0", "803c3a00");
+    t.jump("jnz", e3);
+    t.op("cmp byte ptr[edi+edx+1], $9", "807c3a0109");
+    t.jump("je", e2);
+    t.bind(e3);
   }
-  emit(c, is_reference(c, a) ? "e3: cmp byte ptr[esi+edx], $0" : "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e1", is_reference(c, a) ? "ebe1" : "ebee");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
 }
 
 // A text-file variable is three dwords.
 void assign_text(Compilation& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov cx, 3", "66b90300");
-  emit(c, "a1: mov eax, [esi+edx]", "8b0432");
-  emit(c, "mov [edi+edx], eax", "89043a");
-  emit(c, "add edx, 4", "83c204");
-  emit(c, "dec cx", "6649");
-  emit(c, "jz a1", "75f3");
+  TemplateBuilder t(c);
+  const TemplateLabel a1 = t.label("a1");
+  t.op("xor edx, edx", "31d2");
+  t.op("mov cx, 3", "66b90300");
+  t.bind(a1);
+  t.op("mov eax, [esi+edx]", "8b0432");
+  t.op("mov [edi+edx], eax", "89043a");
+  t.op("add edx, 4", "83c204");
+  t.op("dec cx", "6649");
+  t.jump("jnz", a1, "jz a1");  // the listing has always said jz here
+  t.finish();
 }
 
 void assign_pointer(Compilation& c, int a, int b) {
@@ -87,7 +96,8 @@ void integer_arith(Compilation& c, int op_code, int a, int b, int r) {
     memory_op(c, "sub eax, " + name_of(c, b), "2b05", b);
   } else {
     load_ebx(c, b, "mov ebx, " + name_of(c, b));
-    emit(c, "mul bx", "f7e3");
+    TemplateBuilder t(c);
+    t.op(Asm("mul ebx").listed_as("mul bx"), "f7e3");
   }
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
@@ -109,46 +119,52 @@ void float_arith(Compilation& c, int op_code, int a, int b, int r) {
 void concatenate(Compilation& c, int a, int b, int r) {
   lea_esi(c, a, "lea esi,  " + name_of(c, a));
   lea_edi(c, r, "lea edi,  " + name_of(c, r));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e3: cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e4", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e3", "ebf1");
-  lea_esi(c, b, "e4: lea esi,  " + name_of(c, b));
-  emit(c, "xor ecx, ecx", "31c9");
-  emit(c, "e5: cmp byte ptr[esi+ecx], $0", "803c3100");
-  emit(c, "jz e6", "7412");
-  emit(c, "inc edx", "42");
-  emit(c, "cmp byte ptr[edi]+edx, $9", "803c3a09");
-  emit(c, "je e7", "740f");
-  emit(c, "dec edx", "4a");
-  emit(c, "mov al, byte ptr[esi+ecx]", "8a0431");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "inc ecx", "41");
-  emit(c, "jmp e5", "ebe8");
-  emit(c, "e6: mov byte ptr[edi+edx], $0", "c6043a00");
-  emit(c, "e7: nop", "90");
+  TemplateBuilder t(c);
+  const TemplateLabel e3 = t.label("e3"), e4 = t.label("e4"), e5 = t.label("e5"), e6 = t.label("e6"),
+                      e7 = t.label("e7");
+  t.op("xor edx, edx", "31d2");
+  t.bind(e3);
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e4);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e3);
+  t.bind(e4);
+  lea_esi(t, b, "lea esi,  " + name_of(c, b));
+  t.op("xor ecx, ecx", "31c9");
+  t.bind(e5);
+  t.op("cmp byte ptr[esi+ecx], $0", "803c3100");
+  t.jump("jz", e6);
+  t.op("inc edx", "42");
+  t.op("cmp byte ptr[edi]+edx, $9", "803c3a09");
+  t.jump("je", e7);
+  t.op("dec edx", "4a");
+  t.op("mov al, byte ptr[esi+ecx]", "8a0431");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.op("inc ecx", "41");
+  t.jump("jmp", e5);
+  t.bind(e6);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.bind(e7);
+  t.op("nop", "90");
+  t.finish();
 }
 
 // ---- comparisons and logic -----------------------------------------------
 
 struct CondJump {
   int op;
-  const char* int_text;
-  const char* int_byte;
-  const char* float_text;
-  const char* float_byte;
+  const char* int_jump;
+  const char* float_jump;
 };
 
 // Integer and string variants share the signed jumps; the float variant tests
 // the x87 flags copied by sahf, which read like an unsigned comparison.
 constexpr CondJump kCondJumps[] = {
-    {E_OP, "je ", "74", "je ", "74"},     {NE_OP, "jne ", "75", "jne ", "75"},
-    {GT_OP, "jg ", "7f", "ja ", "77"},    {LT_OP, "jl ", "7c", "jb ", "72"},
-    {GTE_OP, "jge ", "7d", "jae ", "73"}, {LTE_OP, "jle ", "7e", "jbe ", "76"},
+    {E_OP, "je", "je"}, {NE_OP, "jne", "jne"}, {GT_OP, "jg", "ja"},
+    {LT_OP, "jl", "jb"}, {GTE_OP, "jge", "jae"}, {LTE_OP, "jle", "jbe"},
 };
 
 const CondJump& cond_jump(int op_code) {
@@ -168,11 +184,23 @@ const char* comparison_name(int op_code) {
   }
 }
 
-// The jump over "xor dx, dx" and the store of the 0/1 result in edx.
-void finish_truth(Compilation& c, const char* text, const char* byte, int r) {
-  emit(c, std::string(text) + "1", std::string(byte) + "02");
-  emit(c, "xor dx dx", "31d2");
-  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+// edx holds 1: the jump keeps it when the condition holds, else it is
+// cleared; the 0/1 result is stored. The listing names the jump's target
+// "1", the one instruction it skips.
+void finish_truth(Compilation& c, const char* jump, int r) {
+  TemplateBuilder t(c);
+  const TemplateLabel keep = t.label("1");
+  t.jump(jump, keep);
+  t.op(Asm("xor edx, edx").listed_as("xor dx dx"), "31d2");
+  t.bind_unlisted(keep);
+  t.op_at("mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.finish();
+}
+
+// xor edx, edx / inc edx: the 1 that finish_truth keeps or clears.
+void start_truth(TemplateBuilder& t, Asm clear = "xor edx, edx") {
+  t.op(std::move(clear), "31d2");
+  t.op(Asm("inc edx").listed_as("inc dx"), "42");
 }
 
 // A into eax, B into ebx; integer literals as immediates.
@@ -184,37 +212,37 @@ void load_pair(Compilation& c, int a, int b) {
   if (type_of(c, b) == kTypeIntegerLiteral)
     emit(c, "mov ebx, " + name_of(c, b), "bb", HexText(literal_value(c, b), 8));
   else
-    load_ebx(c, b, "mov eax, " + name_of(c, b));
+    load_ebx(c, b, Asm("mov ebx, " + name_of(c, b)).listed_as("mov eax, " + name_of(c, b)));
 }
 
 void compare_integers(Compilation& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   load_pair(c, a, b);
-  emit(c, "cmp ebx, eax", "39d8");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  t.op("cmp ebx, eax", "39d8");
+  finish_truth(c, j.int_jump, r);
 }
 
 void compare_floats(Compilation& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   x87_load(c, b);
   x87_load(c, a);
-  emit(c, "fcompp", "ded9");
-  emit(c, "fstsw ax", "9bdfe0");
-  emit(c, "sahf", "9e");
-  finish_truth(c, j.float_text, j.float_byte, r);
+  t.op("fcompp", "ded9");
+  t.op("fstsw ax", "9bdfe0");
+  t.op("sahf", "9e");
+  finish_truth(c, j.float_jump, r);
 }
 
 void compare_strings(Compilation& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t, Asm("xor edx, edx").listed_as(""));
   push_offset(c, b, "push " + name_of(c, b));
   push_offset(c, a, "push " + name_of(c, a));
-  emit(c, "", "bb", AddressOf(c, "strcmp"));
-  emit(c, "", "ffd3");
-  emit(c, "test eax, eax", "85c0");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  t.op(Asm("mov ebx, strcmp").listed_as(""), "bb", AddressOf(c, "strcmp"));
+  t.op(Asm("call ebx").listed_as(""), "ffd3");
+  t.op("test eax, eax", "85c0");
+  finish_truth(c, j.int_jump, r);
 }
 
 void compare_pointers(Compilation& c, const CondJump& j, int a, int b, int r) {
@@ -233,21 +261,34 @@ void compare_pointers(Compilation& c, const CondJump& j, int a, int b, int r) {
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc edx", "42");
   emit(c, "cmp ebx, eax", "39d8");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  finish_truth(c, j.int_jump, r);
 }
 
 // ---- functions -------------------------------------------------------------
 
+// The immediate of an and/or on the control word: its bytes as the listing
+// has always shown them (upper case in places), and its value.
+struct ControlMask {
+  const char* bytes;
+  const char* value;
+};
+constexpr ControlMask kRoundNearest{"FFF3", "0f3ffh"};  // clears the rounding bits 10 and 11
+constexpr ControlMask kNoBits{"0000", "0"};
+constexpr ControlMask kChop{"000c", "0c00h"};  // both rounding bits: towards zero
+constexpr ControlMask kChopUpper{"000C", "0c00h"};
+
 // Rounding control through a run-time control-word variable: fstcw, then
 // and/or on the rounding bits, then fldcw. Listed without text.
-void set_rounding(Compilation& c, const char* variable, const char* and_mask, const char* or_mask) {
+void set_rounding(Compilation& c, const char* variable, const ControlMask* and_mask, const ControlMask& or_mask) {
   const std::string cw = AddressOf(c, variable);
-  emit(c, "", "d93d", cw);
-  emit(c, "", "66a1", cw);
-  if (and_mask) emit(c, "", std::string("6625") + and_mask);
-  emit(c, "", std::string("660d") + or_mask);
-  emit(c, "", "66a3", cw);
-  emit(c, "", "d92d", cw);
+  const std::string v = variable;
+  TemplateBuilder t(c);
+  t.op(Asm("fnstcw " + v).listed_as(""), "d93d", cw);
+  t.op(Asm("mov ax, " + v).listed_as(""), "66a1", cw);
+  if (and_mask) t.op(Asm(std::string("and ax, ") + and_mask->value).listed_as(""), std::string("6625") + and_mask->bytes);
+  t.op(Asm(std::string("or ax, ") + or_mask.value).listed_as(""), std::string("660d") + or_mask.bytes);
+  t.op(Asm("mov " + v + ", ax").listed_as(""), "66a3", cw);
+  t.op(Asm("fldcw " + v).listed_as(""), "d92d", cw);
 }
 
 }  // namespace
@@ -291,7 +332,7 @@ void emit_arith(Compilation& c, int op_code, int a, int b, int r) {
 
 void emit_int_division(Compilation& c, int op_code, int a, int b, int r) {
   listing_header(c, op_code == MOD_OP ? "mod_op" : "div2_op", a, b);
-  set_rounding(c, "_crw", nullptr, "000c");
+  set_rounding(c, "_crw", nullptr, kChop);
   memory_op(c, "fild " + name_of(c, a), "db05", a);
   memory_op(c, "fidiv " + name_of(c, b), "da35", b);
   memory_op(c, "fistp " + name_of(c, r), "db1d", r);
@@ -324,13 +365,16 @@ void emit_comparison(Compilation& c, int op_code, int a, int b, int r) {
 void emit_logical(Compilation& c, int op_code, int a, int b, int r) {
   const bool is_and = op_code == AND_OP;
   listing_header(c, is_and ? "and_op" : "or_op", a, b);
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   load_pair(c, a, b);
-  emit(c, is_and ? "and eax, ebx" : "or eax, ebx", is_and ? "21d8" : "09d8");
-  emit(c, "jnz +2", "7502");
-  emit(c, "xor dx dx", "31d2");
-  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.op(is_and ? "and eax, ebx" : "or eax, ebx", is_and ? "21d8" : "09d8");
+  const TemplateLabel keep = t.label("keep");
+  t.jump("jnz", keep, "jnz +2");
+  t.op(Asm("xor edx, edx").listed_as("xor dx dx"), "31d2");
+  t.bind_unlisted(keep);
+  t.op_at("mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.finish();
 }
 
 void emit_not(Compilation& c, int a, int b, int r) {
@@ -352,26 +396,27 @@ void emit_negate(Compilation& c, int a, int b, int r) {
 void emit_math(Compilation& c, int op_code, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   x87_load(c, a);
+  TemplateBuilder t(c);
   switch (op_code) {
-    case SQRT_FUN: emit(c, "fsqrt", "d9fa"); break;
-    case SIN_FUN: emit(c, "fsin", "d9fe"); break;
-    case COS_FUN: emit(c, "fcos", "d9ff"); break;
+    case SQRT_FUN: t.op("fsqrt", "d9fa"); break;
+    case SIN_FUN: t.op("fsin", "d9fe"); break;
+    case COS_FUN: t.op("fcos", "d9ff"); break;
     case TG_FUN:
-      emit(c, "fptan", "d9f2");
+      t.op("fptan", "d9f2");
       memory_op(c, "fstp " + name_of(c, r), "d91d", r);  // the 1.0 that fptan pushes
       break;
     case ARCTG_FUN:
-      emit(c, "fld1", "d9e8");
-      emit(c, "fpatan", "d9f3");
+      t.op("fld1", "d9e8");
+      t.op("fpatan", "d9f3");
       break;
-    case ABS_FUN: emit(c, "abs", "d9e1"); break;
+    case ABS_FUN: t.op(Asm("fabs").listed_as("abs"), "d9e1"); break;
     case ROUND_FUN:
-      set_rounding(c, "_crw2", "FFF3", "0000");
-      emit(c, "round", "d9fc");
+      set_rounding(c, "_crw2", &kRoundNearest, kNoBits);
+      t.op(Asm("frndint").listed_as("round"), "d9fc");
       break;
     case TRUNC_FUN:
-      set_rounding(c, "_crw2", nullptr, "000C");
-      emit(c, "round", "d9fc");
+      set_rounding(c, "_crw2", nullptr, kChopUpper);
+      t.op(Asm("frndint").listed_as("round"), "d9fc");
       break;
     default: break;
   }
