@@ -426,46 +426,47 @@ void emit_math(Compilation& c, int op_code, int a, int b, int r) {
 void emit_random(Compilation& c, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   const std::string seed = AddressOf(c, "_random_seed");
-  emit(c, "push eax", "50");
-  emit(c, "push edx", "52");
-  emit(c, "rdtsc", "0F31");
-  emit(c, "xor eax, edx", "31d0");
-  emit(c, "mov [_random_seed], eax", "8905", seed);
-  emit(c, "pop edx", "5a");
-  emit(c, "pop eax", "58");
-  emit(c, "push edx", "52");
-  emit(c, "push ecx", "51");
+  TemplateBuilder t(c);
+  t.op("push eax", "50");
+  t.op("push edx", "52");
+  t.op("rdtsc", "0F31");
+  t.op("xor eax, edx", "31d0");
+  t.op("mov [_random_seed], eax", "8905", seed);
+  t.op("pop edx", "5a");
+  t.op("pop eax", "58");
+  t.op("push edx", "52");
+  t.op("push ecx", "51");
   load_ecx(c, a, "mov ecx, " + name_of(c, a));
-  emit(c, "push edx", "52");
-  emit(c, "push ecx", "51");
-  emit(c, "mov eax, [_random_seed]", "8b05", seed);
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov ecx, 127773", "b91df30100");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov ecx, eax", "89c1");
-  emit(c, "lea eax, 16807", "b8a7410000");
-  emit(c, "mul edx", "f7e2");
-  emit(c, "mov edx, ecx", "89ca");
-  emit(c, "mov ecx, eax", "89c1");
-  emit(c, "mov eax, 2836", "b8140b0000");
-  emit(c, "mul edx", "f7e2");
-  emit(c, "sub ecx, eax", "29c1");
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov eax, ecx", "89c8");
-  emit(c, "mov ecx, 100000", "b9a0860100");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov eax, edx", "89d0");
-  emit(c, "pop ecx", "59");
-  emit(c, "pop edx", "5a");
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov eax, edx", "89d0");
-  emit(c, "", "");
-  emit(c, "inc eax", "40");
-  emit(c, "pop ecx", "59");
-  emit(c, "pop edx", "5a");
-  emit(c, "mov [_random_seed], eax", "8905", seed);
-  emit_at(c, "mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
+  t.op("push edx", "52");
+  t.op("push ecx", "51");
+  t.op("mov eax, [_random_seed]", "8b05", seed);
+  t.op("xor edx, edx", "31d2");
+  t.op("mov ecx, 127773", "b91df30100");
+  t.op("div ecx", "f7f1");
+  t.op("mov ecx, eax", "89c1");
+  t.op(Asm("mov eax, 16807").listed_as("lea eax, 16807"), "b8a7410000");
+  t.op("mul edx", "f7e2");
+  t.op("mov edx, ecx", "89ca");
+  t.op("mov ecx, eax", "89c1");
+  t.op("mov eax, 2836", "b8140b0000");
+  t.op("mul edx", "f7e2");
+  t.op("sub ecx, eax", "29c1");
+  t.op("xor edx, edx", "31d2");
+  t.op("mov eax, ecx", "89c8");
+  t.op("mov ecx, 100000", "b9a0860100");
+  t.op("div ecx", "f7f1");
+  t.op("mov eax, edx", "89d0");
+  t.op("pop ecx", "59");
+  t.op("pop edx", "5a");
+  t.op("xor edx, edx", "31d2");
+  t.op("div ecx", "f7f1");
+  t.op("mov eax, edx", "89d0");
+  t.blank_line();
+  t.op("inc eax", "40");
+  t.op("pop ecx", "59");
+  t.op("pop edx", "5a");
+  t.op("mov [_random_seed], eax", "8905", seed);
+  t.op_at("mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
 }
 
 void emit_length(Compilation& c, int a, int b, int r) {
@@ -478,35 +479,39 @@ void emit_length(Compilation& c, int a, int b, int r) {
 void emit_date(Compilation& c, int op_code, int a, int b, int r) {
   listing_header(c, "_getlocaltime", a, b);
   const std::string year = AddressOf(c, "_year");
-  emit(c, "lea esi, _year", "8d35", year);
-  emit(c, "push esi", "56");
-  emit(c, "call GetLocalTime", "ff15", AddressOf(c, "GetLocalTime"));
-  emit(c, "lea esi, _year", "8d35", year);
-  emit(c, "xor eax, eax", "31c0");
+  TemplateBuilder t(c);
+  t.op("lea esi, _year", "8d35", year);
+  t.op("push esi", "56");
+  t.op("call GetLocalTime", "ff15", AddressOf(c, "GetLocalTime"));
+  t.op("lea esi, _year", "8d35", year);
+  t.op("xor eax, eax", "31c0");
   listing_line(c, "mov ax, [esi]+");
+  // The fields of the SYSTEMTIME at _year are words: year, month, day of the
+  // week, day, hour, minute, second. The listing shows their loads, and the
+  // arithmetic of the time, without text.
   if (op_code == TIME_FUN) {
     // Seconds since midnight reach 86399, past 16 bits: the minutes and the
     // seconds are added with 32-bit additions (01 d0) so no carry is lost.
-    emit(c, "", "31c0");
-    emit(c, "", "31d2");
-    emit(c, "", "31db");
-    emit(c, "", "66bb3c00");
-    emit(c, "", "668b4608");
-    emit(c, "", "f7e3");
-    emit(c, "", "668b560a");
-    emit(c, "", "01d0");
-    emit(c, "", "f7e3");
-    emit(c, "", "668b560c");
-    emit(c, "", "01d0");
-    store_eax(c, r, "");
+    t.op(Asm("xor eax, eax").listed_as(""), "31c0");
+    t.op(Asm("xor edx, edx").listed_as(""), "31d2");
+    t.op(Asm("xor ebx, ebx").listed_as(""), "31db");
+    t.op(Asm("mov bx, 60").listed_as(""), "66bb3c00");
+    t.op(Asm("mov ax, [esi+8]").listed_as(""), "668b4608");  // the hour
+    t.op(Asm("mul ebx").listed_as(""), "f7e3");
+    t.op(Asm("mov dx, [esi+10]").listed_as(""), "668b560a");  // the minute
+    t.op(Asm("add eax, edx").listed_as(""), "01d0");
+    t.op(Asm("mul ebx").listed_as(""), "f7e3");
+    t.op(Asm("mov dx, [esi+12]").listed_as(""), "668b560c");  // the second
+    t.op(Asm("add eax, edx").listed_as(""), "01d0");
+    store_eax(c, r, Asm("mov " + name_of(c, r) + ", eax").listed_as(""));
     return;
   }
-  const char* field = op_code == YEAR_FUN        ? "668b4600"
-                      : op_code == MONTH_FUN     ? "668b4602"
-                      : op_code == DAYOFWEEK_FUN ? "668b4604"
-                                                     : "668b4606";
-  emit(c, "", field);
-  emit_at(c, "mov " + name_of(c, r) + ", ax", "66a3", addr_value(c, r));
+  const int offset = op_code == YEAR_FUN        ? 0
+                     : op_code == MONTH_FUN     ? 2
+                     : op_code == DAYOFWEEK_FUN ? 4
+                                                : 6;
+  t.op(Asm("mov ax, [esi+" + std::to_string(offset) + "]").listed_as(""), "668b46", HexText(offset, 2));
+  t.op_at("mov " + name_of(c, r) + ", ax", "66a3", addr_value(c, r));
 }
 
 }  // namespace tarn
