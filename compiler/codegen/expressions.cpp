@@ -23,35 +23,7 @@ namespace {
 void assign_string(Compilation& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
-  const int cap = symbol_entry(c, a).tag;
-  TemplateBuilder t(c);
-  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2"), e3 = t.label("e3");
-  t.mov_imm("ecx", cap);
-  t.op("xor edx, edx", "31d2");
-  t.op("inc ecx", "41");
-  t.bind(e1);
-  t.op("dec ecx", "49");
-  t.jump("jz", e2);
-  if (is_reference(c, a)) {
-    // A `var` string formal carries the formal's capacity (128), not that of
-    // the caller's variable, so the copy also stops where the caller's buffer
-    // ends: at the 0 byte followed by the sentinel 9 that every string buffer
-    // has right after its last character position.
-    t.op("cmp byte ptr[edi+edx], $0", "803c3a00");
-    t.jump("jnz", e3);
-    t.op("cmp byte ptr[edi+edx+1], $9", "807c3a0109");
-    t.jump("je", e2);
-    t.bind(e3);
-  }
-  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
-  t.jump("jz", e2);
-  t.op("mov al, byte ptr[esi+edx]", "8a0432");
-  t.op("mov byte ptr[edi+edx], al", "88043a");
-  t.op("inc edx", "42");
-  t.jump("jmp", e1);
-  t.bind(e2);
-  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
-  t.finish();
+  copy_string_bounded(c, symbol_entry(c, a).tag, is_reference(c, a));
 }
 
 // A text-file variable is three dwords.

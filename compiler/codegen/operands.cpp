@@ -147,6 +147,33 @@ void ImportCall(Compilation& c, std::string_view function) {
   emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
 }
 
+void copy_string_bounded(Compilation& c, int capacity, bool to_caller_buffer) {
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2"), e3 = t.label("e3");
+  t.mov_imm("ecx", capacity);
+  t.op("xor edx, edx", "31d2");
+  t.op("inc ecx", "41");
+  t.bind(e1);
+  t.op("dec ecx", "49");
+  t.jump("jz", e2);
+  if (to_caller_buffer) {
+    t.op("cmp byte ptr[edi+edx], $0", "803c3a00");
+    t.jump("jnz", e3);
+    t.op("cmp byte ptr[edi+edx+1], $9", "807c3a0109");
+    t.jump("je", e2);
+    t.bind(e3);
+  }
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
+}
+
 void listing_label(Compilation& c, std::string_view text) {
   listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
 }

@@ -74,6 +74,14 @@ void call_routine(Compilation& c, std::string_view routine, Asm mov_text, Asm ca
 // "call <function>" through its import slot: ff 15 and the slot's address.
 void ImportCall(Compilation& c, std::string_view function);
 
+// The bounded copy of a string from esi to edi: at most `capacity`
+// characters, and the terminator always. A `var` string formal carries the
+// formal's capacity (128), not that of the caller's variable: with
+// `to_caller_buffer` the copy also stops where the caller's buffer ends, at
+// the 0 byte followed by the sentinel 9 that every string buffer has right
+// after its last character position.
+void copy_string_bounded(Compilation& c, int capacity, bool to_caller_buffer = false);
+
 // A listing line of its own: the current address, a blank and the text ("_sys3:").
 void listing_label(Compilation& c, std::string_view text);
 // The header line of an operation: "name a b".

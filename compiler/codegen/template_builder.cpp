@@ -82,12 +82,12 @@ void TemplateBuilder::mov_imm(std::string_view reg, int32_t value) {
      HexText(value, 8));
 }
 
-void TemplateBuilder::load_eax_from(std::string_view name, uint32_t address) {
-  op_at("mov eax, " + std::string(name), "a1", address);
+void TemplateBuilder::store_eax_to(std::string_view variable) {
+  op("mov " + std::string(variable) + ", eax", "a3", AddressOf(c_, variable));
 }
 
-void TemplateBuilder::store_eax_to(std::string_view name, uint32_t address) {
-  op_at("mov " + std::string(name) + ", eax", "a3", address);
+void TemplateBuilder::push_variable(std::string_view variable) {
+  op("push " + std::string(variable), "ff35", AddressOf(c_, variable));
 }
 
 void TemplateBuilder::push_imm(int32_t value) { op("push " + std::to_string(value), "68", HexText(value, 8)); }

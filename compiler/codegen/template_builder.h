@@ -63,9 +63,10 @@ class TemplateBuilder {
   // ---- common forms ----
   // mov reg, imm32 (b8+reg): "mov ecx, 12".
   void mov_imm(std::string_view reg, int32_t value);
-  // mov eax, [address] (a1) / mov [address], eax (a3), named as `name`.
-  void load_eax_from(std::string_view name, uint32_t address);
-  void store_eax_to(std::string_view name, uint32_t address);
+  // mov [variable], eax (a3) / push dword [variable] (ff 35) of a named
+  // run-time variable: "mov _hHeap, eax", "push _hHeap".
+  void store_eax_to(std::string_view variable);
+  void push_variable(std::string_view variable);
   // push imm32 (68): "push 28".
   void push_imm(int32_t value);
   // call [slot] of an imported function (ff 15): "call GetProcessHeap".
