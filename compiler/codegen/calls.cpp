@@ -199,9 +199,9 @@ int constant_value(const Compilation& c, int n) {
 // pushed value and cut a field that does not fit their buffer; a literal of
 // 256 or more would otherwise come out as its remainder (300 as 44), so it
 // is pushed as 255 and cut to fit like any other wide field.
-void push_format(Compilation& c, int n, const char* zero_text) {
+void push_format(Compilation& c, int n, Asm zero_text) {
   if (n == 0)
-    emit(c, zero_text, "6a00");
+    emit(c, zero_text.listing, "6a00");
   else
     push_small(c, std::min(constant_value(c, n), 255), "push " + name_of(c, n));
 }
@@ -402,8 +402,8 @@ void emit_write(Compilation& c, int a, int b, int r) {
     call_routine(c, "_int2st", "mov ebx, _int2st", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_float_type(t)) {
     listing_line(c, "WRITE(" + name + ")");
-    push_format(c, b, "push ");
-    push_format(c, a, "push ");
+    push_format(c, b, Asm("push 0").listed_as("push "));
+    push_format(c, a, Asm("push 0").listed_as("push "));
     push_offset(c, r, "push " + name);
     call_routine(c, "_si2st", "mov ebx, offset _si2st ", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_string_type(t)) {

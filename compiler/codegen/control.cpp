@@ -45,6 +45,8 @@ void emit_wd_prog(Compilation& c, int, int, int) {
 
 void emit_wd_if(Compilation& c, int a, int b, int) {
   test_condition(c, a);
+  // jz near: the opcode, then its displacement as a placeholder listed under
+  // the label's name, patched when the label is placed.
   emit(c, "jz ", "0f84");
   add_patch_label(c, name_of(c, b));
   emit(c, name_of(c, b) + ":", "00000000");
@@ -103,7 +105,9 @@ void emit_mark(Compilation& c, int a, int, int) {
 }
 
 void emit_goto(Compilation& c, int a, int, int) {
-  emit(c, "jmp " + name_of(c, a), "FF25", HexText(FindLabelById(c, a), 8));
+  // Through the label's slot, which MARK filled with the address it stands for.
+  TemplateBuilder t(c);
+  t.op(Asm("jmp [" + name_of(c, a) + "]").listed_as("jmp " + name_of(c, a)), "FF25", HexText(FindLabelById(c, a), 8));
 }
 
 }  // namespace tarn

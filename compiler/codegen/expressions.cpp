@@ -444,7 +444,7 @@ void emit_random(Compilation& c, int a, int b, int r) {
 void emit_length(Compilation& c, int a, int b, int r) {
   listing_header(c, "length", a, b);
   push_offset(c, a, "push @" + std::to_string(a));
-  emit(c, "call lstrlen", "ff15", AddressOf(c, "lstrlen"));
+  ImportCall(c, "lstrlen");
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
@@ -454,7 +454,7 @@ void emit_date(Compilation& c, int op_code, int a, int b, int r) {
   TemplateBuilder t(c);
   t.op("lea esi, _year", "8d35", year);
   t.op("push esi", "56");
-  t.op("call GetLocalTime", "ff15", AddressOf(c, "GetLocalTime"));
+  t.call_import("GetLocalTime");
   t.op("lea esi, _year", "8d35", year);
   t.op("xor eax, eax", "31c0");
   listing_line(c, "mov ax, [esi]+");
