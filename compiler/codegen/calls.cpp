@@ -318,7 +318,7 @@ void emit_p_p_par_call(Compilation& c, int a, int b, int r) {
   t.op_at("mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
   t.op(Asm("mov eax, [eax]").listed_as("mov eax, offset " + name_of(c, r)), "8b00");  // the address it holds
   redirect_saved_address(c, b, a);
-  emit(c, "push eax", "50");
+  t.op("push eax", "50");
 }
 
 void emit_get_par(Compilation& c, int a, int b, int r) {
@@ -335,8 +335,8 @@ void emit_get_par(Compilation& c, int a, int b, int r) {
   if (type_of(c, r) == kTypeString) {
     copy_string_loop(c);
   } else {
-    emit(c, "mov eax, [esi]", "8b06");
-    emit(c, "mov [edi], eax", "8907");
+    t.op("mov eax, [esi]", "8b06");
+    t.op("mov [edi], eax", "8907");
   }
 }
 
@@ -344,7 +344,7 @@ void emit_get_p_par(Compilation& c, int a, int b, int r) {
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   TemplateBuilder t(c);
   t.op(Asm("mov ebx, [esp+" + o + "h]").listed_as("mov ebx, esp+ " + o), "8b5c24" + o);
-  emit_at(c, "mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
+  t.op_at("mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
   symbol_entry(c, r).tag5 = 1;
 }
 
@@ -379,8 +379,8 @@ void emit_return(Compilation& c, int, int b, int) {
     TemplateBuilder t(c);
     t.op(Asm("mov ebx, [esp+4]").listed_as("mov ebx, esp+4"), "8b5c2404");  // the result's address
     load_eax(c, b, "mov eax, " + name_of(c, b));
-    emit(c, "mov [ebx], eax, ", "8903");
-    emit(c, "ret", "c3");
+    t.op("mov [ebx], eax, ", "8903");
+    t.op("ret", "c3");
     return;
   }
   TemplateBuilder t(c);
@@ -388,7 +388,7 @@ void emit_return(Compilation& c, int, int b, int) {
   mov_esi_offset(c, b, "mov esi," + name_of(c, b));
   copy_string_loop(c);
   // return leaves the function for strings too, like every other result type.
-  emit(c, "ret", "c3");
+  t.op("ret", "c3");
 }
 
 void emit_write(Compilation& c, int a, int b, int r) {
