@@ -35,7 +35,10 @@ bool is_string_type(int t);   // 7 or 14
 // An integer literal's value (its name is the number).
 int32_t literal_value(const Compilation& c, int n);
 
-// "mov eax, X" (a1) / "mov ebx, X" (8b 1d); text given by the caller.
+// Each helper below takes the instruction's text from the caller: the
+// listing shows it (or its `listed_as` override) on the instruction's line.
+//
+// "mov eax, X" (a1) / "mov ebx, X" (8b 1d).
 void load_eax(Compilation& c, int n, Asm text);
 void load_ebx(Compilation& c, int n, Asm text);
 // "mov edx, X" (8b 15), "mov ecx, X" (8b 0d).
