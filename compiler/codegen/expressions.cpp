@@ -433,7 +433,7 @@ void emit_random(Compilation& c, int a, int b, int r) {
   t.op("xor edx, edx", "31d2");
   t.op("div ecx", "f7f1");
   t.op("mov eax, edx", "89d0");
-  t.blank_line();
+  t.blank_line();  // the listing has always had an empty line here
   t.op("inc eax", "40");
   t.op("pop ecx", "59");
   t.op("pop edx", "5a");
