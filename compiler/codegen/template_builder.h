@@ -28,8 +28,8 @@ struct Compilation;
 
 // What an instruction is, and what the listing shows for it.
 struct Asm {
-  Asm(std::string text) : text(text), listing(std::move(text)) {}  // NOLINT: a text is an Asm
-  Asm(const char* text) : Asm(std::string(text)) {}                // NOLINT
+  Asm(std::string assembly) : text(assembly), listing(std::move(assembly)) {}  // NOLINT: a text is an Asm
+  Asm(const char* assembly) : Asm(std::string(assembly)) {}                     // NOLINT
   // The listing shows `shown` (an empty text, an older spelling, another
   // mnemonic) instead of the instruction's text.
   Asm&& listed_as(std::string shown) && {
