@@ -63,9 +63,10 @@ void x87_store(Compilation& c, int n);
 void lea_esi(Compilation& c, int n, Asm text);
 void lea_esi(TemplateBuilder& t, int n, Asm text);
 void lea_edi(Compilation& c, int n, Asm text);
-// "mov esi, offset X" (be).
+// "mov esi, offset X" (be); for a reference "mov esi, X" (8b 35).
 void mov_esi_offset(Compilation& c, int n, Asm text);
-// "push offset X" (68): the address of X's value.
+// "push offset X" (68): the address of X's value; for a reference
+// "push X" (ff 35), the address it holds.
 void push_offset(Compilation& c, int n, Asm text);
 
 // push imm: 6a + one byte for 0..127, else 68 + 4 bytes (a one-byte push is
