@@ -31,12 +31,13 @@
 #include <string>
 #include <vector>
 
-#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
 #include "common/text.h"
-#include "image/image.h"
+#include "codegen/code_gen.h"
 #include "tables/types.h"
+#include "image/image.h"
 
 namespace tarn {
 
@@ -80,15 +81,16 @@ uint32_t data_item_size(const CodeGen& c, int i) {
 
 void save_item(CodeGen& c, const SavedItem& it) {
   const std::string& name = name_of(c, it.symbol);
+  TemplateBuilder t(c);
   if (it.size == 4) {
-    emit(c, "push " + name, "ff35", addr(c, it.symbol));
+    t.op("push " + name, "ff35", addr(c, it.symbol));
     return;
   }
-  emit(c, "sub esp, " + std::to_string(it.slot), "81ec", HexText(it.slot, 8));
-  emit(c, "mov esi, offset " + name, "be", addr(c, it.symbol));
-  emit(c, "mov edi, esp", "89e7");
-  emit(c, "mov ecx, " + std::to_string(it.size), "b9", HexText(it.size, 8));
-  emit(c, "rep movsb", "f3a4");
+  t.op("sub esp, " + std::to_string(it.slot), "81ec", HexText(it.slot, 8));
+  t.op("mov esi, offset " + name, "be", addr(c, it.symbol));
+  t.op("mov edi, esp", "89e7");
+  t.mov_imm("ecx", static_cast<int32_t>(it.size));
+  t.op("rep movsb", "f3a4");
 }
 
 void drop_stack(CodeGen& c, uint32_t bytes) {
@@ -106,10 +108,11 @@ void restore_item(CodeGen& c, const SavedItem& it, int result) {
   } else if (it.size == 4) {
     emit(c, "pop " + name, "8f05", addr(c, it.symbol));
   } else {
-    emit(c, "mov esi, esp", "89e6");
-    emit(c, "mov edi, offset " + name, "bf", addr(c, it.symbol));
-    emit(c, "mov ecx, " + std::to_string(it.size), "b9", HexText(it.size, 8));
-    emit(c, "rep movsb", "f3a4");
+    TemplateBuilder t(c);
+    t.op("mov esi, esp", "89e6");
+    t.op("mov edi, offset " + name, "bf", addr(c, it.symbol));
+    t.mov_imm("ecx", static_cast<int32_t>(it.size));
+    t.op("rep movsb", "f3a4");
     drop_stack(c, it.slot);
   }
 }
@@ -155,9 +158,9 @@ const SavedItem* saved_copy(const CodeGen& c, int callee, int r) {
 }
 
 // eax := the address of r's saved copy, k - 1 actuals having been pushed since the save.
-void lea_saved_copy(CodeGen& c, const SavedItem& it, int k, int r) {
+void lea_saved_copy(TemplateBuilder& t, const SavedItem& it, int k, int r) {
   const int64_t disp = 4LL * (k > 0 ? k - 1 : 0) + it.offset;
-  emit(c, "lea eax, [esp+" + std::to_string(disp) + "] ; " + name_of(c, r), "8d8424", HexText(disp, 8));
+  t.op("lea eax, [esp+" + std::to_string(disp) + "] ; " + name_of(t.code(), r), "8d8424", HexText(disp, 8));
 }
 
 // The offset from esp, at a routine's entry, of the address of its k-th actual.
@@ -169,14 +172,19 @@ int parameter_offset(const CodeGen& c, int k, int routine) {
 
 // The copy loop of a string value from esi to edi, with its terminator.
 void copy_string_loop(CodeGen& c) {
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e1: cmp byte ptr[esi]+dx, 0", "803c3200");
-  emit(c, "jz e2", "7409");
-  emit(c, "mov al, byte ptr[esi]+dx", "8a0432");
-  emit(c, "mov byte ptr[edi]+dx, al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e1", "ebf1");
-  emit(c, "e2: mov byte ptr[edi]+dx, 0", "c6043a00");
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2");
+  t.op("xor edx, edx", "31d2");
+  t.bind(e1);
+  t.op(Asm("cmp byte ptr[esi+edx], 0").listed_as("cmp byte ptr[esi]+dx, 0"), "803c3200");
+  t.jump("jz", e2);
+  t.op(Asm("mov al, byte ptr[esi+edx]").listed_as("mov al, byte ptr[esi]+dx"), "8a0432");
+  t.op(Asm("mov byte ptr[edi+edx], al").listed_as("mov byte ptr[edi]+dx, al"), "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op(Asm("mov byte ptr[edi+edx], 0").listed_as("mov byte ptr[edi]+dx, 0"), "c6043a00");
+  t.finish();
 }
 
 // A width or decimals operand: a literal's text, or a named constant's value.
@@ -191,9 +199,9 @@ int constant_value(const CodeGen& c, int n) {
 // pushed value and cut a field that does not fit their buffer; a literal of
 // 256 or more would otherwise come out as its remainder (300 as 44), so it
 // is pushed as 255 and cut to fit like any other wide field.
-void push_format(CodeGen& c, int n, const char* zero_text) {
+void push_format(CodeGen& c, int n, Asm zero_text) {
   if (n == 0)
-    emit(c, zero_text, "6a00");
+    emit(c, zero_text.listing, "6a00");
   else
     push_small(c, std::min(constant_value(c, n), 255), "push " + name_of(c, n));
 }
@@ -248,13 +256,17 @@ namespace {
 // instead, for the same reasons as for a named actual.
 void redirect_saved_address(CodeGen& c, int callee, int k) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return;
+  TemplateBuilder t(c);
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
     if (s.symbolclass == SymbolClass::kVariable || s.tag5 != 0) continue;
-    emit(c, "cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
-    emit(c, "jne +7", "7507");
-    lea_saved_copy(c, it, k, it.symbol);
+    const TemplateLabel other = t.label("other");
+    t.op("cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
+    t.jump("jne", other, "jne +7");
+    lea_saved_copy(t, it, k, it.symbol);
+    t.bind_unlisted(other);
   }
+  t.finish();
 }
 
 bool saves_named_items(const CodeGen& c, int callee) {
@@ -277,8 +289,9 @@ void emit_par_call(CodeGen& c, int a, int b, int r) {
   } else if (is_reference(c, r)) {
     emit_at(c, "push " + name_of(c, r), "ff35", addr_value(c, r));  // the address it holds
   } else if (const SavedItem* it = saved_copy(c, b, r)) {
-    lea_saved_copy(c, *it, a, r);
-    emit(c, "push eax", "50");
+    TemplateBuilder t(c);
+    lea_saved_copy(t, *it, a, r);
+    t.op("push eax", "50");
   } else {
     emit_at(c, "PUSH offset" + name_of(c, r), "68", addr_value(c, r));
   }
@@ -291,19 +304,21 @@ void emit_p_par_call(CodeGen& c, int a, int b, int r) {
     return;
   }
   if (a == 1) begin_call(c, b);
+  TemplateBuilder t(c);
   if (const SavedItem* it = saved_copy(c, b, r))
-    lea_saved_copy(c, *it, a, r);
+    lea_saved_copy(t, *it, a, r);
   else
-    emit_at(c, "mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
-  emit(c, "push eax", "50");
+    t.op_at("mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
+  t.op("push eax", "50");
 }
 
 void emit_p_p_par_call(CodeGen& c, int a, int b, int r) {
   if (a == 1) begin_call(c, b);
-  emit_at(c, "mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
-  emit(c, "mov eax, offset " + name_of(c, r), "8b00");
+  TemplateBuilder t(c);
+  t.op_at("mov eax, offset " + name_of(c, r), "b8", addr_value(c, r));
+  t.op(Asm("mov eax, [eax]").listed_as("mov eax, offset " + name_of(c, r)), "8b00");  // the address it holds
   redirect_saved_address(c, b, a);
-  emit(c, "push eax", "50");
+  t.op("push eax", "50");
 }
 
 void emit_get_par(CodeGen& c, int a, int b, int r) {
@@ -314,20 +329,22 @@ void emit_get_par(CodeGen& c, int a, int b, int r) {
   const SymbolClass cls = symbol_entry(c, r).symbolclass;
   if (cls == SymbolClass::kRecord || cls == SymbolClass::kArray) symbol_entry(c, r).tag5 = 0;
   const std::string o = HexText(parameter_offset(c, a, b), 2);
-  emit(c, "mov esi, esp+ " + o, "8b7424" + o);
-  emit_at(c, "mov edi," + name_of(c, r), "bf", addr_value(c, r));
+  TemplateBuilder t(c);
+  t.op(Asm("mov esi, [esp+" + o + "h]").listed_as("mov esi, esp+ " + o), "8b7424" + o);
+  t.op_at(Asm("mov edi, offset " + name_of(c, r)).listed_as("mov edi," + name_of(c, r)), "bf", addr_value(c, r));
   if (type_of(c, r) == kTypeString) {
     copy_string_loop(c);
   } else {
-    emit(c, "mov eax, [esi]", "8b06");
-    emit(c, "mov [edi], eax", "8907");
+    t.op("mov eax, [esi]", "8b06");
+    t.op("mov [edi], eax", "8907");
   }
 }
 
 void emit_get_p_par(CodeGen& c, int a, int b, int r) {
   const std::string o = HexText(parameter_offset(c, a, b), 2);
-  emit(c, "mov ebx, esp+ " + o, "8b5c24" + o);
-  emit_at(c, "mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
+  TemplateBuilder t(c);
+  t.op(Asm("mov ebx, [esp+" + o + "h]").listed_as("mov ebx, esp+ " + o), "8b5c24" + o);
+  t.op_at("mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
   symbol_entry(c, r).tag5 = 1;
 }
 
@@ -359,17 +376,19 @@ void emit_call_fun(CodeGen& c, int a, int b, int r) {
 
 void emit_return(CodeGen& c, int, int b, int) {
   if (!is_string_type(type_of(c, b))) {
-    emit(c, "mov ebx, esp+4", "8b5c2404");
+    TemplateBuilder t(c);
+    t.op(Asm("mov ebx, [esp+4]").listed_as("mov ebx, esp+4"), "8b5c2404");  // the result's address
     load_eax(c, b, "mov eax, " + name_of(c, b));
-    emit(c, "mov [ebx], eax, ", "8903");
-    emit(c, "ret", "c3");
+    t.op("mov [ebx], eax, ", "8903");
+    t.op("ret", "c3");
     return;
   }
-  emit(c, "mov edi, esp+4", "8b7c2404");
+  TemplateBuilder t(c);
+  t.op(Asm("mov edi, [esp+4]").listed_as("mov edi, esp+4"), "8b7c2404");  // the result's address
   mov_esi_offset(c, b, "mov esi," + name_of(c, b));
   copy_string_loop(c);
   // return leaves the function for strings too, like every other result type.
-  emit(c, "ret", "c3");
+  t.op("ret", "c3");
 }
 
 void emit_write(CodeGen& c, int a, int b, int r) {
@@ -380,25 +399,26 @@ void emit_write(CodeGen& c, int a, int b, int r) {
     listing_line(c, "write(" + name + ")");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + name);
-    call_routine(c, "_int2st", "mov ebx, _int2st", "call [ebx]");
+    call_routine(c, "_int2st", "mov ebx, _int2st", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_float_type(t)) {
     listing_line(c, "WRITE(" + name + ")");
-    push_format(c, b, "push ");
-    push_format(c, a, "push ");
+    push_format(c, b, Asm("push 0").listed_as("push "));
+    push_format(c, a, Asm("push 0").listed_as("push "));
     push_offset(c, r, "push " + name);
-    call_routine(c, "_si2st", "mov ebx, offset _si2st ", "call [ebx]");
+    call_routine(c, "_si2st", "mov ebx, offset _si2st ", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_string_type(t)) {
     listing_line(c, "WRITE('" + name + "')");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + std::to_string(r));
-    call_routine(c, "_wrstf", "mov ebx, _wrstf", "call [ebx]");
+    call_routine(c, "_wrstf", "mov ebx, _wrstf", Asm("call ebx").listed_as("call [ebx]"));
   } else if (t == kTypePointer) {
     listing_line(c, "write(" + name + ")");
-    emit(c, "push 0", "6a00");
-    emit_at(c, "mov edi, " + std::to_string(r), "8b3d", addr_value(c, r));
-    if (is_reference(c, r)) emit(c, "mov edi, [edi]", "8b3f");
-    emit(c, "push edi", "57");
-    call_routine(c, "_int2hst", "mov ebx, _int2hst", "call [ebx]");
+    TemplateBuilder t(c);
+    t.op("push 0", "6a00");
+    t.op_at(Asm("mov edi, " + name).listed_as("mov edi, " + std::to_string(r)), "8b3d", addr_value(c, r));
+    if (is_reference(c, r)) t.op("mov edi, [edi]", "8b3f");
+    t.op("push edi", "57");
+    call_routine(c, "_int2hst", "mov ebx, _int2hst", Asm("call ebx").listed_as("call [ebx]"));
   } else {
     generator_fault("cannot write '" + name + "'");
   }
@@ -416,16 +436,22 @@ void emit_readln(CodeGen& c, int a, int, int) {
   if (v.symboltype == kTypeString && v.tag5 != 0) {
     // A `var` string formal says 128, but the caller's buffer may be shorter:
     // its capacity is where the 0 byte followed by the sentinel 9 stands.
-    emit_at(c, "mov edi, " + v.name, "8b3d", addr_value(c, a));
-    emit(c, "xor ecx, ecx", "31c9");
-    emit(c, "c1: cmp byte ptr[edi+ecx], $0", "803c0f00");
-    emit(c, "jnz c2", "7507");
-    emit(c, "cmp byte ptr[edi+ecx+1], $9", "807c0f0109");
-    emit(c, "je c3", "7409");
-    emit(c, "c2: inc ecx", "41");
-    emit(c, "cmp ecx, " + std::to_string(v.tag), "81f9", HexText(v.tag, 8));
-    emit(c, "jb c1", "72ea");
-    emit(c, "c3: push ecx", "51");
+    TemplateBuilder t(c);
+    const TemplateLabel c1 = t.label("c1"), c2 = t.label("c2"), c3 = t.label("c3");
+    t.op_at("mov edi, " + v.name, "8b3d", addr_value(c, a));
+    t.op("xor ecx, ecx", "31c9");
+    t.bind(c1);
+    t.op("cmp byte ptr[edi+ecx], $0", "803c0f00");
+    t.jump("jnz", c2);
+    t.op("cmp byte ptr[edi+ecx+1], $9", "807c0f0109");
+    t.jump("je", c3);
+    t.bind(c2);
+    t.op("inc ecx", "41");
+    t.op("cmp ecx, " + std::to_string(v.tag), "81f9", HexText(v.tag, 8));
+    t.jump("jb", c1);
+    t.bind(c3);
+    t.op("push ecx", "51");
+    t.finish();
     count = 3;
   } else if (v.symboltype == kTypeString) {
     push_small(c, v.tag, "push " + std::to_string(v.tag));

@@ -1,13 +1,15 @@
 // Control-flow templates. Jump labels are the "_sys" symbols of the statement
 // code, keyed in the label table by their name; patch labels hold file
-// offsets, target labels virtual addresses. Every displacement is 32-bit.
+// offsets, target labels virtual addresses. Every displacement to them is
+// 32-bit; the one jump inside a template goes to a builder label.
 #include "codegen/control.h"
 
 #include <string>
 
-#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
+#include "codegen/code_gen.h"
 #include "image/image.h"
 
 namespace tarn {
@@ -23,9 +25,10 @@ void test_condition(CodeGen& c, int cond) {
 }
 
 // e9 back to a loop head recorded as a target label.
-void jump_back(CodeGen& c, int head) {
-  const int64_t disp = static_cast<int64_t>(FindLabel(c, name_of(c, head))) - current_address(c.image) - 5;
-  emit(c, "jmp " + name_of(c, head), "e9", HexText(disp, 8));
+void jump_back(TemplateBuilder& t, int head) {
+  CodeGen& c = t.code();
+  const int64_t disp = static_cast<int64_t>(FindLabel(c, name_of(c, head))) - t.address_here() - 5;
+  t.op("jmp " + name_of(c, head), "e9", HexText(disp, 8));
 }
 
 }  // namespace
@@ -42,6 +45,8 @@ void emit_wd_prog(CodeGen& c, int, int, int) {
 
 void emit_wd_if(CodeGen& c, int a, int b, int) {
   test_condition(c, a);
+  // jz near: the opcode, then its displacement as a placeholder listed under
+  // the label's name, patched when the label is placed.
   emit(c, "jz ", "0f84");
   add_patch_label(c, name_of(c, b));
   emit(c, name_of(c, b) + ":", "00000000");
@@ -72,15 +77,20 @@ void emit_wd_do(CodeGen& c, int a, int b, int) {
 }
 
 void emit_end_loop(CodeGen& c, int a, int b, int) {
-  jump_back(c, a);
+  TemplateBuilder t(c);
+  jump_back(t, a);
   patch_label(c, name_of(c, b), 6, "0f84", "jz " + name_of(c, b));
   listing_label(c, name_of(c, b) + ":");
 }
 
 void emit_wd_until(CodeGen& c, int a, int b, int) {
   test_condition(c, a);
-  emit(c, "jnz +05", "0f8505000000");
-  jump_back(c, b);
+  TemplateBuilder t(c);
+  const TemplateLabel done = t.label("done");
+  t.jump_near("jnz", done, "jnz +05");
+  jump_back(t, b);
+  t.bind_unlisted(done);
+  t.finish();
 }
 
 void emit_for_inc(CodeGen& c, int a, int, int) {
@@ -95,7 +105,9 @@ void emit_mark(CodeGen& c, int a, int, int) {
 }
 
 void emit_goto(CodeGen& c, int a, int, int) {
-  emit(c, "jmp " + name_of(c, a), "FF25", HexText(FindLabelById(c, a), 8));
+  // Through the label's slot, which MARK filled with the address it stands for.
+  TemplateBuilder t(c);
+  t.op(Asm("jmp [" + name_of(c, a) + "]").listed_as("jmp " + name_of(c, a)), "FF25", HexText(FindLabelById(c, a), 8));
 }
 
 }  // namespace tarn

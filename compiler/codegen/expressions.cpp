@@ -1,16 +1,17 @@
 // Expression and assignment templates.
 // Input: one postfix record's operands (symbol numbers). Output: instructions
 // appended at the image's write position, each listed with its address,
-// bytes and assembly text. The short jumps inside a template carry fixed
-// 8-bit displacements; the labels e1, e2 ... exist only in the listing text.
+// bytes and assembly text. The short jumps inside a template go to the
+// builder's local labels (e1, e2 ...), named so in the listing.
 #include "codegen/expressions.h"
 
 #include <string>
 
-#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
 #include "codegen/templates.h"
+#include "codegen/code_gen.h"
 
 namespace tarn {
 
@@ -22,44 +23,24 @@ namespace {
 void assign_string(CodeGen& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
-  const int cap = symbol_entry(c, a).tag;
-  emit(c, "mov ecx, " + std::to_string(cap), "b9", HexText(cap, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc ecx", "41");
-  emit(c, "e1: dec ecx", "49");
-  if (!is_reference(c, a)) {
-    emit(c, "jz e2", "740f");
-  } else {
-    // A `var` string formal carries the formal's capacity (128), not that of
-    // the caller's variable, so the copy also stops where the caller's buffer
-    // ends: at the 0 byte followed by the sentinel 9 that every string buffer
-    // has right after its last character position.
-    emit(c, "jz e2", "741c");
-    emit(c, "cmp byte ptr[edi+edx], $0", "803c3a00");
-    emit(c, "jnz e3", "7507");
-    emit(c, "cmp byte ptr[edi+edx+1], $9", "807c3a0109");
-    emit(c, "je e2", "740f");
-  }
-  emit(c, is_reference(c, a) ? "e3: cmp byte ptr[esi+edx], $0" : "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e1", is_reference(c, a) ? "ebe1" : "ebee");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  copy_string_bounded(c, symbol_entry(c, a).tag, is_reference(c, a));
 }
 
 // A text-file variable is three dwords.
 void assign_text(CodeGen& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov cx, 3", "66b90300");
-  emit(c, "a1: mov eax, [esi+edx]", "8b0432");
-  emit(c, "mov [edi+edx], eax", "89043a");
-  emit(c, "add edx, 4", "83c204");
-  emit(c, "dec cx", "6649");
-  emit(c, "jz a1", "75f3");
+  TemplateBuilder t(c);
+  const TemplateLabel a1 = t.label("a1");
+  t.op("xor edx, edx", "31d2");
+  t.op("mov cx, 3", "66b90300");
+  t.bind(a1);
+  t.op("mov eax, [esi+edx]", "8b0432");
+  t.op("mov [edi+edx], eax", "89043a");
+  t.op("add edx, 4", "83c204");
+  t.op("dec cx", "6649");
+  t.jump("jnz", a1, "jz a1");  // the listing has always said jz here
+  t.finish();
 }
 
 void assign_pointer(CodeGen& c, int a, int b) {
@@ -87,7 +68,8 @@ void integer_arith(CodeGen& c, int op_code, int a, int b, int r) {
     memory_op(c, "sub eax, " + name_of(c, b), "2b05", b);
   } else {
     load_ebx(c, b, "mov ebx, " + name_of(c, b));
-    emit(c, "mul bx", "f7e3");
+    TemplateBuilder t(c);
+    t.op(Asm("mul ebx").listed_as("mul bx"), "f7e3");
   }
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
@@ -109,46 +91,52 @@ void float_arith(CodeGen& c, int op_code, int a, int b, int r) {
 void concatenate(CodeGen& c, int a, int b, int r) {
   lea_esi(c, a, "lea esi,  " + name_of(c, a));
   lea_edi(c, r, "lea edi,  " + name_of(c, r));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e3: cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e4", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e3", "ebf1");
-  lea_esi(c, b, "e4: lea esi,  " + name_of(c, b));
-  emit(c, "xor ecx, ecx", "31c9");
-  emit(c, "e5: cmp byte ptr[esi+ecx], $0", "803c3100");
-  emit(c, "jz e6", "7412");
-  emit(c, "inc edx", "42");
-  emit(c, "cmp byte ptr[edi]+edx, $9", "803c3a09");
-  emit(c, "je e7", "740f");
-  emit(c, "dec edx", "4a");
-  emit(c, "mov al, byte ptr[esi+ecx]", "8a0431");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "inc ecx", "41");
-  emit(c, "jmp e5", "ebe8");
-  emit(c, "e6: mov byte ptr[edi+edx], $0", "c6043a00");
-  emit(c, "e7: nop", "90");
+  TemplateBuilder t(c);
+  const TemplateLabel e3 = t.label("e3"), e4 = t.label("e4"), e5 = t.label("e5"), e6 = t.label("e6"),
+                      e7 = t.label("e7");
+  t.op("xor edx, edx", "31d2");
+  t.bind(e3);
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e4);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e3);
+  t.bind(e4);
+  lea_esi(t, b, "lea esi,  " + name_of(c, b));
+  t.op("xor ecx, ecx", "31c9");
+  t.bind(e5);
+  t.op("cmp byte ptr[esi+ecx], $0", "803c3100");
+  t.jump("jz", e6);
+  t.op("inc edx", "42");
+  t.op("cmp byte ptr[edi]+edx, $9", "803c3a09");
+  t.jump("je", e7);
+  t.op("dec edx", "4a");
+  t.op("mov al, byte ptr[esi+ecx]", "8a0431");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.op("inc ecx", "41");
+  t.jump("jmp", e5);
+  t.bind(e6);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.bind(e7);
+  t.op("nop", "90");
+  t.finish();
 }
 
 // ---- comparisons and logic -----------------------------------------------
 
 struct CondJump {
   int op;
-  const char* int_text;
-  const char* int_byte;
-  const char* float_text;
-  const char* float_byte;
+  const char* int_jump;
+  const char* float_jump;
 };
 
 // Integer and string variants share the signed jumps; the float variant tests
 // the x87 flags copied by sahf, which read like an unsigned comparison.
 constexpr CondJump kCondJumps[] = {
-    {E_OP, "je ", "74", "je ", "74"},     {NE_OP, "jne ", "75", "jne ", "75"},
-    {GT_OP, "jg ", "7f", "ja ", "77"},    {LT_OP, "jl ", "7c", "jb ", "72"},
-    {GTE_OP, "jge ", "7d", "jae ", "73"}, {LTE_OP, "jle ", "7e", "jbe ", "76"},
+    {E_OP, "je", "je"}, {NE_OP, "jne", "jne"}, {GT_OP, "jg", "ja"},
+    {LT_OP, "jl", "jb"}, {GTE_OP, "jge", "jae"}, {LTE_OP, "jle", "jbe"},
 };
 
 const CondJump& cond_jump(int op_code) {
@@ -168,11 +156,23 @@ const char* comparison_name(int op_code) {
   }
 }
 
-// The jump over "xor dx, dx" and the store of the 0/1 result in edx.
-void finish_truth(CodeGen& c, const char* text, const char* byte, int r) {
-  emit(c, std::string(text) + "1", std::string(byte) + "02");
-  emit(c, "xor dx dx", "31d2");
-  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+// edx holds 1: the jump keeps it when the condition holds, else it is
+// cleared; the 0/1 result is stored. The listing names the jump's target
+// "1", the one instruction it skips.
+void finish_truth(CodeGen& c, const char* jump, int r) {
+  TemplateBuilder t(c);
+  const TemplateLabel keep = t.label("1");
+  t.jump(jump, keep);
+  t.op(Asm("xor edx, edx").listed_as("xor dx dx"), "31d2");
+  t.bind_unlisted(keep);
+  t.op_at("mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.finish();
+}
+
+// xor edx, edx / inc edx: the 1 that finish_truth keeps or clears.
+void start_truth(TemplateBuilder& t, Asm clear = "xor edx, edx") {
+  t.op(std::move(clear), "31d2");
+  t.op(Asm("inc edx").listed_as("inc dx"), "42");
 }
 
 // A into eax, B into ebx; integer literals as immediates.
@@ -184,37 +184,37 @@ void load_pair(CodeGen& c, int a, int b) {
   if (type_of(c, b) == kTypeIntegerLiteral)
     emit(c, "mov ebx, " + name_of(c, b), "bb", HexText(literal_value(c, b), 8));
   else
-    load_ebx(c, b, "mov eax, " + name_of(c, b));
+    load_ebx(c, b, Asm("mov ebx, " + name_of(c, b)).listed_as("mov eax, " + name_of(c, b)));
 }
 
 void compare_integers(CodeGen& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   load_pair(c, a, b);
-  emit(c, "cmp ebx, eax", "39d8");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  t.op("cmp ebx, eax", "39d8");
+  finish_truth(c, j.int_jump, r);
 }
 
 void compare_floats(CodeGen& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   x87_load(c, b);
   x87_load(c, a);
-  emit(c, "fcompp", "ded9");
-  emit(c, "fstsw ax", "9bdfe0");
-  emit(c, "sahf", "9e");
-  finish_truth(c, j.float_text, j.float_byte, r);
+  t.op("fcompp", "ded9");
+  t.op("fstsw ax", "9bdfe0");
+  t.op("sahf", "9e");
+  finish_truth(c, j.float_jump, r);
 }
 
 void compare_strings(CodeGen& c, const CondJump& j, int a, int b, int r) {
-  emit(c, "", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t, Asm("xor edx, edx").listed_as(""));
   push_offset(c, b, "push " + name_of(c, b));
   push_offset(c, a, "push " + name_of(c, a));
-  emit(c, "", "bb", AddressOf(c, "strcmp"));
-  emit(c, "", "ffd3");
-  emit(c, "test eax, eax", "85c0");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  t.op(Asm("mov ebx, strcmp").listed_as(""), "bb", AddressOf(c, "strcmp"));
+  t.op(Asm("call ebx").listed_as(""), "ffd3");
+  t.op("test eax, eax", "85c0");
+  finish_truth(c, j.int_jump, r);
 }
 
 void compare_pointers(CodeGen& c, const CondJump& j, int a, int b, int r) {
@@ -233,21 +233,34 @@ void compare_pointers(CodeGen& c, const CondJump& j, int a, int b, int r) {
   emit(c, "xor edx, edx", "31d2");
   emit(c, "inc edx", "42");
   emit(c, "cmp ebx, eax", "39d8");
-  finish_truth(c, j.int_text, j.int_byte, r);
+  finish_truth(c, j.int_jump, r);
 }
 
 // ---- functions -------------------------------------------------------------
 
+// The immediate of an and/or on the control word: its bytes as the listing
+// has always shown them (upper case in places), and its value.
+struct ControlMask {
+  const char* bytes;
+  const char* value;
+};
+constexpr ControlMask kRoundNearest{"FFF3", "0f3ffh"};  // clears the rounding bits 10 and 11
+constexpr ControlMask kNoBits{"0000", "0"};
+constexpr ControlMask kChop{"000c", "0c00h"};  // both rounding bits: towards zero
+constexpr ControlMask kChopUpper{"000C", "0c00h"};
+
 // Rounding control through a run-time control-word variable: fstcw, then
 // and/or on the rounding bits, then fldcw. Listed without text.
-void set_rounding(CodeGen& c, const char* variable, const char* and_mask, const char* or_mask) {
+void set_rounding(CodeGen& c, const char* variable, const ControlMask* and_mask, const ControlMask& or_mask) {
   const std::string cw = AddressOf(c, variable);
-  emit(c, "", "d93d", cw);
-  emit(c, "", "66a1", cw);
-  if (and_mask) emit(c, "", std::string("6625") + and_mask);
-  emit(c, "", std::string("660d") + or_mask);
-  emit(c, "", "66a3", cw);
-  emit(c, "", "d92d", cw);
+  const std::string v = variable;
+  TemplateBuilder t(c);
+  t.op(Asm("fnstcw " + v).listed_as(""), "d93d", cw);
+  t.op(Asm("mov ax, " + v).listed_as(""), "66a1", cw);
+  if (and_mask) t.op(Asm(std::string("and ax, ") + and_mask->value).listed_as(""), std::string("6625") + and_mask->bytes);
+  t.op(Asm(std::string("or ax, ") + or_mask.value).listed_as(""), std::string("660d") + or_mask.bytes);
+  t.op(Asm("mov " + v + ", ax").listed_as(""), "66a3", cw);
+  t.op(Asm("fldcw " + v).listed_as(""), "d92d", cw);
 }
 
 }  // namespace
@@ -291,7 +304,7 @@ void emit_arith(CodeGen& c, int op_code, int a, int b, int r) {
 
 void emit_int_division(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, op_code == MOD_OP ? "mod_op" : "div2_op", a, b);
-  set_rounding(c, "_crw", nullptr, "000c");
+  set_rounding(c, "_crw", nullptr, kChop);
   memory_op(c, "fild " + name_of(c, a), "db05", a);
   memory_op(c, "fidiv " + name_of(c, b), "da35", b);
   memory_op(c, "fistp " + name_of(c, r), "db1d", r);
@@ -324,13 +337,16 @@ void emit_comparison(CodeGen& c, int op_code, int a, int b, int r) {
 void emit_logical(CodeGen& c, int op_code, int a, int b, int r) {
   const bool is_and = op_code == AND_OP;
   listing_header(c, is_and ? "and_op" : "or_op", a, b);
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc dx", "42");
+  TemplateBuilder t(c);
+  start_truth(t);
   load_pair(c, a, b);
-  emit(c, is_and ? "and eax, ebx" : "or eax, ebx", is_and ? "21d8" : "09d8");
-  emit(c, "jnz +2", "7502");
-  emit(c, "xor dx dx", "31d2");
-  emit_at(c, "mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.op(is_and ? "and eax, ebx" : "or eax, ebx", is_and ? "21d8" : "09d8");
+  const TemplateLabel keep = t.label("keep");
+  t.jump("jnz", keep, "jnz +2");
+  t.op(Asm("xor edx, edx").listed_as("xor dx dx"), "31d2");
+  t.bind_unlisted(keep);
+  t.op_at("mov " + name_of(c, r) + ", edx", "8915", addr_value(c, r));
+  t.finish();
 }
 
 void emit_not(CodeGen& c, int a, int b, int r) {
@@ -352,26 +368,27 @@ void emit_negate(CodeGen& c, int a, int b, int r) {
 void emit_math(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   x87_load(c, a);
+  TemplateBuilder t(c);
   switch (op_code) {
-    case SQRT_FUN: emit(c, "fsqrt", "d9fa"); break;
-    case SIN_FUN: emit(c, "fsin", "d9fe"); break;
-    case COS_FUN: emit(c, "fcos", "d9ff"); break;
+    case SQRT_FUN: t.op("fsqrt", "d9fa"); break;
+    case SIN_FUN: t.op("fsin", "d9fe"); break;
+    case COS_FUN: t.op("fcos", "d9ff"); break;
     case TG_FUN:
-      emit(c, "fptan", "d9f2");
+      t.op("fptan", "d9f2");
       memory_op(c, "fstp " + name_of(c, r), "d91d", r);  // the 1.0 that fptan pushes
       break;
     case ARCTG_FUN:
-      emit(c, "fld1", "d9e8");
-      emit(c, "fpatan", "d9f3");
+      t.op("fld1", "d9e8");
+      t.op("fpatan", "d9f3");
       break;
-    case ABS_FUN: emit(c, "abs", "d9e1"); break;
+    case ABS_FUN: t.op(Asm("fabs").listed_as("abs"), "d9e1"); break;
     case ROUND_FUN:
-      set_rounding(c, "_crw2", "FFF3", "0000");
-      emit(c, "round", "d9fc");
+      set_rounding(c, "_crw2", &kRoundNearest, kNoBits);
+      t.op(Asm("frndint").listed_as("round"), "d9fc");
       break;
     case TRUNC_FUN:
-      set_rounding(c, "_crw2", nullptr, "000C");
-      emit(c, "round", "d9fc");
+      set_rounding(c, "_crw2", nullptr, kChopUpper);
+      t.op(Asm("frndint").listed_as("round"), "d9fc");
       break;
     default: break;
   }
@@ -381,87 +398,92 @@ void emit_math(CodeGen& c, int op_code, int a, int b, int r) {
 void emit_random(CodeGen& c, int a, int b, int r) {
   listing_header(c, "_fun", a, b);
   const std::string seed = AddressOf(c, "_random_seed");
-  emit(c, "push eax", "50");
-  emit(c, "push edx", "52");
-  emit(c, "rdtsc", "0F31");
-  emit(c, "xor eax, edx", "31d0");
-  emit(c, "mov [_random_seed], eax", "8905", seed);
-  emit(c, "pop edx", "5a");
-  emit(c, "pop eax", "58");
-  emit(c, "push edx", "52");
-  emit(c, "push ecx", "51");
+  TemplateBuilder t(c);
+  t.op("push eax", "50");
+  t.op("push edx", "52");
+  t.op("rdtsc", "0F31");
+  t.op("xor eax, edx", "31d0");
+  t.op("mov [_random_seed], eax", "8905", seed);
+  t.op("pop edx", "5a");
+  t.op("pop eax", "58");
+  t.op("push edx", "52");
+  t.op("push ecx", "51");
   load_ecx(c, a, "mov ecx, " + name_of(c, a));
-  emit(c, "push edx", "52");
-  emit(c, "push ecx", "51");
-  emit(c, "mov eax, [_random_seed]", "8b05", seed);
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov ecx, 127773", "b91df30100");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov ecx, eax", "89c1");
-  emit(c, "lea eax, 16807", "b8a7410000");
-  emit(c, "mul edx", "f7e2");
-  emit(c, "mov edx, ecx", "89ca");
-  emit(c, "mov ecx, eax", "89c1");
-  emit(c, "mov eax, 2836", "b8140b0000");
-  emit(c, "mul edx", "f7e2");
-  emit(c, "sub ecx, eax", "29c1");
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "mov eax, ecx", "89c8");
-  emit(c, "mov ecx, 100000", "b9a0860100");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov eax, edx", "89d0");
-  emit(c, "pop ecx", "59");
-  emit(c, "pop edx", "5a");
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "div ecx", "f7f1");
-  emit(c, "mov eax, edx", "89d0");
-  emit(c, "", "");
-  emit(c, "inc eax", "40");
-  emit(c, "pop ecx", "59");
-  emit(c, "pop edx", "5a");
-  emit(c, "mov [_random_seed], eax", "8905", seed);
-  emit_at(c, "mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
+  t.op("push edx", "52");
+  t.op("push ecx", "51");
+  t.op("mov eax, [_random_seed]", "8b05", seed);
+  t.op("xor edx, edx", "31d2");
+  t.op("mov ecx, 127773", "b91df30100");
+  t.op("div ecx", "f7f1");
+  t.op("mov ecx, eax", "89c1");
+  t.op(Asm("mov eax, 16807").listed_as("lea eax, 16807"), "b8a7410000");
+  t.op("mul edx", "f7e2");
+  t.op("mov edx, ecx", "89ca");
+  t.op("mov ecx, eax", "89c1");
+  t.op("mov eax, 2836", "b8140b0000");
+  t.op("mul edx", "f7e2");
+  t.op("sub ecx, eax", "29c1");
+  t.op("xor edx, edx", "31d2");
+  t.op("mov eax, ecx", "89c8");
+  t.op("mov ecx, 100000", "b9a0860100");
+  t.op("div ecx", "f7f1");
+  t.op("mov eax, edx", "89d0");
+  t.op("pop ecx", "59");
+  t.op("pop edx", "5a");
+  t.op("xor edx, edx", "31d2");
+  t.op("div ecx", "f7f1");
+  t.op("mov eax, edx", "89d0");
+  t.blank_line();  // the listing has always had an empty line here
+  t.op("inc eax", "40");
+  t.op("pop ecx", "59");
+  t.op("pop edx", "5a");
+  t.op("mov [_random_seed], eax", "8905", seed);
+  t.op_at("mov " + name_of(c, r) + ", eax", "8905", addr_value(c, r));
 }
 
 void emit_length(CodeGen& c, int a, int b, int r) {
   listing_header(c, "length", a, b);
   push_offset(c, a, "push @" + std::to_string(a));
-  emit(c, "call lstrlen", "ff15", AddressOf(c, "lstrlen"));
+  ImportCall(c, "lstrlen");
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
 void emit_date(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, "_getlocaltime", a, b);
   const std::string year = AddressOf(c, "_year");
-  emit(c, "lea esi, _year", "8d35", year);
-  emit(c, "push esi", "56");
-  emit(c, "call GetLocalTime", "ff15", AddressOf(c, "GetLocalTime"));
-  emit(c, "lea esi, _year", "8d35", year);
-  emit(c, "xor eax, eax", "31c0");
+  TemplateBuilder t(c);
+  t.op("lea esi, _year", "8d35", year);
+  t.op("push esi", "56");
+  t.call_import("GetLocalTime");
+  t.op("lea esi, _year", "8d35", year);
+  t.op("xor eax, eax", "31c0");
   listing_line(c, "mov ax, [esi]+");
+  // The fields of the SYSTEMTIME at _year are words: year, month, day of the
+  // week, day, hour, minute, second. The listing shows their loads, and the
+  // arithmetic of the time, without text.
   if (op_code == TIME_FUN) {
     // Seconds since midnight reach 86399, past 16 bits: the minutes and the
     // seconds are added with 32-bit additions (01 d0) so no carry is lost.
-    emit(c, "", "31c0");
-    emit(c, "", "31d2");
-    emit(c, "", "31db");
-    emit(c, "", "66bb3c00");
-    emit(c, "", "668b4608");
-    emit(c, "", "f7e3");
-    emit(c, "", "668b560a");
-    emit(c, "", "01d0");
-    emit(c, "", "f7e3");
-    emit(c, "", "668b560c");
-    emit(c, "", "01d0");
-    store_eax(c, r, "");
+    t.op(Asm("xor eax, eax").listed_as(""), "31c0");
+    t.op(Asm("xor edx, edx").listed_as(""), "31d2");
+    t.op(Asm("xor ebx, ebx").listed_as(""), "31db");
+    t.op(Asm("mov bx, 60").listed_as(""), "66bb3c00");
+    t.op(Asm("mov ax, [esi+8]").listed_as(""), "668b4608");  // the hour
+    t.op(Asm("mul ebx").listed_as(""), "f7e3");
+    t.op(Asm("mov dx, [esi+10]").listed_as(""), "668b560a");  // the minute
+    t.op(Asm("add eax, edx").listed_as(""), "01d0");
+    t.op(Asm("mul ebx").listed_as(""), "f7e3");
+    t.op(Asm("mov dx, [esi+12]").listed_as(""), "668b560c");  // the second
+    t.op(Asm("add eax, edx").listed_as(""), "01d0");
+    store_eax(c, r, Asm("mov " + name_of(c, r) + ", eax").listed_as(""));
     return;
   }
-  const char* field = op_code == YEAR_FUN        ? "668b4600"
-                      : op_code == MONTH_FUN     ? "668b4602"
-                      : op_code == DAYOFWEEK_FUN ? "668b4604"
-                                                     : "668b4606";
-  emit(c, "", field);
-  emit_at(c, "mov " + name_of(c, r) + ", ax", "66a3", addr_value(c, r));
+  const int offset = op_code == YEAR_FUN        ? 0
+                     : op_code == MONTH_FUN     ? 2
+                     : op_code == DAYOFWEEK_FUN ? 4
+                                                : 6;
+  t.op(Asm("mov ax, [esi+" + std::to_string(offset) + "]").listed_as(""), "668b46", HexText(offset, 2));
+  t.op_at("mov " + name_of(c, r) + ", ax", "66a3", addr_value(c, r));
 }
 
 }  // namespace tarn

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/text.h"
+#include "codegen/code_gen.h"
 
 namespace tarn {
 
@@ -59,42 +59,42 @@ std::string ecx_form(std::string_view plain_op) {
 
 }  // namespace
 
-void load_eax(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, "a1", addr_value(c, n));
+void load_eax(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, "a1", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
 }
 
-void load_ebx(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, "8b1d", addr_value(c, n));
+void load_ebx(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, "8b1d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
 }
 
-void load_edx(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, "8b15", addr_value(c, n));
+void load_edx(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, "8b15", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
 }
 
-void load_ecx(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, "8b0d", addr_value(c, n));
+void load_ecx(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, "8b0d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
 }
 
-void store_eax(CodeGen& c, int n, std::string_view text) {
+void store_eax(CodeGen& c, int n, Asm text) {
   if (!is_reference(c, n)) {
-    emit_at(c, text, "a3", addr_value(c, n));
+    emit_at(c, text.listing, "a3", addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
   emit(c, "mov [ecx], eax", "8901");
 }
 
-void memory_op(CodeGen& c, std::string_view text, std::string_view plain_op, int n) {
+void memory_op(CodeGen& c, Asm text, std::string_view plain_op, int n) {
   if (!is_reference(c, n)) {
-    emit_at(c, text, plain_op, addr_value(c, n));
+    emit_at(c, text.listing, plain_op, addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
-  emit(c, std::string(text) + " [ecx]", ecx_form(plain_op));
+  emit(c, text.listing + " [ecx]", ecx_form(plain_op));
 }
 
 void x87_load(CodeGen& c, int n) {
@@ -111,36 +111,67 @@ void x87_store(CodeGen& c, int n) {
     memory_op(c, "fistp " + name_of(c, n), "db1d", n);
 }
 
-void lea_esi(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
+void lea_esi(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
 }
 
-void lea_edi(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
+void lea_esi(TemplateBuilder& t, int n, Asm text) {
+  t.op_at(std::move(text), is_reference(t.code(), n) ? "8b35" : "8d35", addr_value(t.code(), n));
 }
 
-void mov_esi_offset(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
+void lea_edi(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
 }
 
-void push_offset(CodeGen& c, int n, std::string_view text) {
-  emit_at(c, text, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
+void mov_esi_offset(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
 }
 
-void push_small(CodeGen& c, int value, std::string_view text) {
+void push_offset(CodeGen& c, int n, Asm text) {
+  emit_at(c, text.listing, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
+}
+
+void push_small(CodeGen& c, int value, Asm text) {
   if (value >= 0 && value <= 127)
-    emit(c, text, "6a" + HexText(value, 2));
+    emit(c, text.listing, "6a" + HexText(value, 2));
   else
-    emit(c, text, "68", HexText(value, 8));
+    emit(c, text.listing, "68", HexText(value, 8));
 }
 
-void call_routine(CodeGen& c, std::string_view routine, std::string_view mov_text, std::string_view call_text) {
-  emit(c, mov_text, "bb", AddressOf(c, routine));
-  emit(c, call_text, "ffd3");
+void call_routine(CodeGen& c, std::string_view routine, Asm mov_text, Asm call_text) {
+  emit(c, mov_text.listing, "bb", AddressOf(c, routine));
+  emit(c, call_text.listing, "ffd3");
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {
   emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
+}
+
+void copy_string_bounded(CodeGen& c, int capacity, bool to_caller_buffer) {
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2"), e3 = t.label("e3");
+  t.mov_imm("ecx", capacity);
+  t.op("xor edx, edx", "31d2");
+  t.op("inc ecx", "41");
+  t.bind(e1);
+  t.op("dec ecx", "49");
+  t.jump("jz", e2);
+  if (to_caller_buffer) {
+    t.op("cmp byte ptr[edi+edx], $0", "803c3a00");
+    t.jump("jnz", e3);
+    t.op("cmp byte ptr[edi+edx+1], $9", "807c3a0109");
+    t.jump("je", e2);
+    t.bind(e3);
+  }
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
 }
 
 void listing_label(CodeGen& c, std::string_view text) {

@@ -13,9 +13,10 @@
 
 #include <string>
 
-#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
+#include "codegen/template_builder.h"
+#include "codegen/code_gen.h"
 #include "tables/types.h"
 
 namespace tarn {
@@ -49,31 +50,15 @@ int element_type(CodeGen& c, int array) {
 // "mov ebx, X" for a descriptor or pointer: with one more step for a reference.
 void load_descriptor(CodeGen& c, int n) { load_ebx(c, n, "mov ebx, " + name_of(c, n)); }
 
-// The bounded copy of a string from esi to edi: at most `capacity`
-// characters, and the terminator always.
-void copy_bounded(CodeGen& c, int capacity) {
-  emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "inc ecx", "41");
-  emit(c, "e1: dec ecx", "49");
-  emit(c, "jz e2", "740f");
-  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "7409");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "jmp e1", "ebee");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
-}
-
 // reg += the offset of string element `index` (1-based), N + 4 bytes each.
 void string_element(CodeGen& c, const char* reg_text, const char* add_reg, int index, int capacity) {
   load_eax(c, index, "mov eax, " + name_of(c, index));
-  emit(c, "dec eax", "48");
-  emit(c, "mov ecx, " + std::to_string(capacity), "b9", HexText(capacity, 8));
-  emit(c, "add ecx, 4", "83c104");
-  emit(c, "mul ecx", "f7e1");
-  emit(c, std::string("add ") + reg_text + ", eax", add_reg);
+  TemplateBuilder t(c);
+  t.op("dec eax", "48");
+  t.mov_imm("ecx", capacity);
+  t.op("add ecx, 4", "83c104");
+  t.op("mul ecx", "f7e1");
+  t.op(std::string("add ") + reg_text + ", eax", add_reg);
 }
 
 // ---- arrays ----------------------------------------------------------------
@@ -82,9 +67,10 @@ void index_row(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op2", a, b);
   const int m = symbol_entry(c, b).tag3;
   load_eax(c, a, "mov eax, " + name_of(c, a));
-  emit(c, "dec eax", "48");
-  emit(c, "mov edx, " + std::to_string(m), "ba", HexText(m, 8));
-  emit(c, "mul edx", "f7e2");
+  TemplateBuilder t(c);
+  t.op("dec eax", "48");
+  t.mov_imm("edx", m);
+  t.op("mul edx", "f7e2");
   store_eax(c, r, "mov " + name_of(c, r) + ", eax");
 }
 
@@ -105,7 +91,7 @@ void get_arr(CodeGen& c, int a, int b, int r) {
     string_element(c, "esi", "01c6", b, n);
     // The result temporary may hold fewer characters than an element.
     const int cap = symbol_entry(c, r).tag;
-    copy_bounded(c, cap != 0 && cap < n ? cap : n);
+    copy_string_bounded(c, cap != 0 && cap < n ? cap : n);
     return;
   }
   load_descriptor(c, a);
@@ -128,7 +114,7 @@ void set_arr(CodeGen& c, int a, int b, int r) {
     load_descriptor(c, r);
     emit(c, "mov edi, ebx", "89df");
     string_element(c, "edi", "01c7", a, n);
-    copy_bounded(c, n);
+    copy_string_bounded(c, n);
     return;
   }
   load_descriptor(c, r);
@@ -151,18 +137,23 @@ void set_arr(CodeGen& c, int a, int b, int r) {
 // Copies the string at esi to edi, at most the field's capacity, and ends it
 // with a 0 byte.
 void copy_field_string(CodeGen& c, const FieldInfo& f) {
-  emit(c, "mov ecx, " + std::to_string(f.capacity), "b9", HexText(f.capacity, 8));
-  emit(c, "xor edx, edx", "31d2");
-  emit(c, "e1: cmp ecx, $0", "83f900");
-  emit(c, "je e2", "7410");
-  emit(c, "cmp byte ptr[esi+edx], $0", "803c3200");
-  emit(c, "jz e2", "740a");
-  emit(c, "mov al, byte ptr[esi+edx]", "8a0432");
-  emit(c, "mov byte ptr[edi+edx], al", "88043a");
-  emit(c, "inc edx", "42");
-  emit(c, "dec ecx", "49");
-  emit(c, "jmp e1", "ebeb");
-  emit(c, "e2: mov byte ptr[edi+edx], $0", "c6043a00");
+  TemplateBuilder t(c);
+  const TemplateLabel e1 = t.label("e1"), e2 = t.label("e2");
+  t.mov_imm("ecx", f.capacity);
+  t.op("xor edx, edx", "31d2");
+  t.bind(e1);
+  t.op("cmp ecx, $0", "83f900");
+  t.jump("je", e2);
+  t.op("cmp byte ptr[esi+edx], $0", "803c3200");
+  t.jump("jz", e2);
+  t.op("mov al, byte ptr[esi+edx]", "8a0432");
+  t.op("mov byte ptr[edi+edx], al", "88043a");
+  t.op("inc edx", "42");
+  t.op("dec ecx", "49");
+  t.jump("jmp", e1);
+  t.bind(e2);
+  t.op("mov byte ptr[edi+edx], $0", "c6043a00");
+  t.finish();
 }
 
 // Field copy from esi to edi (the result temporary).
@@ -191,8 +182,9 @@ void write_field(CodeGen& c, const FieldInfo& f, int b) {
 }
 
 void add_offset(CodeGen& c, const char* reg, const char* add_bytes, int offset) {
-  emit(c, "mov eax, " + std::to_string(offset), "b8", HexText(offset, 8));
-  emit(c, std::string("add ") + reg + ",eax", add_bytes);
+  TemplateBuilder t(c);
+  t.mov_imm("eax", offset);
+  t.op(std::string("add ") + reg + ",eax", add_bytes);
 }
 
 void get_fld(CodeGen& c, int a, int b, int r) {
@@ -222,24 +214,25 @@ void index_record(CodeGen& c, int a, int b, int r) {
   const TTypeDesc* record = type_by_number(c.types, s.tag4);
   if (!record || s.symbolclass != SymbolClass::kArray)
     generator_fault("'" + name_of(c, a) + "' is not an array of records");
-  emit_at(c, "mov esi, " + name_of(c, a), "8b35", addr_value(c, a));
-  if (is_reference(c, a)) emit(c, "mov esi, [esi]", "8b36");
+  TemplateBuilder t(c);
+  t.op_at("mov esi, " + name_of(c, a), "8b35", addr_value(c, a));
+  if (is_reference(c, a)) t.op("mov esi, [esi]", "8b36");
   const int m = s.tag3;
   if (m != 0) {
-    emit(c, "mov eax, " + std::to_string(m), "b8", HexText(m, 8));
+    t.mov_imm("eax", m);
     load_ebx(c, r, "mov ebx, " + name_of(c, r));
-    emit(c, "dec ebx ", "4b");
-    emit(c, "mul ebx ", "f7e3");
+    t.op("dec ebx ", "4b");
+    t.op("mul ebx ", "f7e3");
     memory_op(c, "add eax, " + name_of(c, b), "0305", b);
   } else {
-    emit(c, "sub eax, eax ", "29c0");
+    t.op("sub eax, eax ", "29c0");
     memory_op(c, "add eax, " + name_of(c, r), "0305", r);
   }
-  emit(c, "dec eax ", "48");
-  emit(c, "mov ebx, " + std::to_string(record->attr2), "bb", HexText(record->attr2, 8));
-  emit(c, "mul ebx ", "f7e3");
-  emit(c, "add esi, eax ", "01c6");
-  emit(c, "push esi ", "56");
+  t.op("dec eax ", "48");
+  t.mov_imm("ebx", record->attr2);
+  t.op("mul ebx ", "f7e3");
+  t.op("add esi, eax ", "01c6");
+  t.op("push esi ", "56");
 }
 
 void get_fld_a(CodeGen& c, int a, int b, int r) {
@@ -265,38 +258,41 @@ void set_fld_a(CodeGen& c, int a, int b, int r) {
 
 // new and free work on the process heap, fetched once as the main body starts.
 void get_heap(CodeGen& c, int, int, int) {
-  ImportCall(c, "GetProcessHeap");
-  emit(c, "mov _hHeap, eax", "a3", AddressOf(c, "_hHeap"));
+  TemplateBuilder t(c);
+  t.call_import("GetProcessHeap");
+  t.store_eax_to("_hHeap");
 }
 
 // A zeroed block of B bytes; its address goes to pointer A.
 void wd_new(CodeGen& c, int a, int b, int) {
   listing_header(c, "wd_new", a, b);
-  emit(c, "push " + std::to_string(b), "68", HexText(b, 8));
-  emit(c, "push $8", "6808000000");
-  emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
-  ImportCall(c, "HeapAlloc");
+  TemplateBuilder t(c);
+  t.push_imm(b);
+  t.op("push $8", "68", HexText(8, 8));  // HEAP_ZERO_MEMORY: the block comes zeroed
+  t.push_variable("_hHeap");
+  t.call_import("HeapAlloc");
   if (is_reference(c, a)) {
-    emit_at(c, "mov  ebx, " + name_of(c, a), "8b1d", addr_value(c, a));
-    emit(c, "mov [ebx], eax", "8903");
+    t.op_at("mov  ebx, " + name_of(c, a), "8b1d", addr_value(c, a));
+    t.op("mov [ebx], eax", "8903");
   } else {
-    emit_at(c, "mov " + name_of(c, a) + ", eax", "a3", addr_value(c, a));
+    t.op_at("mov " + name_of(c, a) + ", eax", "a3", addr_value(c, a));
   }
 }
 
 // Releases the block and leaves the pointer nil.
 void wd_free(CodeGen& c, int a, int b, int) {
   listing_header(c, "wd_free", a, b);
+  TemplateBuilder t(c);
   if (is_reference(c, a)) {
-    emit_at(c, "mov ecx, " + name_of(c, a), "8b0d", addr_value(c, a));
-    emit(c, "push [ecx]", "ff31");
+    t.op_at("mov ecx, " + name_of(c, a), "8b0d", addr_value(c, a));
+    t.op("push [ecx]", "ff31");
   } else {
-    emit_at(c, "push " + name_of(c, a), "ff35", addr_value(c, a));
+    t.op_at("push " + name_of(c, a), "ff35", addr_value(c, a));
   }
-  emit(c, "push $8", "6808000000");
-  emit(c, "push _hHeap", "ff35", AddressOf(c, "_hHeap"));
-  ImportCall(c, "HeapFree");
-  emit(c, "xor eax, eax ", "31c0");
+  t.op("push $8", "68", HexText(8, 8));  // the flags, as for HeapAlloc
+  t.push_variable("_hHeap");
+  t.call_import("HeapFree");
+  t.op("xor eax, eax ", "31c0");
   store_eax(c, a, "mov " + name_of(c, a) + ", eax");
 }
 

@@ -1,6 +1,6 @@
 // The back end never turns a fault of its own into a program: a record the
 // generator cannot turn into code, an operand it does not know, a jump label
-// left without its target, each ends the compile with an internal error
+// left without its target (a postfix label or a template's own), each ends the compile with an internal error
 // (code 0, a text naming the fault) and no executable.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "codegen/template_builder.h"
 #include "driver/driver.h"
 #include "frontend_fixture.h"
 #include "ir/postfix.h"
@@ -123,6 +124,43 @@ TEST_F(BackEndFault, AJumpLabelNeverPlacedIsAnInternalError) {
     v.erase(v.begin() + static_cast<long>(at), v.begin() + static_cast<long>(at) + 4);
   });
   EXPECT_NE(report.find("Error 0: 'jump label never placed: "), std::string::npos) << report;
+}
+
+// No program reaches these: a template whose jump waits for a label it never
+// binds, or whose label lies beyond a short jump's reach, is the compiler's
+// own fault, reported like a leftover jump label, and emits nothing.
+TEST(TemplateLabels, AnUnboundOrUnreachableLabelIsAGeneratorFault) {
+  Compilation c;
+  seek(c.image, kCodeFileOffset);
+  const auto fault = [&](auto build) {
+    const int32_t start = c.image.pos;
+    const size_t listed = c.gen.listing.size();
+    std::string text;
+    try {
+      TemplateBuilder t(c.code);
+      build(t);
+      t.finish();
+    } catch (const GeneratorFault& e) {
+      text = e.what();
+    }
+    EXPECT_EQ(c.image.pos, start) << text;
+    EXPECT_EQ(c.gen.listing.size(), listed) << text;
+    return text;
+  };
+  EXPECT_EQ(fault([](TemplateBuilder& t) {
+              const TemplateLabel e2 = t.label("e2");
+              t.jump("jz", e2);
+              t.op("inc edx", "42");
+            }),
+            "template label never bound: e2");
+  EXPECT_EQ(fault([](TemplateBuilder& t) {
+              const TemplateLabel e1 = t.label("e1");
+              t.jump("jmp", e1);
+              for (int i = 0; i < 128; ++i) t.op("nop", "90");
+              t.bind(e1);
+              t.op("nop", "90");
+            }),
+            "short jump out of range in a template: jmp e1");
 }
 
 TEST_F(BackEndFault, AnUnreadablePostfixFileIsAnInternalErrorNotTheSizeLimit) {
