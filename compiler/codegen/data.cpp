@@ -35,9 +35,12 @@ void dword_item(Compilation& c, std::string_view name, int64_t value, std::strin
   listing_write(c, std::string(directive) + " " + std::string(name) + " " + value_text(value));
 }
 
-void silent_dwords(Compilation& c, std::string_view name, int64_t value, int count) {
+// The elements after an array's first are not entered as named addresses:
+// every lookup of the array's name finds the first element, and the last
+// entry of the table (which places the code) is always the run-time data's
+// final word, so entries for them would never be read.
+void silent_dwords(Compilation& c, int64_t value, int count) {
   for (int i = 0; i < count; ++i) {
-    AddVariable(c, name, current_address(c.image));
     if (value < (int64_t{1} << 32))
       put_dword(c.image, static_cast<uint32_t>(value));  // the bytes of HexText(value, 8), low byte first
     else
@@ -77,14 +80,14 @@ void DeclareDword(Compilation& c, std::string_view name, int64_t value) {
 void DeclareDwordArray(Compilation& c, std::string_view name, int64_t value, int count) {
   dword_item(c, name, value, "dword");
   listing_line(c, " x" + std::to_string(count));
-  silent_dwords(c, name, value, count - 1);
+  silent_dwords(c, value, count - 1);
 }
 
 void DeclareBlock(Compilation& c, std::string_view name, int64_t value, int bytes) {
   const int dwords = std::max((bytes + 3) / 4, 1);
   dword_item(c, name, value, "byte");
   listing_line(c, " x" + std::to_string(bytes));
-  silent_dwords(c, name, value, dwords - 1);
+  silent_dwords(c, value, dwords - 1);
 }
 
 void DeclareWord(Compilation& c, std::string_view name, int64_t value) {
@@ -119,10 +122,7 @@ void DeclareStringArray(Compilation& c, std::string_view name, int capacity, int
   begin_item(c, name);
   put_text(c.image, bytes);
   listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
-  for (int i = 1; i < count; ++i) {
-    AddVariable(c, name, current_address(c.image));
-    put_text(c.image, bytes);
-  }
+  for (int i = 1; i < count; ++i) put_text(c.image, bytes);
 }
 
 uint32_t single_bits(std::string_view text) {
