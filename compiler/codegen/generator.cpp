@@ -37,7 +37,17 @@ void store_hex(Compilation& c, std::string_view hex) {
 }
 
 void append_hex(std::string& out, uint32_t v, int digits) {
-  for (int i = digits - 1; i >= 0; --i) out += kHexDigits[(v >> (4 * i)) & 15];
+  char text[8];
+  for (int i = digits - 1; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
+  out.append(text, static_cast<size_t>(digits));
+}
+
+// The start of a listing line: the address, a blank.
+void append_address(std::string& out, uint32_t address) {
+  char text[9];
+  for (int i = 7; i >= 0; --i, address >>= 4) text[i] = kHexDigits[address & 15];
+  text[8] = ' ';
+  out.append(text, 9);
 }
 
 }  // namespace
@@ -57,16 +67,14 @@ void emit_instruction_silent(Compilation& c, std::string_view opcode_hex, std::s
 }
 
 void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
-  append_hex(c.gen.listing, current_address(c.image), 8);
-  c.gen.listing += ' ';
+  append_address(c.gen.listing, current_address(c.image));
   emit_instruction(c, opcode_hex, operand_hex);
   listing_line(c, text);
 }
 
 void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
   std::string& listing = c.gen.listing;
-  append_hex(listing, current_address(c.image), 8);
-  listing += ' ';
+  append_address(listing, current_address(c.image));
   const size_t start = listing.size();
   listing.append(opcode_hex);
   for (int i = 0; i < 4; ++i) append_hex(listing, (address >> (8 * i)) & 0xff, 2);
@@ -80,13 +88,15 @@ void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex,
 
 void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
-  append_hex(listing, current_address(c.image), 8);
-  listing += ' ';
+  append_address(listing, current_address(c.image));
+  const size_t at = listing.size();
+  listing.resize(at + 2 * n + 1);
+  char* p = listing.data() + at;
   for (size_t i = 0; i < n; ++i) {
-    listing += kHexDigits[bytes[i] >> 4];
-    listing += kHexDigits[bytes[i] & 15];
+    *p++ = kHexDigits[bytes[i] >> 4];
+    *p++ = kHexDigits[bytes[i] & 15];
   }
-  listing += ' ';
+  *p = ' ';
   put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }
@@ -173,8 +183,8 @@ void patch_label(Compilation& c, std::string_view name, int length, std::string_
 void listing_write(Compilation& c, std::string_view text) { c.gen.listing += text; }
 
 void listing_line(Compilation& c, std::string_view text) {
-  c.gen.listing += text;
-  c.gen.listing += "\r\n";
+  c.gen.listing.append(text);
+  c.gen.listing.append("\r\n", 2);
 }
 
 void open_listing(Compilation& c, const std::string& path) {
