@@ -113,6 +113,10 @@ inline const TSymbolbableRecord& sym_at(const SymbolTable& t, int position) { re
 // class and code are left untouched.
 bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code);
 
+// The position of the newest literal entry (class 5) whose text is `text` and,
+// when `type` is not negative, whose type is `type`; 0 when there is none.
+int find_literal(const SymbolTable& t, std::string_view text, int type = -1);
+
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
 // (class 5) reuses an earlier entry of the same text. Resolve: looks in
