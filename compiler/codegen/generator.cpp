@@ -114,7 +114,7 @@ void sync_variable_index(const GeneratorState& g) {
     g.variables_indexed = 0;
   }
   for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed)
-    g.variable_index.emplace(to_lower_ascii(g.variables[g.variables_indexed].Name), g.variables_indexed);
+    g.variable_index.try_emplace(to_lower_ascii(g.variables[g.variables_indexed].Name), g.variables_indexed);
 }
 
 }  // namespace
@@ -142,20 +142,41 @@ void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
   sync_variable_index(c.gen);
 }
 
+
+namespace {
+
+// Brings the label indexes up to date as sync_variable_index does: the first
+// label of a name or an id keeps its place.
+void sync_label_index(const GeneratorState& g) {
+  if (g.labels.size() < g.labels_indexed) {
+    g.label_index.clear();
+    g.label_id_index.clear();
+    g.labels_indexed = 0;
+  }
+  for (; g.labels_indexed < g.labels.size(); ++g.labels_indexed) {
+    const TLabel& l = g.labels[g.labels_indexed];
+    g.label_index.try_emplace(l.Name, g.labels_indexed);
+    g.label_id_index.try_emplace(l.id, g.labels_indexed);
+  }
+}
+
+}  // namespace
+
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id) {
+  sync_label_index(c.gen);  // a table shortened since the last lookup is indexed afresh first
   c.gen.labels.push_back(TLabel{std::string(name), value, id});
 }
 
 uint32_t FindLabel(const Compilation& c, std::string_view name) {
-  for (const TLabel& l : c.gen.labels)
-    if (l.Name == name) return l.Virtual_Addr;
-  return 0;
+  sync_label_index(c.gen);
+  auto it = c.gen.label_index.find(std::string(name));
+  return it == c.gen.label_index.end() ? 0 : c.gen.labels[it->second].Virtual_Addr;
 }
 
 uint32_t FindLabelById(const Compilation& c, int id) {
-  for (const TLabel& l : c.gen.labels)
-    if (l.id == id) return l.Virtual_Addr;
-  return 0;
+  sync_label_index(c.gen);
+  auto it = c.gen.label_id_index.find(id);
+  return it == c.gen.label_id_index.end() ? 0 : c.gen.labels[it->second].Virtual_Addr;
 }
 
 int32_t add_patch_label(Compilation& c, std::string_view name) {

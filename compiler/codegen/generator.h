@@ -37,6 +37,12 @@ struct GeneratorState {
   mutable std::unordered_map<std::string, size_t> variable_index;
   mutable size_t variables_indexed = 0;
   std::vector<TLabel> labels;
+  // The name and the id of each label -> its first position in labels, for
+  // labels[0, labels_indexed); brought up to date on lookup, and rebuilt when
+  // labels was shortened behind the generator's back.
+  mutable std::unordered_map<std::string, size_t> label_index;
+  mutable std::unordered_map<int, size_t> label_id_index;
+  mutable size_t labels_indexed = 0;
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
   std::vector<std::string> pending_patches;  // patch labels not yet consumed, in order
