@@ -23,8 +23,44 @@ void check_room(const SymbolTable& t, ErrorReporter& errors) {
   if (t.count >= kSymbolCapacity) errors.report(0, "Symboltable overflow");
 }
 
+uint32_t name_hash(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (unsigned char ch : name) h = (h ^ ch) * 16777619u;
+  return h;
+}
+
+// The slot holding the newest position of `name`, or the empty slot where it
+// goes. The table never fills: it has more slots than the table has entries.
+int& name_slot(const SymbolTable& t, std::string_view name) {
+  size_t i = name_hash(name) & (kNameSlots - 1);
+  while (t.name_slots[i] != 0 && t.entries[static_cast<size_t>(t.name_slots[i])].name != name)
+    i = (i + 1) & (kNameSlots - 1);
+  return t.name_slots[i];
+}
+
+void sync_name_index(const SymbolTable& t) {
+  if (t.count < t.indexed) {
+    t.name_slots.fill(0);
+    t.indexed = 0;
+  }
+  while (t.indexed < t.count) {
+    const int position = ++t.indexed;
+    int& newest = name_slot(t, t.entries[static_cast<size_t>(position)].name);
+    t.older_same_name[static_cast<size_t>(position)] = newest;
+    newest = position;
+  }
+}
+
+// The newest position holding `name`, 0 when none; older ones follow through
+// older_same_name.
+int newest_named(const SymbolTable& t, std::string_view name) {
+  sync_name_index(t);
+  return name_slot(t, name);
+}
+
 int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, int symbol_class, int scope) {
   check_room(t, errors);
+  sync_name_index(t);  // a table shortened since the last lookup is indexed afresh before it grows
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
   e = TSymbolbableRecord{};
@@ -36,26 +72,9 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 
 }  // namespace
 
-namespace {
-
-void sync_name_index(const SymbolTable& t) {
-  if (t.count < t.indexed) {
-    t.name_index.clear();
-    t.indexed = 0;
-  }
-  for (; t.indexed < t.count; ++t.indexed) t.name_index[t.entries[t.indexed + 1].name].push_back(t.indexed + 1);
-}
-
-}  // namespace
-
 bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol_class, int& code) {
-  sync_name_index(t);
-  auto found = t.name_index.find(std::string(name));
-  if (found == t.name_index.end()) return false;
-  const std::vector<int>& positions = found->second;
-  for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
-    const int i = *p;
-    const TSymbolbableRecord& e = t.entries[i];
+  for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
+    const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
     if (e.symboltype == kTypeStringLiteral || e.name != name) continue;
     if (is_global_class(e.symbolclass)) {
       symbol_class = e.symbolclass;
@@ -72,13 +91,9 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, int& symbol
 }
 
 int find_literal(const SymbolTable& t, std::string_view text, int type) {
-  sync_name_index(t);
-  auto found = t.name_index.find(std::string(text));
-  if (found == t.name_index.end()) return 0;
-  const std::vector<int>& positions = found->second;
-  for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
-    const TSymbolbableRecord& e = t.entries[*p];
-    if (e.symbolclass == kClassLiteral && e.name == text && (type < 0 || e.symboltype == type)) return *p;
+  for (int i = newest_named(t, text); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
+    const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
+    if (e.symbolclass == kClassLiteral && e.name == text && (type < 0 || e.symboltype == type)) return i;
   }
   return 0;
 }
@@ -251,7 +266,7 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
     e.tag2 = static_cast<int32_t>(number(lines[6]));
   }
   t.count = records;
-  t.name_index.clear();
+  t.name_slots.fill(0);
   t.indexed = 0;
 }
 

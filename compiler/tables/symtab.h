@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarn {
@@ -19,6 +18,7 @@ constexpr int kSymbolCapacity = 650;
 constexpr int kScopeStackCapacity = 10;
 constexpr int kNameStackCapacity = 10;
 constexpr size_t kNameStackNameLength = 15;
+constexpr size_t kNameSlots = 2048;  // a power of two well above kSymbolCapacity
 
 // Symbol classes.
 enum SymbolClass {
@@ -89,10 +89,13 @@ struct SymbolTable {
   int scope_count = 0;
   std::array<std::string, kNameStackCapacity> names;
   int name_count = 0;
-  // Name -> the positions in entries[1, indexed] holding it, oldest first;
-  // look_up brings it up to date with count and builds it afresh when the
-  // table shrank (reload_symbol_table clears it).
-  mutable std::unordered_map<std::string, std::vector<int>> name_index;
+  // The name index over entries[1, indexed], without an allocation: name_slots
+  // is an open-addressing hash table holding, for each name, its newest
+  // position (0: an empty slot); older_same_name[p] is the next older position
+  // of the name at p (0: none). Lookups bring it up to date with count and
+  // build it afresh when the table shrank (reload_symbol_table resets it).
+  mutable std::array<int, kNameSlots> name_slots{};
+  mutable std::array<int, kSymbolCapacity + 1> older_same_name{};
   mutable int indexed = 0;
 };
 
