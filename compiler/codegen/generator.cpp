@@ -105,33 +105,73 @@ std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
 
 namespace {
 
+char fold(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+uint32_t folded_hash(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (char ch : name) h = (h ^ static_cast<unsigned char>(fold(ch))) * 16777619u;
+  return h;
+}
+
+bool same_folded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
+// The slot of `name`: the one holding its first entry, or the empty slot
+// where it goes. The table is never more than half full.
+uint32_t& variable_slot(const GeneratorState& g, std::string_view name) {
+  const size_t mask = g.variable_slots.size() - 1;
+  size_t i = folded_hash(name) & mask;
+  while (g.variable_slots[i] != 0 && !same_folded(g.variables[g.variable_slots[i] - 1].Name, name)) i = (i + 1) & mask;
+  return g.variable_slots[i];
+}
+
 // Brings the index up to date with the table: entries appended since it was
 // last brought up to date are added (an earlier entry of the same name keeps
-// its place); a table that shrank is indexed afresh.
+// its place); a table that shrank, or slots more than half full, are indexed
+// afresh.
 void sync_variable_index(const GeneratorState& g) {
-  if (g.variables.size() < g.variables_indexed) {
-    g.variable_index.clear();
+  if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
+      2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
+    size_t slots = 1024;
+    while (2 * g.variables.size() > slots) slots *= 2;
+    g.variable_slots.assign(slots, 0);
+    g.variable_names = 0;
     g.variables_indexed = 0;
   }
-  for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed)
-    g.variable_index.try_emplace(to_lower_ascii(g.variables[g.variables_indexed].Name), g.variables_indexed);
+  for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed) {
+    uint32_t& slot = variable_slot(g, g.variables[g.variables_indexed].Name);
+    if (slot == 0) {
+      slot = static_cast<uint32_t>(g.variables_indexed + 1);
+      ++g.variable_names;
+    }
+  }
+}
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && is_blank_or_control(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank_or_control(s.back())) s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace
 
-const TVariable* find_variable(const Compilation& c, const std::string& lowered_name) {
+const TVariable* find_variable(const Compilation& c, std::string_view name) {
   sync_variable_index(c.gen);
-  auto it = c.gen.variable_index.find(lowered_name);
-  return it == c.gen.variable_index.end() ? nullptr : &c.gen.variables[it->second];
+  const uint32_t slot = variable_slot(c.gen, name);
+  return slot == 0 ? nullptr : &c.gen.variables[slot - 1];
 }
 
 uint32_t address_value(const Compilation& c, std::string_view name) {
-  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  const TVariable* v = find_variable(c, trimmed(name));
   return v ? v->VarAddr : 0;
 }
 
 std::string AddressOf(const Compilation& c, std::string_view name) {
-  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  const TVariable* v = find_variable(c, trimmed(name));
   if (v) return HexText(v->VarAddr, 8);
   generator_fault("no address for '" + std::string(name) + "'");
 }

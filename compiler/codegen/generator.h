@@ -31,10 +31,13 @@ struct TLabel {
 
 struct GeneratorState {
   std::vector<TVariable> variables;
-  // The lower-cased name of each named address -> its first position in
-  // variables, for variables[0, variables_indexed); kept by AddVariable and
-  // rebuilt by find_variable when variables was changed behind its back.
-  mutable std::unordered_map<std::string, size_t> variable_index;
+  // The index of variables[0, variables_indexed): an open-addressing hash
+  // table whose slots hold 1 + the position of the first entry of each name,
+  // names compared without regard to ASCII case (0: an empty slot). Kept by
+  // AddVariable, grown when half full, and rebuilt by find_variable when
+  // variables was shortened behind its back.
+  mutable std::vector<uint32_t> variable_slots;
+  mutable size_t variable_names = 0;  // the distinct names in the slots
   mutable size_t variables_indexed = 0;
   std::vector<TLabel> labels;
   // The name and the id of each label -> its first position in labels, for
@@ -75,8 +78,9 @@ std::string HexText(int64_t n, int digits);
 std::string AddressOf(const Compilation& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Compilation& c, std::string_view name);
-// The first named address whose lower-cased name is lowered_name, or nullptr.
-const TVariable* find_variable(const Compilation& c, const std::string& lowered_name);
+// The first named address whose name equals `name` ignoring ASCII case, or
+// nullptr.
+const TVariable* find_variable(const Compilation& c, std::string_view name);
 
 void AddVariable(Compilation& c, std::string_view name, uint32_t address);
 void AddLabel(Compilation& c, std::string_view name, uint32_t value, int id = 0);

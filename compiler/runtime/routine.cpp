@@ -39,7 +39,7 @@ RoutineBuilder::RoutineBuilder(Compilation& c) : c_(c), start_(current_address(c
 }
 
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
-  if (const TVariable* v = find_variable(c_, to_lower_ascii(name)))
+  if (const TVariable* v = find_variable(c_, name))
     return v->VarAddr + static_cast<uint32_t>(offset);
   throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
 }
