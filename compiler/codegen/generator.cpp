@@ -89,14 +89,17 @@ void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex,
 void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
   append_address(listing, current_address(c.image));
-  const size_t at = listing.size();
-  listing.resize(at + 2 * n + 1);
-  char* p = listing.data() + at;
-  for (size_t i = 0; i < n; ++i) {
-    *p++ = kHexDigits[bytes[i] >> 4];
-    *p++ = kHexDigits[bytes[i] & 15];
+  char hex[2 * 16];
+  for (size_t done = 0; done < n;) {  // instructions are at most 15 bytes: one round as a rule
+    const size_t k = std::min(n - done, size_t{16});
+    for (size_t i = 0; i < k; ++i) {
+      hex[2 * i] = kHexDigits[bytes[done + i] >> 4];
+      hex[2 * i + 1] = kHexDigits[bytes[done + i] & 15];
+    }
+    listing.append(hex, 2 * k);
+    done += k;
   }
-  *p = ' ';
+  listing += ' ';
   put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }
