@@ -36,6 +36,29 @@ void store_hex(Compilation& c, std::string_view hex) {
   put_bytes(c.image, bytes.data(), bytes.size());
 }
 
+// The value of a hex digit of either case; -1 for any other character.
+int hex_digit(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  return -1;
+}
+
+// Puts the bytes of hex text made of digit pairs alone at bytes[n], the pairs
+// in order or last pair first, and advances n; false for any other text
+// (blanks, odd length, a non-digit, more than `room` bytes in all), which then
+// goes the general way.
+bool plain_hex_bytes(std::string_view hex, bool reversed, uint8_t* bytes, size_t& n, size_t room) {
+  if (hex.size() % 2 != 0 || n + hex.size() / 2 > room) return false;
+  for (size_t k = 0; k < hex.size(); k += 2) {
+    const size_t at = reversed ? hex.size() - 2 - k : k;
+    const int high = hex_digit(hex[at]), low = hex_digit(hex[at + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes[n++] = static_cast<uint8_t>(high * 16 + low);
+  }
+  return true;
+}
+
 void append_hex(std::string& out, uint32_t v, int digits) {
   char text[8];
   for (int i = digits - 1; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
@@ -54,6 +77,18 @@ void append_address(std::string& out, uint32_t address) {
 
 void emit_instruction(Compilation& c, std::string_view opcode_hex, std::string_view operand_hex) {
   std::string& listing = c.gen.listing;
+  // Digit pairs alone (the rule): the bytes come from the texts as they are,
+  // with nothing to trim and no text to read back.
+  uint8_t bytes[32];
+  size_t n = 0;
+  if (plain_hex_bytes(opcode_hex, false, bytes, n, sizeof bytes) &&
+      plain_hex_bytes(operand_hex, true, bytes, n, sizeof bytes)) {
+    listing.append(opcode_hex);
+    for (size_t i = operand_hex.size(); i >= 2; i -= 2) listing.append(operand_hex.data() + i - 2, 2);
+    listing += ' ';
+    put_bytes(c.image, bytes, n);
+    return;
+  }
   const size_t start = append_instruction_hex(listing, opcode_hex, operand_hex);
   store_hex(c, std::string_view(listing).substr(start));
   listing += ' ';
@@ -75,6 +110,17 @@ void emit(Compilation& c, std::string_view text, std::string_view opcode_hex, st
 void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
   std::string& listing = c.gen.listing;
   append_address(listing, current_address(c.image));
+  uint8_t bytes[32];
+  size_t n = 0;
+  if (plain_hex_bytes(opcode_hex, false, bytes, n, sizeof bytes - 4)) {
+    listing.append(opcode_hex);
+    append_hex(listing, (address & 0xff) << 24 | (address & 0xff00) << 8 | (address >> 8 & 0xff00) | address >> 24, 8);
+    listing += ' ';
+    for (int i = 0; i < 4; ++i) bytes[n++] = static_cast<uint8_t>(address >> (8 * i));
+    put_bytes(c.image, bytes, n);
+    listing_line(c, text);
+    return;
+  }
   const size_t start = listing.size();
   listing.append(opcode_hex);
   for (int i = 0; i < 4; ++i) append_hex(listing, (address >> (8 * i)) & 0xff, 2);
