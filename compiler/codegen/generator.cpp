@@ -134,18 +134,23 @@ void emit_at(Compilation& c, std::string_view text, std::string_view opcode_hex,
 
 void emit_bytes(Compilation& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
-  append_address(listing, current_address(c.image));
-  char hex[2 * 16];
-  for (size_t done = 0; done < n;) {  // instructions are at most 15 bytes: one round as a rule
-    const size_t k = std::min(n - done, size_t{16});
-    for (size_t i = 0; i < k; ++i) {
-      hex[2 * i] = kHexDigits[bytes[done + i] >> 4];
-      hex[2 * i + 1] = kHexDigits[bytes[done + i] & 15];
+  // The address, a blank, the bytes' hex and a blank in one piece; an
+  // instruction has at most 15 bytes, longer runs take more rounds.
+  char line[9 + 2 * 16 + 1];
+  uint32_t address = current_address(c.image);
+  for (int i = 7; i >= 0; --i, address >>= 4) line[i] = kHexDigits[address & 15];
+  line[8] = ' ';
+  size_t used = 9;
+  for (size_t i = 0; i < n; ++i) {
+    line[used++] = kHexDigits[bytes[i] >> 4];
+    line[used++] = kHexDigits[bytes[i] & 15];
+    if (used == 9 + 2 * 16) {
+      listing.append(line, used);
+      used = 0;
     }
-    listing.append(hex, 2 * k);
-    done += k;
   }
-  listing += ' ';
+  line[used++] = ' ';
+  listing.append(line, used);
   put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }

@@ -31,7 +31,7 @@ uint32_t name_hash(std::string_view name) {
 
 // The slot holding the newest position of `name`, or the empty slot where it
 // goes. The table never fills: it has more slots than the table has entries.
-int& name_slot(const SymbolTable& t, std::string_view name) {
+int16_t& name_slot(const SymbolTable& t, std::string_view name) {
   size_t i = name_hash(name) & (kNameSlots - 1);
   while (t.name_slots[i] != 0 && t.entries[static_cast<size_t>(t.name_slots[i])].name != name)
     i = (i + 1) & (kNameSlots - 1);
@@ -45,9 +45,9 @@ void sync_name_index(const SymbolTable& t) {
   }
   while (t.indexed < t.count) {
     const int position = ++t.indexed;
-    int& newest = name_slot(t, t.entries[static_cast<size_t>(position)].name);
+    int16_t& newest = name_slot(t, t.entries[static_cast<size_t>(position)].name);
     t.older_same_name[static_cast<size_t>(position)] = newest;
-    newest = position;
+    newest = static_cast<int16_t>(position);
   }
 }
 

@@ -19,6 +19,7 @@ constexpr int kScopeStackCapacity = 10;
 constexpr int kNameStackCapacity = 10;
 constexpr size_t kNameStackNameLength = 15;
 constexpr size_t kNameSlots = 2048;  // a power of two well above kSymbolCapacity
+static_assert(kSymbolCapacity < 32768, "the name index holds positions in 16 bits");
 
 // Symbol classes.
 enum SymbolClass {
@@ -94,8 +95,8 @@ struct SymbolTable {
   // position (0: an empty slot); older_same_name[p] is the next older position
   // of the name at p (0: none). Lookups bring it up to date with count and
   // build it afresh when the table shrank (reload_symbol_table resets it).
-  mutable std::array<int, kNameSlots> name_slots{};
-  mutable std::array<int, kSymbolCapacity + 1> older_same_name{};
+  mutable std::array<int16_t, kNameSlots> name_slots{};
+  mutable std::array<int16_t, kSymbolCapacity + 1> older_same_name{};
   mutable int indexed = 0;
 };
 
