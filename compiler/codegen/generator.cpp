@@ -176,11 +176,18 @@ bool same_folded(std::string_view a, std::string_view b) {
 
 // The slot of `name`: the one holding its first entry, or the empty slot
 // where it goes. The table is never more than half full.
-uint32_t& variable_slot(const GeneratorState& g, std::string_view name) {
+GeneratorState::VariableSlot& variable_slot(const GeneratorState& g, std::string_view name) {
   const size_t mask = g.variable_slots.size() - 1;
-  size_t i = folded_hash(name) & mask;
-  while (g.variable_slots[i] != 0 && !same_folded(g.variables[g.variable_slots[i] - 1].Name, name)) i = (i + 1) & mask;
-  return g.variable_slots[i];
+  const uint32_t hash = folded_hash(name);
+  size_t i = hash & mask;
+  for (;; i = (i + 1) & mask) {
+    GeneratorState::VariableSlot& slot = g.variable_slots[i];
+    if (slot.position == 0) {
+      slot.hash = hash;  // where the name goes, if it is entered
+      return slot;
+    }
+    if (slot.hash == hash && same_folded(g.variables[slot.position - 1].Name, name)) return slot;
+  }
 }
 
 // Brings the index up to date with the table: entries appended since it was
@@ -192,14 +199,14 @@ void sync_variable_index(const GeneratorState& g) {
       2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
     size_t slots = 1024;
     while (2 * g.variables.size() > slots) slots *= 2;
-    g.variable_slots.assign(slots, 0);
+    g.variable_slots.assign(slots, {});
     g.variable_names = 0;
     g.variables_indexed = 0;
   }
   for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed) {
-    uint32_t& slot = variable_slot(g, g.variables[g.variables_indexed].Name);
-    if (slot == 0) {
-      slot = static_cast<uint32_t>(g.variables_indexed + 1);
+    GeneratorState::VariableSlot& slot = variable_slot(g, g.variables[g.variables_indexed].Name);
+    if (slot.position == 0) {
+      slot.position = static_cast<uint32_t>(g.variables_indexed + 1);
       ++g.variable_names;
     }
   }
@@ -215,8 +222,8 @@ std::string_view trimmed(std::string_view s) {
 
 const TVariable* find_variable(const Compilation& c, std::string_view name) {
   sync_variable_index(c.gen);
-  const uint32_t slot = variable_slot(c.gen, name);
-  return slot == 0 ? nullptr : &c.gen.variables[slot - 1];
+  const uint32_t position = variable_slot(c.gen, name).position;
+  return position == 0 ? nullptr : &c.gen.variables[position - 1];
 }
 
 uint32_t address_value(const Compilation& c, std::string_view name) {
@@ -235,7 +242,6 @@ void AddVariable(Compilation& c, std::string_view name, uint32_t address) {
   c.gen.variables.push_back(TVariable{address, std::string(name)});
   sync_variable_index(c.gen);
 }
-
 
 namespace {
 

@@ -32,11 +32,15 @@ struct TLabel {
 struct GeneratorState {
   std::vector<TVariable> variables;
   // The index of variables[0, variables_indexed): an open-addressing hash
-  // table whose slots hold 1 + the position of the first entry of each name,
-  // names compared without regard to ASCII case (0: an empty slot). Kept by
-  // AddVariable, grown when half full, and rebuilt by find_variable when
-  // variables was shortened behind its back.
-  mutable std::vector<uint32_t> variable_slots;
+  // table whose slots hold 1 + the position of the first entry of each name
+  // (0: an empty slot) and the name's hash, names compared without regard to
+  // ASCII case. Kept by AddVariable, grown when half full, and rebuilt by
+  // find_variable when variables was shortened behind its back.
+  struct VariableSlot {
+    uint32_t position = 0;
+    uint32_t hash = 0;
+  };
+  mutable std::vector<VariableSlot> variable_slots;
   mutable size_t variable_names = 0;  // the distinct names in the slots
   mutable size_t variables_indexed = 0;
   std::vector<TLabel> labels;
