@@ -243,6 +243,16 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
     return line;
   };
   auto number = [](std::string_view s) {
+    // The dump writes plain decimals: those of up to nine digits are read
+    // here, anything else the general way below.
+    const bool negative = !s.empty() && s[0] == '-';
+    const std::string_view digits = s.substr(negative ? 1 : 0);
+    if (!digits.empty() && digits.size() <= 9) {
+      int64_t v = 0;
+      size_t k = 0;
+      for (; k < digits.size() && digits[k] >= '0' && digits[k] <= '9'; ++k) v = v * 10 + (digits[k] - '0');
+      if (k == digits.size()) return negative ? -v : v;
+    }
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
