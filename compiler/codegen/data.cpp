@@ -20,25 +20,59 @@ namespace tarn {
 
 namespace {
 
-std::string value_text(int64_t value) { return "0x" + HexText(value, 8); }
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// A value that HexText(value, 8) writes in 8 digits: any below 2^32, negative
+// ones as their two's complement.
+bool fits_dword(int64_t value) { return value < (int64_t{1} << 32); }
+
+// The 8 hex digits of v, most significant first.
+std::string_view hex8(uint32_t v, char (&text)[8]) {
+  for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
+  return std::string_view(text, 8);
+}
 
 // The address at the start of the listing line, then the item's entry.
 void begin_item(Emitter& c, std::string_view name) {
-  listing_write(c, HexText(current_address(c.image), 8) + " ");
-  AddVariable(c, name, current_address(c.image));
+  char text[8];
+  const uint32_t address = current_address(c.image);
+  listing_write(c, hex8(address, text));
+  listing_write(c, " ");
+  AddVariable(c, name, address);
 }
 
-// One dword, listed (its bytes, then the directive) or silent.
+// One dword, listed: its bytes, then the directive, the name and the value.
 void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_view directive) {
   begin_item(c, name);
-  emit_instruction(c, "", HexText(value, 8));
-  listing_write(c, std::string(directive) + " " + std::string(name) + " " + value_text(value));
+  if (fits_dword(value)) {
+    // The bytes low first, as emit_instruction lists and stores HexText(value, 8).
+    const auto v = static_cast<uint32_t>(value);
+    char bytes[9];
+    for (int i = 0; i < 4; ++i) {
+      bytes[2 * i] = kHexDigits[(v >> (8 * i + 4)) & 15];
+      bytes[2 * i + 1] = kHexDigits[(v >> (8 * i)) & 15];
+    }
+    bytes[8] = ' ';
+    listing_write(c, std::string_view(bytes, 9));
+    put_dword(c.image, v);
+  } else {
+    emit_instruction(c, "", HexText(value, 8));
+  }
+  listing_write(c, directive);
+  listing_write(c, " ");
+  listing_write(c, name);
+  listing_write(c, " 0x");
+  char text[8];
+  listing_write(c, fits_dword(value) ? hex8(static_cast<uint32_t>(value), text) : std::string_view(HexText(value, 8)));
 }
 
-void silent_dwords(Emitter& c, std::string_view name, int64_t value, int count) {
+// The elements after an array's first are not entered as named addresses:
+// every lookup of the array's name finds the first element, and the last
+// entry of the table (which places the code) is always the run-time data's
+// final word, so entries for them would never be read.
+void silent_dwords(Emitter& c, int64_t value, int count) {
   for (int i = 0; i < count; ++i) {
-    AddVariable(c, name, current_address(c.image));
-    if (value < (int64_t{1} << 32))
+    if (fits_dword(value))
       put_dword(c.image, static_cast<uint32_t>(value));  // the bytes of HexText(value, 8), low byte first
     else
       emit_instruction_silent(c, "", HexText(value, 8));
@@ -56,10 +90,14 @@ std::string buffer_bytes(int capacity) {
 
 // One string item: the characters (through the code page 866 rule) with
 // their own text, 0 and 9 bytes included, in the listing.
-void string_item(Emitter& c, std::string_view name, const std::string& bytes, const std::string& shown) {
+void string_item(Emitter& c, std::string_view name, std::string_view bytes, std::string_view shown) {
   begin_item(c, name);
   put_text(c.image, bytes);
-  listing_write(c, "string " + std::string(name) + " '" + shown + "'");
+  listing_write(c, "string ");
+  listing_write(c, name);
+  listing_write(c, " '");
+  listing_write(c, shown);
+  listing_write(c, "'");
 }
 
 int64_t integer_value(std::string_view text) {
@@ -77,14 +115,14 @@ void DeclareDword(Emitter& c, std::string_view name, int64_t value) {
 void DeclareDwordArray(Emitter& c, std::string_view name, int64_t value, int count) {
   dword_item(c, name, value, "dword");
   listing_line(c, " x" + std::to_string(count));
-  silent_dwords(c, name, value, count - 1);
+  silent_dwords(c, value, count - 1);
 }
 
 void DeclareBlock(Emitter& c, std::string_view name, int64_t value, int bytes) {
   const int dwords = std::max((bytes + 3) / 4, 1);
   dword_item(c, name, value, "byte");
   listing_line(c, " x" + std::to_string(bytes));
-  silent_dwords(c, name, value, dwords - 1);
+  silent_dwords(c, value, dwords - 1);
 }
 
 void DeclareWord(Emitter& c, std::string_view name, int64_t value) {
@@ -119,10 +157,7 @@ void DeclareStringArray(Emitter& c, std::string_view name, int capacity, int cou
   begin_item(c, name);
   put_text(c.image, bytes);
   listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
-  for (int i = 1; i < count; ++i) {
-    AddVariable(c, name, current_address(c.image));
-    put_text(c.image, bytes);
-  }
+  for (int i = 1; i < count; ++i) put_text(c.image, bytes);
 }
 
 uint32_t single_bits(std::string_view text) {
@@ -178,7 +213,8 @@ void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
     DataSymbol& s = symbols[i];
     const std::string n = std::to_string(s.location);
     // A named constant's value is the literal entered right after it.
-    const std::string next_name = i + 1 < symbols.size() ? symbols[i + 1].name : std::string();
+    static const std::string kNoName;
+    const std::string& next_name = i + 1 < symbols.size() ? symbols[i + 1].name : kNoName;
     const int rows = s.tag3 != 0 ? s.tag3 : 1;
     const int32_t start = c.image.pos;
     switch (s.symbolclass) {

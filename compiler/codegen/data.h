@@ -16,8 +16,8 @@ struct CodeGen;
 
 // Each operation writes the item's address to the listing, enters the item in
 // the table of named addresses, stores its bytes and ends the listing line with
-// the directive. Arrays and blocks enter every element under the same name,
-// so a lookup of the name always gives the first one.
+// the directive. Arrays and blocks are entered once, at their first element,
+// which is where a lookup of the name always led.
 void DeclareDword(Emitter& c, std::string_view name, int64_t value);
 void DeclareDwordArray(Emitter& c, std::string_view name, int64_t value, int count);
 // ceil(bytes / 4) dwords of the value, at least one.

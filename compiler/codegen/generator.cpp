@@ -37,14 +37,59 @@ void store_hex(Emitter& c, std::string_view hex) {
   put_bytes(c.image, bytes.data(), bytes.size());
 }
 
+// The value of a hex digit of either case; -1 for any other character.
+int hex_digit(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  return -1;
+}
+
+// Puts the bytes of hex text made of digit pairs alone at bytes[n], the pairs
+// in order or last pair first, and advances n; false for any other text
+// (blanks, odd length, a non-digit, more than `room` bytes in all), which then
+// goes the general way.
+bool plain_hex_bytes(std::string_view hex, bool reversed, uint8_t* bytes, size_t& n, size_t room) {
+  if (hex.size() % 2 != 0 || n + hex.size() / 2 > room) return false;
+  for (size_t k = 0; k < hex.size(); k += 2) {
+    const size_t at = reversed ? hex.size() - 2 - k : k;
+    const int high = hex_digit(hex[at]), low = hex_digit(hex[at + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes[n++] = static_cast<uint8_t>(high * 16 + low);
+  }
+  return true;
+}
+
 void append_hex(std::string& out, uint32_t v, int digits) {
-  for (int i = digits - 1; i >= 0; --i) out += kHexDigits[(v >> (4 * i)) & 15];
+  char text[8];
+  for (int i = digits - 1; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
+  out.append(text, static_cast<size_t>(digits));
+}
+
+// The start of a listing line: the address, a blank.
+void append_address(std::string& out, uint32_t address) {
+  char text[9];
+  for (int i = 7; i >= 0; --i, address >>= 4) text[i] = kHexDigits[address & 15];
+  text[8] = ' ';
+  out.append(text, 9);
 }
 
 }  // namespace
 
 void emit_instruction(Emitter& c, std::string_view opcode_hex, std::string_view operand_hex) {
   std::string& listing = c.gen.listing;
+  // Digit pairs alone (the rule): the bytes come from the texts as they are,
+  // with nothing to trim and no text to read back.
+  uint8_t bytes[32];
+  size_t n = 0;
+  if (plain_hex_bytes(opcode_hex, false, bytes, n, sizeof bytes) &&
+      plain_hex_bytes(operand_hex, true, bytes, n, sizeof bytes)) {
+    listing.append(opcode_hex);
+    for (size_t i = operand_hex.size(); i >= 2; i -= 2) listing.append(operand_hex.data() + i - 2, 2);
+    listing += ' ';
+    put_bytes(c.image, bytes, n);
+    return;
+  }
   const size_t start = append_instruction_hex(listing, opcode_hex, operand_hex);
   store_hex(c, std::string_view(listing).substr(start));
   listing += ' ';
@@ -58,16 +103,25 @@ void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::strin
 }
 
 void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
-  append_hex(c.gen.listing, current_address(c.image), 8);
-  c.gen.listing += ' ';
+  append_address(c.gen.listing, current_address(c.image));
   emit_instruction(c, opcode_hex, operand_hex);
   listing_line(c, text);
 }
 
 void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
   std::string& listing = c.gen.listing;
-  append_hex(listing, current_address(c.image), 8);
-  listing += ' ';
+  append_address(listing, current_address(c.image));
+  uint8_t bytes[32];
+  size_t n = 0;
+  if (plain_hex_bytes(opcode_hex, false, bytes, n, sizeof bytes - 4)) {
+    listing.append(opcode_hex);
+    append_hex(listing, (address & 0xff) << 24 | (address & 0xff00) << 8 | (address >> 8 & 0xff00) | address >> 24, 8);
+    listing += ' ';
+    for (int i = 0; i < 4; ++i) bytes[n++] = static_cast<uint8_t>(address >> (8 * i));
+    put_bytes(c.image, bytes, n);
+    listing_line(c, text);
+    return;
+  }
   const size_t start = listing.size();
   listing.append(opcode_hex);
   for (int i = 0; i < 4; ++i) append_hex(listing, (address >> (8 * i)) & 0xff, 2);
@@ -81,13 +135,23 @@ void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uin
 
 void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n) {
   std::string& listing = c.gen.listing;
-  append_hex(listing, current_address(c.image), 8);
-  listing += ' ';
+  // The address, a blank, the bytes' hex and a blank in one piece; an
+  // instruction has at most 15 bytes, longer runs take more rounds.
+  char line[9 + 2 * 16 + 1];
+  uint32_t address = current_address(c.image);
+  for (int i = 7; i >= 0; --i, address >>= 4) line[i] = kHexDigits[address & 15];
+  line[8] = ' ';
+  size_t used = 9;
   for (size_t i = 0; i < n; ++i) {
-    listing += kHexDigits[bytes[i] >> 4];
-    listing += kHexDigits[bytes[i] & 15];
+    line[used++] = kHexDigits[bytes[i] >> 4];
+    line[used++] = kHexDigits[bytes[i] & 15];
+    if (used == 9 + 2 * 16) {
+      listing.append(line, used);
+      used = 0;
+    }
   }
-  listing += ' ';
+  line[used++] = ' ';
+  listing.append(line, used);
   put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }
@@ -96,33 +160,80 @@ std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
 
 namespace {
 
+char fold(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+uint32_t folded_hash(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (char ch : name) h = (h ^ static_cast<unsigned char>(fold(ch))) * 16777619u;
+  return h;
+}
+
+bool same_folded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
+// The slot of `name`: the one holding its first entry, or the empty slot
+// where it goes. The table is never more than half full.
+GeneratorState::VariableSlot& variable_slot(const GeneratorState& g, std::string_view name) {
+  const size_t mask = g.variable_slots.size() - 1;
+  const uint32_t hash = folded_hash(name);
+  size_t i = hash & mask;
+  for (;; i = (i + 1) & mask) {
+    GeneratorState::VariableSlot& slot = g.variable_slots[i];
+    if (slot.position == 0) {
+      slot.hash = hash;  // where the name goes, if it is entered
+      return slot;
+    }
+    if (slot.hash == hash && same_folded(g.variables[slot.position - 1].Name, name)) return slot;
+  }
+}
+
 // Brings the index up to date with the table: entries appended since it was
 // last brought up to date are added (an earlier entry of the same name keeps
-// its place); a table that shrank is indexed afresh.
+// its place); a table that shrank, or slots more than half full, are indexed
+// afresh.
 void sync_variable_index(const GeneratorState& g) {
-  if (g.variables.size() < g.variables_indexed) {
-    g.variable_index.clear();
+  if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
+      2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
+    size_t slots = 1024;
+    while (2 * g.variables.size() > slots) slots *= 2;
+    g.variable_slots.assign(slots, {});
+    g.variable_names = 0;
     g.variables_indexed = 0;
   }
-  for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed)
-    g.variable_index.emplace(to_lower_ascii(g.variables[g.variables_indexed].Name), g.variables_indexed);
+  for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed) {
+    GeneratorState::VariableSlot& slot = variable_slot(g, g.variables[g.variables_indexed].Name);
+    if (slot.position == 0) {
+      slot.position = static_cast<uint32_t>(g.variables_indexed + 1);
+      ++g.variable_names;
+    }
+  }
+}
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && is_blank_or_control(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank_or_control(s.back())) s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace
 
-const TVariable* find_variable(const Emitter& c, const std::string& lowered_name) {
+const TVariable* find_variable(const Emitter& c, std::string_view name) {
   sync_variable_index(c.gen);
-  auto it = c.gen.variable_index.find(lowered_name);
-  return it == c.gen.variable_index.end() ? nullptr : &c.gen.variables[it->second];
+  const uint32_t position = variable_slot(c.gen, name).position;
+  return position == 0 ? nullptr : &c.gen.variables[position - 1];
 }
 
 uint32_t address_value(const Emitter& c, std::string_view name) {
-  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  const TVariable* v = find_variable(c, trimmed(name));
   return v ? v->VarAddr : 0;
 }
 
 std::string AddressOf(const Emitter& c, std::string_view name) {
-  const TVariable* v = find_variable(c, to_lower_ascii(trim(name)));
+  const TVariable* v = find_variable(c, trimmed(name));
   if (v) return HexText(v->VarAddr, 8);
   generator_fault("no address for '" + std::string(name) + "'");
 }
@@ -133,20 +244,40 @@ void AddVariable(Emitter& c, std::string_view name, uint32_t address) {
   sync_variable_index(c.gen);
 }
 
+namespace {
+
+// Brings the label indexes up to date as sync_variable_index does: the first
+// label of a name or an id keeps its place.
+void sync_label_index(const GeneratorState& g) {
+  if (g.labels.size() < g.labels_indexed) {
+    g.label_index.clear();
+    g.label_id_index.clear();
+    g.labels_indexed = 0;
+  }
+  for (; g.labels_indexed < g.labels.size(); ++g.labels_indexed) {
+    const TLabel& l = g.labels[g.labels_indexed];
+    g.label_index.try_emplace(l.Name, g.labels_indexed);
+    g.label_id_index.try_emplace(l.id, g.labels_indexed);
+  }
+}
+
+}  // namespace
+
 void AddLabel(Emitter& c, std::string_view name, uint32_t value, int id) {
+  sync_label_index(c.gen);  // a table shortened since the last lookup is indexed afresh first
   c.gen.labels.push_back(TLabel{std::string(name), value, id});
 }
 
 uint32_t FindLabel(const Emitter& c, std::string_view name) {
-  for (const TLabel& l : c.gen.labels)
-    if (l.Name == name) return l.Virtual_Addr;
-  return 0;
+  sync_label_index(c.gen);
+  auto it = c.gen.label_index.find(std::string(name));
+  return it == c.gen.label_index.end() ? 0 : c.gen.labels[it->second].Virtual_Addr;
 }
 
 uint32_t FindLabelById(const Emitter& c, int id) {
-  for (const TLabel& l : c.gen.labels)
-    if (l.id == id) return l.Virtual_Addr;
-  return 0;
+  sync_label_index(c.gen);
+  auto it = c.gen.label_id_index.find(id);
+  return it == c.gen.label_id_index.end() ? 0 : c.gen.labels[it->second].Virtual_Addr;
 }
 
 int32_t add_patch_label(Emitter& c, std::string_view name) {
@@ -174,8 +305,8 @@ void patch_label(Emitter& c, std::string_view name, int length, std::string_view
 void listing_write(Emitter& c, std::string_view text) { c.gen.listing += text; }
 
 void listing_line(Emitter& c, std::string_view text) {
-  c.gen.listing += text;
-  c.gen.listing += "\r\n";
+  c.gen.listing.append(text);
+  c.gen.listing.append("\r\n", 2);
 }
 
 void open_listing(Emitter& c, const std::string& path) {

@@ -31,12 +31,25 @@ struct TLabel {
 
 struct GeneratorState {
   std::vector<TVariable> variables;
-  // The lower-cased name of each named address -> its first position in
-  // variables, for variables[0, variables_indexed); kept by AddVariable and
-  // rebuilt by find_variable when variables was changed behind its back.
-  mutable std::unordered_map<std::string, size_t> variable_index;
+  // The index of variables[0, variables_indexed): an open-addressing hash
+  // table whose slots hold 1 + the position of the first entry of each name
+  // (0: an empty slot) and the name's hash, names compared without regard to
+  // ASCII case. Kept by AddVariable, grown when half full, and rebuilt by
+  // find_variable when variables was shortened behind its back.
+  struct VariableSlot {
+    uint32_t position = 0;
+    uint32_t hash = 0;
+  };
+  mutable std::vector<VariableSlot> variable_slots;
+  mutable size_t variable_names = 0;  // the distinct names in the slots
   mutable size_t variables_indexed = 0;
   std::vector<TLabel> labels;
+  // The name and the id of each label -> its first position in labels, for
+  // labels[0, labels_indexed); brought up to date on lookup, and rebuilt when
+  // labels was shortened behind the generator's back.
+  mutable std::unordered_map<std::string, size_t> label_index;
+  mutable std::unordered_map<int, size_t> label_id_index;
+  mutable size_t labels_indexed = 0;
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
   std::vector<std::string> pending_patches;  // patch labels not yet consumed, in order
@@ -76,8 +89,9 @@ std::string HexText(int64_t n, int digits);
 std::string AddressOf(const Emitter& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Emitter& c, std::string_view name);
-// The first named address whose lower-cased name is lowered_name, or nullptr.
-const TVariable* find_variable(const Emitter& c, const std::string& lowered_name);
+// The first named address whose name equals `name` ignoring ASCII case, or
+// nullptr.
+const TVariable* find_variable(const Emitter& c, std::string_view name);
 
 void AddVariable(Emitter& c, std::string_view name, uint32_t address);
 void AddLabel(Emitter& c, std::string_view name, uint32_t value, int id = 0);

@@ -89,10 +89,7 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
 int enter_literal(FrontEnd& c, const std::string& text, int type) {
-  for (int i = c.sym.count; i >= 1; --i) {
-    const TSymbolbableRecord& e = c.sym.entries[i];
-    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && e.symboltype == type) return e.location;
-  }
+  if (const int earlier = find_literal(c.sym, text, type)) return c.sym.entries[earlier].location;
   int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
   e.location = code;

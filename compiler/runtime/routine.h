@@ -30,8 +30,8 @@ class RoutineBuilder {
   // One instruction: its text, its fixed bytes as hex, and optionally a 32-bit
   // value (an address or immediate) stored little-endian after them, and more
   // fixed bytes after that (an 8-bit immediate following an address).
-  void op(std::string text, std::string_view hex);
-  void op(std::string text, std::string_view hex, uint32_t value, std::string_view tail_hex = {});
+  void op(std::string_view text, std::string_view hex);
+  void op(std::string_view text, std::string_view hex, uint32_t value, std::string_view tail_hex = {});
 
   // call dword ptr [slot] of an imported function.
   void call_import(std::string_view function);
@@ -54,9 +54,14 @@ class RoutineBuilder {
   void finish();
 
  private:
+  // An instruction's text and bytes lie in the routine's two buffers: one
+  // allocation per buffer instead of two per instruction. A label line has no
+  // bytes.
   struct Instruction {
-    std::string text;
-    std::vector<uint8_t> bytes;
+    uint32_t text_at;
+    uint32_t text_size;
+    uint32_t bytes_at;
+    uint32_t bytes_size;
   };
   struct Fixup {
     size_t instruction;
@@ -69,14 +74,22 @@ class RoutineBuilder {
     std::vector<Fixup> pending;
   };
 
-  void add(std::string text, std::vector<uint8_t> bytes);
+  // Starts an instruction with its text; its bytes follow with put.
+  void begin(std::string_view text);
+  void add_text(std::string_view text);  // more of the current instruction's text
+  void put(uint8_t b);
+  void put_hex(std::string_view hex);
+  std::string_view text_of(const Instruction& i) const;
   void patch(const Fixup& f, int target);
+  void jump_to(LocalLabel target, int width);
   LabelState& state(LocalLabel l);
 
   Emitter& c_;
   uint32_t start_;
   int size_ = 0;
   std::vector<Instruction> code_;
+  std::string texts_;
+  std::vector<uint8_t> bytes_;
   std::vector<LabelState> labels_;
   bool finished_ = false;
 };

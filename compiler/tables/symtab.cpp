@@ -3,7 +3,9 @@
 // the table ("symtab.tmp" for the back end, the debug listing for people).
 #include "tables/symtab.h"
 
+#include <charconv>
 #include <cstdio>
+#include <stdexcept>
 
 #include "common/text.h"
 #include "base/diagnostics.h"
@@ -21,8 +23,44 @@ void check_room(const SymbolTable& t, ErrorReporter& errors) {
   if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
 }
 
+uint32_t name_hash(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (unsigned char ch : name) h = (h ^ ch) * 16777619u;
+  return h;
+}
+
+// The slot holding the newest position of `name`, or the empty slot where it
+// goes. The table never fills: it has more slots than the table has entries.
+int16_t& name_slot(const SymbolTable& t, std::string_view name) {
+  size_t i = name_hash(name) & (kNameSlots - 1);
+  while (t.name_slots[i] != 0 && t.entries[static_cast<size_t>(t.name_slots[i])].name != name)
+    i = (i + 1) & (kNameSlots - 1);
+  return t.name_slots[i];
+}
+
+void sync_name_index(const SymbolTable& t) {
+  if (t.count < t.indexed) {
+    t.name_slots.fill(0);
+    t.indexed = 0;
+  }
+  while (t.indexed < t.count) {
+    const int position = ++t.indexed;
+    int16_t& newest = name_slot(t, t.entries[static_cast<size_t>(position)].name);
+    t.older_same_name[static_cast<size_t>(position)] = newest;
+    newest = static_cast<int16_t>(position);
+  }
+}
+
+// The newest position holding `name`, 0 when none; older ones follow through
+// older_same_name.
+int newest_named(const SymbolTable& t, std::string_view name) {
+  sync_name_index(t);
+  return name_slot(t, name);
+}
+
 int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope) {
   check_room(t, errors);
+  sync_name_index(t);  // a table shortened since the last lookup is indexed afresh before it grows
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
   e = TSymbolbableRecord{};
@@ -34,26 +72,9 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 
 }  // namespace
 
-namespace {
-
-void sync_name_index(const SymbolTable& t) {
-  if (t.count < t.indexed) {
-    t.name_index.clear();
-    t.indexed = 0;
-  }
-  for (; t.indexed < t.count; ++t.indexed) t.name_index[t.entries[t.indexed + 1].name].push_back(t.indexed + 1);
-}
-
-}  // namespace
-
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
-  sync_name_index(t);
-  auto found = t.name_index.find(std::string(name));
-  if (found == t.name_index.end()) return false;
-  const std::vector<int>& positions = found->second;
-  for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
-    const int i = *p;
-    const TSymbolbableRecord& e = t.entries[i];
+  for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
+    const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
     if (e.symboltype == kTypeStringLiteral || e.name != name) continue;
     if (is_global_class(e.symbolclass)) {
       symbol_class = e.symbolclass;
@@ -69,6 +90,14 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass
   return false;
 }
 
+int find_literal(const SymbolTable& t, std::string_view text, int type) {
+  for (int i = newest_named(t, text); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
+    const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
+    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && (type < 0 || e.symboltype == type)) return i;
+  }
+  return 0;
+}
+
 void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
             int scope, int& code) {
   check_room(t, errors);
@@ -79,11 +108,10 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
     errors.report(ErrorCode::kUnknownIdentifier, name);
   }
   if (symbol_class == SymbolClass::kLiteral) {
-    for (int i = t.count; i >= 1; --i)
-      if (t.entries[i].symbolclass == SymbolClass::kLiteral && t.entries[i].name == name) {
-        code = t.entries[i].location;
-        return;
-      }
+    if (const int earlier = find_literal(t, name)) {
+      code = t.entries[earlier].location;
+      return;
+    }
     int position = append_entry(t, errors, name, SymbolClass::kLiteral, scope);
     t.entries[position].location = position;
     code = position;
@@ -180,12 +208,23 @@ std::string pop_name(SymbolTable& t) {
 
 void dump_symbol_table(const SymbolTable& t, const std::string& path) {
   std::string text;
+  text.reserve(static_cast<size_t>(t.count) * 40);
+  auto line = [&text](int64_t n) {
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+    text.append(digits, end);
+    text.append("\r\n", 2);
+  };
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
-    for (const std::string& line :
-         {e.name, std::to_string(static_cast<int>(e.symbolclass)), std::to_string(e.symboltype), std::to_string(e.location),
-          std::to_string(e.procname), std::to_string(e.tag), std::to_string(e.tag2)})
-      text += line + "\r\n";
+    text.append(e.name);
+    text.append("\r\n", 2);
+    line(static_cast<int>(e.symbolclass));
+    line(e.symboltype);
+    line(e.location);
+    line(e.procname);
+    line(e.tag);
+    line(e.tag2);
   }
   if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
@@ -193,33 +232,53 @@ void dump_symbol_table(const SymbolTable& t, const std::string& path) {
 void reload_symbol_table(SymbolTable& t, const std::string& path) {
   std::string bytes;
   if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
-  std::vector<std::string> lines;
-  for (size_t pos = 0; pos < bytes.size();) {
-    size_t end = bytes.find('\n', pos);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+  // Seven lines make a record; lines end with LF, a CR before it is dropped,
+  // and a last line may lack its LF. Lines left over at the end are ignored.
+  const std::string_view all = bytes;
+  size_t pos = 0;
+  auto next_line = [&all, &pos]() {
+    size_t end = all.find('\n', pos);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view line = all.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     pos = end + 1;
-  }
-  auto number = [](const std::string& s) {
+    return line;
+  };
+  auto number = [](std::string_view s) {
+    // The dump writes plain decimals: those of up to nine digits are read
+    // here, anything else the general way below.
+    const bool negative = !s.empty() && s[0] == '-';
+    const std::string_view digits = s.substr(negative ? 1 : 0);
+    if (!digits.empty() && digits.size() <= 9) {
+      int64_t v = 0;
+      size_t k = 0;
+      for (; k < digits.size() && digits[k] >= '0' && digits[k] <= '9'; ++k) v = v * 10 + (digits[k] - '0');
+      if (k == digits.size()) return negative ? -v : v;
+    }
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
     int64_t v = 0;
-    if (!parse_int64(trim(s), v)) throw std::runtime_error("Bad number in symtab.tmp: " + s);
+    if (!parse_int64(s.substr(b, e - b), v)) throw std::runtime_error("Bad number in symtab.tmp: " + std::string(s));
     return v;
   };
   int records = 0;
-  for (size_t i = 0; i + 7 <= lines.size() && records < kSymbolCapacity; i += 7) {
+  std::array<std::string_view, 7> lines;
+  while (records < kSymbolCapacity) {
+    size_t n = 0;
+    while (n < lines.size() && pos < all.size()) lines[n++] = next_line();
+    if (n < lines.size()) break;
     TSymbolbableRecord& e = t.entries[++records];
-    e.name = lines[i];
-    e.symbolclass = static_cast<SymbolClass>(number(lines[i + 1]));
-    e.symboltype = static_cast<uint8_t>(number(lines[i + 2]));
-    e.location = static_cast<int32_t>(number(lines[i + 3]));
-    e.procname = static_cast<int32_t>(number(lines[i + 4]));
-    e.tag = static_cast<uint8_t>(number(lines[i + 5]));
-    e.tag2 = static_cast<int32_t>(number(lines[i + 6]));
+    e.name.assign(lines[0]);
+    e.symbolclass = static_cast<SymbolClass>(number(lines[1]));
+    e.symboltype = static_cast<uint8_t>(number(lines[2]));
+    e.location = static_cast<int32_t>(number(lines[3]));
+    e.procname = static_cast<int32_t>(number(lines[4]));
+    e.tag = static_cast<uint8_t>(number(lines[5]));
+    e.tag2 = static_cast<int32_t>(number(lines[6]));
   }
   t.count = records;
-  t.name_index.clear();
+  t.name_slots.fill(0);
   t.indexed = 0;
 }
 

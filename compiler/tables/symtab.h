@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarn {
@@ -19,6 +18,8 @@ constexpr int kSymbolCapacity = 650;
 constexpr int kScopeStackCapacity = 10;
 constexpr int kNameStackCapacity = 10;
 constexpr size_t kNameStackNameLength = 15;
+constexpr size_t kNameSlots = 2048;  // a power of two well above kSymbolCapacity
+static_assert(kSymbolCapacity < 32768, "the name index holds positions in 16 bits");
 
 // Symbol classes. A name's token kind is its class (see the lexer).
 enum class SymbolClass : uint8_t {
@@ -90,10 +91,13 @@ struct SymbolTable {
   int scope_count = 0;
   std::array<std::string, kNameStackCapacity> names;
   int name_count = 0;
-  // Name -> the positions in entries[1, indexed] holding it, oldest first;
-  // look_up brings it up to date with count and builds it afresh when the
-  // table shrank (reload_symbol_table clears it).
-  mutable std::unordered_map<std::string, std::vector<int>> name_index;
+  // The name index over entries[1, indexed], without an allocation: name_slots
+  // is an open-addressing hash table holding, for each name, its newest
+  // position (0: an empty slot); older_same_name[p] is the next older position
+  // of the name at p (0: none). Lookups bring it up to date with count and
+  // build it afresh when the table shrank (reload_symbol_table resets it).
+  mutable std::array<int16_t, kNameSlots> name_slots{};
+  mutable std::array<int16_t, kSymbolCapacity + 1> older_same_name{};
   mutable int indexed = 0;
 };
 
@@ -113,6 +117,10 @@ inline const TSymbolbableRecord& sym_at(const SymbolTable& t, int position) { re
 // other entries match in `scope` only and give their position. On a miss the
 // class and code are left untouched.
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code);
+
+// The position of the newest literal entry (class 5) whose text is `text` and,
+// when `type` is not negative, whose type is `type`; 0 when there is none.
+int find_literal(const SymbolTable& t, std::string_view text, int type = -1);
 
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal

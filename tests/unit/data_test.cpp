@@ -103,16 +103,15 @@ TEST(DataItems, AGotoLabelGetsASlotATargetLabelAndTheSlotOffset) {
   EXPECT_EQ(address_value(d.c.code, "2"), kStartVa + 4);
 }
 
-TEST(DataItems, EveryElementIsEnteredUnderTheArrayNameAndLookupsFindTheFirst) {
+TEST(DataItems, AnArrayNameFindsTheFirstElementEvenWhenEnteredAgainAfterIt) {
   DataArea d;
   DeclareDwordArray(d.c.code, "9", 0, 3);
+  DeclareStringArray(d.c.code, "10", 2, 3);
   DeclareDword(d.c.code, "9", 5);
-  ASSERT_EQ(d.c.gen.variables.size(), 4u);
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(d.c.gen.variables[i].Name, "9");
-    EXPECT_EQ(d.c.gen.variables[i].VarAddr, kStartVa + 4 * i);
-  }
+  DeclareDword(d.c.code, "10", 5);
+  EXPECT_EQ(d.bytes().size(), 3 * 4 + 3 * 6 + 2 * 4u);
   EXPECT_EQ(address_value(d.c.code, "9"), kStartVa);
+  EXPECT_EQ(address_value(d.c.code, "10"), kStartVa + 12);
 }
 
 TEST(DataItems, ListingLinesNameTheDirective) {

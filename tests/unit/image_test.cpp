@@ -145,6 +145,33 @@ TEST(Emission, AddressOfFindsTheFirstEntryWhateverTheCaseAndFaultsOnUnknownNames
   EXPECT_EQ(d.gen.listing, "");
 }
 
+TEST(Emission, ThousandsOfNamesAndLabelsLaterTheFirstEntryStillWins) {
+  // More names than any test program has, so the indexes grow several times.
+  Compilation c;
+  AddVariable(c.code, "Count", 0x00401234);
+  AddLabel(c.code, "L", 1, 5);
+  for (uint32_t i = 0; i < 3000; ++i) {
+    AddVariable(c.code, "v" + std::to_string(i), i);
+    AddLabel(c.code, "L" + std::to_string(i), i, static_cast<int>(i) + 10);
+  }
+  for (uint32_t i = 0; i < 3000; i += 7) {
+    AddVariable(c.code, "V" + std::to_string(i), 100000 + i);
+    AddLabel(c.code, "L" + std::to_string(i), 100000 + i, static_cast<int>(i) + 10);
+  }
+  AddVariable(c.code, "count", 1);
+  AddLabel(c.code, "L", 2, 5);
+  EXPECT_EQ(address_value(c.code, "COUNT"), 0x00401234u);
+  EXPECT_EQ(FindLabel(c.code, "L"), 1u);
+  EXPECT_EQ(FindLabelById(c.code, 5), 1u);
+  EXPECT_EQ(FindLabel(c.code, "l"), 0u);  // label names keep their case
+  for (uint32_t i = 0; i < 3000; ++i) {
+    ASSERT_EQ(address_value(c.code, "V" + std::to_string(i)), i);
+    ASSERT_EQ(FindLabel(c.code, "L" + std::to_string(i)), i);
+    ASSERT_EQ(FindLabelById(c.code, static_cast<int>(i) + 10), i);
+  }
+  EXPECT_EQ(address_value(c.code, "v3000"), 0u);
+}
+
 // The empty program, built in-process from the records the front end writes.
 class EmptyProgram : public ::testing::Test {
  protected:
