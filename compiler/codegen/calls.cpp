@@ -332,7 +332,7 @@ void emit_get_par(CodeGen& c, int a, int b, int r) {
   TemplateBuilder t(c);
   t.op(Asm("mov esi, [esp+" + o + "h]").listed_as("mov esi, esp+ " + o), "8b7424" + o);
   t.op_at(Asm("mov edi, offset " + name_of(c, r)).listed_as("mov edi," + name_of(c, r)), "bf", addr_value(c, r));
-  if (type_of(c, r) == kTypeString) {
+  if (type_of(c, r) == TypeNumber::kString) {
     copy_string_loop(c);
   } else {
     t.op("mov eax, [esi]", "8b06");
@@ -392,7 +392,7 @@ void emit_return(CodeGen& c, int, int b, int) {
 }
 
 void emit_write(CodeGen& c, int a, int b, int r) {
-  const int t = type_of(c, r);
+  const TypeNumber t = type_of(c, r);
   const std::string& name = name_of(c, r);
   // Literals are written like variables: they have data items of their own.
   if (is_integer_type(t)) {
@@ -411,7 +411,7 @@ void emit_write(CodeGen& c, int a, int b, int r) {
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + std::to_string(r));
     call_routine(c, "_wrstf", "mov ebx, _wrstf", Asm("call ebx").listed_as("call [ebx]"));
-  } else if (t == kTypePointer) {
+  } else if (t == TypeNumber::kPointer) {
     listing_line(c, "write(" + name + ")");
     TemplateBuilder t(c);
     t.op("push 0", "6a00");
@@ -433,7 +433,7 @@ void emit_readln(CodeGen& c, int a, int, int) {
   const TSymbolbableRecord& v = symbol_entry(c, a);
   listing_line(c, "readln " + v.name);
   int count = 2;
-  if (v.symboltype == kTypeString && v.tag5 != 0) {
+  if (v.symboltype == TypeNumber::kString && v.tag5 != 0) {
     // A `var` string formal says 128, but the caller's buffer may be shorter:
     // its capacity is where the 0 byte followed by the sentinel 9 stands.
     TemplateBuilder t(c);
@@ -453,11 +453,11 @@ void emit_readln(CodeGen& c, int a, int, int) {
     t.op("push ecx", "51");
     t.finish();
     count = 3;
-  } else if (v.symboltype == kTypeString) {
+  } else if (v.symboltype == TypeNumber::kString) {
     push_small(c, v.tag, "push " + std::to_string(v.tag));
     count = 3;
   }
-  push_small(c, v.symboltype, "push " + std::to_string(v.symboltype));
+  push_small(c, static_cast<int>(v.symboltype), "push " + std::to_string(static_cast<int>(v.symboltype)));
   push_offset(c, a, "push offset " + v.name);
   call_routine(c, "readln", "mov ebx, @readln", "call ebx");
   drop_stack(c, 4u * static_cast<uint32_t>(count));

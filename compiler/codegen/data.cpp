@@ -266,7 +266,7 @@ void declare_user_data(CodeGen& c) {
     DataSymbol s;
     s.name = e.name;
     s.symbolclass = static_cast<int>(e.symbolclass);
-    s.symboltype = e.symboltype;
+    s.symboltype = static_cast<int>(e.symboltype);
     s.location = e.location;
     s.tag = e.tag;
     s.tag2 = e.tag2;

@@ -177,11 +177,11 @@ void start_truth(TemplateBuilder& t, Asm clear = "xor edx, edx") {
 
 // A into eax, B into ebx; integer literals as immediates.
 void load_pair(CodeGen& c, int a, int b) {
-  if (type_of(c, a) == kTypeIntegerLiteral)
+  if (type_of(c, a) == TypeNumber::kIntegerLiteral)
     emit(c, "mov eax, " + name_of(c, a), "b8", HexText(literal_value(c, a), 8));
   else
     load_eax(c, a, "mov eax, " + name_of(c, a));
-  if (type_of(c, b) == kTypeIntegerLiteral)
+  if (type_of(c, b) == TypeNumber::kIntegerLiteral)
     emit(c, "mov ebx, " + name_of(c, b), "bb", HexText(literal_value(c, b), 8));
   else
     load_ebx(c, b, Asm("mov ebx, " + name_of(c, b)).listed_as("mov eax, " + name_of(c, b)));
@@ -268,11 +268,11 @@ void set_rounding(CodeGen& c, const char* variable, const ControlMask* and_mask,
 void emit_assign(CodeGen& c, int a, int b, int) {
   listing_header(c, "assign_op", a, b);
   switch (type_of(c, a)) {
-    case kTypeInteger:
+    case TypeNumber::kInteger:
       load_eax(c, b, "mov eax, " + name_of(c, b));
       store_eax(c, a, "mov " + name_of(c, a) + ", eax");
       break;
-    case kTypeFloat:
+    case TypeNumber::kFloat:
       if (is_integer_type(type_of(c, b))) {
         memory_op(c, "fild " + name_of(c, b), "db05", b);
         memory_op(c, "fstp " + name_of(c, a), "d91d", a);
@@ -281,9 +281,9 @@ void emit_assign(CodeGen& c, int a, int b, int) {
         store_eax(c, a, "mov " + name_of(c, a) + ", eax");
       }
       break;
-    case kTypeString: assign_string(c, a, b); break;
-    case kTypeText: assign_text(c, a, b); break;
-    case kTypePointer: assign_pointer(c, a, b); break;
+    case TypeNumber::kString: assign_string(c, a, b); break;
+    case TypeNumber::kText: assign_text(c, a, b); break;
+    case TypeNumber::kPointer: assign_pointer(c, a, b); break;
     default: generator_fault("cannot assign to '" + name_of(c, a) + "'");
   }
 }
@@ -294,9 +294,9 @@ void emit_arith(CodeGen& c, int op_code, int a, int b, int r) {
                      : op_code == MULT_OP  ? "mult_op"
                                                : "div_op";
   listing_header(c, name, a, b);
-  if (op_code == DIV_OP || type_of(c, r) == kTypeFloat)
+  if (op_code == DIV_OP || type_of(c, r) == TypeNumber::kFloat)
     float_arith(c, op_code, a, b, r);
-  else if (type_of(c, r) == kTypeString)
+  else if (type_of(c, r) == TypeNumber::kString)
     concatenate(c, a, b, r);
   else
     integer_arith(c, op_code, a, b, r);
@@ -319,8 +319,8 @@ void emit_int_division(CodeGen& c, int op_code, int a, int b, int r) {
 void emit_comparison(CodeGen& c, int op_code, int a, int b, int r) {
   listing_header(c, comparison_name(op_code), a, b);
   const CondJump& j = cond_jump(op_code);
-  const int ta = type_of(c, a);
-  const int tb = type_of(c, b);
+  const TypeNumber ta = type_of(c, a);
+  const TypeNumber tb = type_of(c, b);
   const bool equality = op_code == E_OP || op_code == NE_OP;
   if (is_string_type(ta))
     compare_strings(c, j, a, b, r);
@@ -328,7 +328,7 @@ void emit_comparison(CodeGen& c, int op_code, int a, int b, int r) {
     compare_floats(c, j, a, b, r);
   else if (is_integer_type(ta) && (is_float_type(tb) || op_code == E_OP))
     compare_floats(c, j, a, b, r);
-  else if (equality && (ta == kTypePointer || ta == kTypeRecord))
+  else if (equality && (ta == TypeNumber::kPointer || ta == TypeNumber::kRecord))
     compare_pointers(c, j, a, b, r);
   else
     compare_integers(c, j, a, b, r);

@@ -36,11 +36,11 @@ uint32_t addr_value(const CodeGen& c, int n) {
   generator_fault("no address for '" + name + "'");
 }
 const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
-int type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
+TypeNumber type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const CodeGen& c, int n) { return symbol_entry(c, n).tag5 != 0; }
-bool is_integer_type(int t) { return t == kTypeInteger || t == kTypeIntegerLiteral; }
-bool is_float_type(int t) { return t == kTypeFloat || t == kTypeFloatLiteral; }
-bool is_string_type(int t) { return t == kTypeStringLiteral || t == kTypeString; }
+bool is_integer_type(TypeNumber t) { return t == TypeNumber::kInteger || t == TypeNumber::kIntegerLiteral; }
+bool is_float_type(TypeNumber t) { return t == TypeNumber::kFloat || t == TypeNumber::kFloatLiteral; }
+bool is_string_type(TypeNumber t) { return t == TypeNumber::kStringLiteral || t == TypeNumber::kString; }
 
 int32_t literal_value(const CodeGen& c, int n) {
   int64_t v = 0;
@@ -105,7 +105,7 @@ void x87_load(CodeGen& c, int n) {
 }
 
 void x87_store(CodeGen& c, int n) {
-  if (type_of(c, n) == kTypeFloat)
+  if (type_of(c, n) == TypeNumber::kFloat)
     memory_op(c, "fstp " + name_of(c, n), "d91d", n);
   else
     memory_op(c, "fistp " + name_of(c, n), "db1d", n);

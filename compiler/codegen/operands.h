@@ -27,11 +27,11 @@ struct CodeGen;
 std::string addr(const CodeGen& c, int n);  // AddressOf(decimal n)
 uint32_t addr_value(const CodeGen& c, int n);  // the same address as a number
 const std::string& name_of(const CodeGen& c, int n);
-int type_of(const CodeGen& c, int n);
+TypeNumber type_of(const CodeGen& c, int n);
 bool is_reference(const CodeGen& c, int n);
-bool is_integer_type(int t);  // 4 or 5
-bool is_float_type(int t);    // 8 or 9
-bool is_string_type(int t);   // 7 or 14
+bool is_integer_type(TypeNumber t);  // variables and literals
+bool is_float_type(TypeNumber t);
+bool is_string_type(TypeNumber t);
 // An integer literal's value (its name is the number).
 int32_t literal_value(const CodeGen& c, int n);
 

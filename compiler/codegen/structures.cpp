@@ -27,7 +27,7 @@ namespace {
 // the variable (its `tag4`).
 struct FieldInfo {
   int offset = 0;
-  int type = 0;
+  TypeNumber type = TypeNumber::kNone;
   int capacity = 0;  // string fields: the declared capacity
 };
 
@@ -35,14 +35,15 @@ FieldInfo field_info(CodeGen& c, int variable, int number) {
   const TField* f = field_of(c.types, symbol_entry(c, variable).tag4, number);
   if (!f) generator_fault("field " + std::to_string(number) + " of '" + name_of(c, variable) + "' has no record type");
   FieldInfo info{f->offset, f->type, f->length - 2};
-  if (info.type != kTypeInteger && info.type != kTypeFloat && info.type != kTypeString && info.type != kTypePointer)
+  if (info.type != TypeNumber::kInteger && info.type != TypeNumber::kFloat && info.type != TypeNumber::kString &&
+      info.type != TypeNumber::kPointer)
     generator_fault("field " + f->name + " of '" + name_of(c, variable) + "' has an unknown type");
   return info;
 }
 
-int element_type(CodeGen& c, int array) {
-  const int t = type_of(c, array);
-  if (t != kTypeInteger && t != kTypeFloat && t != kTypeString)
+TypeNumber element_type(CodeGen& c, int array) {
+  const TypeNumber t = type_of(c, array);
+  if (t != TypeNumber::kInteger && t != TypeNumber::kFloat && t != TypeNumber::kString)
     generator_fault("array '" + name_of(c, array) + "' has no simple element type");
   return t;
 }
@@ -83,7 +84,7 @@ void index_column(CodeGen& c, int a, int b, int r) {
 
 void get_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "get_arr", a, b);
-  if (element_type(c, a) == kTypeString) {
+  if (element_type(c, a) == TypeNumber::kString) {
     const int n = symbol_entry(c, a).tag;
     load_descriptor(c, a);
     emit(c, "mov esi, ebx", "89de");
@@ -107,7 +108,7 @@ void get_arr(CodeGen& c, int a, int b, int r) {
 
 void set_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "set_arr_token", a, b);
-  if (element_type(c, r) == kTypeString) {
+  if (element_type(c, r) == TypeNumber::kString) {
     const int n = symbol_entry(c, r).tag;
     // The value's address first: the element's address needs eax, ecx and edx.
     lea_esi(c, b, "lea esi,  " + name_of(c, b));
@@ -125,7 +126,7 @@ void set_arr(CodeGen& c, int a, int b, int r) {
   emit(c, "add esi,eax", "01c6");
   load_edx(c, b, "mov edx, " + name_of(c, b));
   emit(c, "mov [esi],edx", "8916");
-  if (type_of(c, r) == kTypeFloat && is_integer_type(type_of(c, b))) {
+  if (type_of(c, r) == TypeNumber::kFloat && is_integer_type(type_of(c, b))) {
     // In place, from all 32 bits of the integer.
     emit(c, "fild dword ptr [esi]", "db06");
     emit(c, "fstp [esi]", "d91e");
@@ -158,7 +159,7 @@ void copy_field_string(CodeGen& c, const FieldInfo& f) {
 
 // Field copy from esi to edi (the result temporary).
 void read_field(CodeGen& c, const FieldInfo& f) {
-  if (f.type != kTypeString) {
+  if (f.type != TypeNumber::kString) {
     emit(c, "mov edx, [esi]", "8b16");
     emit(c, "mov [edi], edx", "8917");
     return;
@@ -168,10 +169,10 @@ void read_field(CodeGen& c, const FieldInfo& f) {
 
 // Field store of value B at edi. edi is kept; ebx, ecx and edx are free.
 void write_field(CodeGen& c, const FieldInfo& f, int b) {
-  if (f.type != kTypeString) {
+  if (f.type != TypeNumber::kString) {
     load_edx(c, b, "mov edx, " + name_of(c, b));
     emit(c, "mov [edi],edx", "8917");
-    if (f.type == kTypeFloat && is_integer_type(type_of(c, b))) {
+    if (f.type == TypeNumber::kFloat && is_integer_type(type_of(c, b))) {
       emit(c, "fild dword ptr [edi]", "db07");
       emit(c, "fstp [edi]", "d91f");
     }

@@ -58,7 +58,7 @@ bool read_intconst(FrontEnd& c, Token& tok, int& value) {
   }
   if (tok.code > 0 && tok.code <= c.sym.count && tok.kind != TokenKind::kString && tok.kind != TokenKind::kFloat) {
     const TSymbolbableRecord& e = entry(c, tok.code);
-    if (is_read_only(e) && e.symboltype == kTypeInteger) {
+    if (is_read_only(e) && e.symboltype == TypeNumber::kInteger) {
       value = constant_value(e);
       return true;
     }
@@ -84,19 +84,19 @@ int string_capacity(FrontEnd& c, Token& tok, bool check_range) {
 void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   TSymbolbableRecord& e = entry(c, position);
-  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
+  const TTypeDesc* d = ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   if (d == nullptr) report_error(c.errors, ErrorCode::kBadFormalType);
   e.symbolclass = static_cast<SymbolClass>(d->kind);  // a type's kind is the class of its variables
   if (d->kind == kKindArray) {
-    e.symboltype = static_cast<uint8_t>(d->attr1 >= 100 ? kTypeRecord : d->attr1);
+    e.symboltype = d->attr1 >= 100 ? TypeNumber::kRecord : static_cast<TypeNumber>(d->attr1);
     copy_shape(e, ts);
     set_record_type(e, d->attr1 >= 100 ? d->attr1 : 0);
   } else if (d->kind == kKindRecord) {
-    e.symboltype = kTypeRecord;
+    e.symboltype = TypeNumber::kRecord;
     set_data_size(e, d->attr2);
     set_record_type(e, d->number);
   } else {
-    e.symboltype = kTypePointer;
+    e.symboltype = TypeNumber::kPointer;
     set_data_size(e, 8);
     set_record_type(e, d->attr1);
   }
@@ -105,7 +105,7 @@ void apply_user_type(FrontEnd& c, int position, int type_symbol) {
 // The number of the user type that a class 25 symbol names.
 int user_type_number(FrontEnd& c, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
-  const TTypeDesc* d = ts.symboltype == kTypeArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
+  const TTypeDesc* d = ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   return d ? d->number : 0;
 }
 
@@ -148,18 +148,18 @@ void array_type(FrontEnd& c, Token& tok, int position) {
   e.tag = static_cast<uint8_t>(first);  // the first dimension, unless the elements are strings (below)
   set_columns(e, second);
   if (is_keyword(tok, kInteger)) {
-    e.symboltype = kTypeInteger;
+    e.symboltype = TypeNumber::kInteger;
   } else if (is_keyword(tok, kFloat)) {
-    e.symboltype = kTypeFloat;
+    e.symboltype = TypeNumber::kFloat;
   } else if (is_keyword(tok, kString)) {
     // The capacity lives in a one-byte tag: it is held to the range of
     // string variables rather than wrapping round.
     int capacity = string_capacity(c, tok, true);
-    e.symboltype = kTypeString;
+    e.symboltype = TypeNumber::kString;
     set_rows(e, first);
     set_capacity(e, capacity);
-  } else if (tok.kind == TokenKind::kTypeName && entry(c, tok.code).symboltype == kTypeRecordName) {
-    e.symboltype = kTypeRecord;
+  } else if (tok.kind == TokenKind::kTypeName && entry(c, tok.code).symboltype == TypeNumber::kRecordName) {
+    e.symboltype = TypeNumber::kRecord;
     set_record_type(e, type_number(entry(c, tok.code)));
   } else {
     report_error(c.errors, ErrorCode::kBadFormalType);
@@ -169,25 +169,25 @@ void array_type(FrontEnd& c, Token& tok, int position) {
 
 // initial-list = value { "," value } ";"   (starts on "=", ends on ";")
 void initial_list(FrontEnd& c, Token& tok, int array) {
-  const int element = entry(c, array).symboltype;
+  const TypeNumber element = entry(c, array).symboltype;
   const int element_capacity = capacity(entry(c, array));
   int count = 0;
   for (;;) {
     next_raw_token(c, tok);
-    if (element == kTypeInteger) {
+    if (element == TypeNumber::kInteger) {
       if (tok.kind != TokenKind::kLiteral) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
-    } else if (element == kTypeFloat) {
+    } else if (element == TypeNumber::kFloat) {
       if (tok.kind != TokenKind::kLiteral && tok.kind != TokenKind::kFloat) report_error(c.errors, ErrorCode::kNumberConstantExpected);
-    } else if (element == kTypeString) {
+    } else if (element == TypeNumber::kString) {
       if (tok.kind != TokenKind::kString) report_error(c.errors, ErrorCode::kStringConstantExpected);
     } else {
       report_error(c.errors, ErrorCode::kConstantExpected);
     }
     int value = add_raw_entry(c.sym, c.errors, tok.text, SymbolClass::kConstant, c.lex.current_procedure);
     TSymbolbableRecord& v = entry(c, value);
-    v.symboltype = static_cast<uint8_t>(element);
+    v.symboltype = static_cast<TypeNumber>(element);
     v.location = array;
-    if (element == kTypeString) set_capacity(v, element_capacity);
+    if (element == TypeNumber::kString) set_capacity(v, element_capacity);
     ++count;
     next_raw_token(c, tok);
     if (is_sign(tok, kSemicolon)) break;
@@ -213,13 +213,13 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
     for (auto it = names.rbegin(); it != names.rend(); ++it) describe(entry(c, *it));
   };
   if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kText)) {
-    int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeText;
-    each([&](TSymbolbableRecord& e) { e.symboltype = static_cast<uint8_t>(type); });
+    TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger : tok.code == kFloat ? TypeNumber::kFloat : TypeNumber::kText;
+    each([&](TSymbolbableRecord& e) { e.symboltype = static_cast<TypeNumber>(type); });
     next(c, tok);
   } else if (is_keyword(tok, kString)) {
     int capacity = string_capacity(c, tok, true);
     each([&](TSymbolbableRecord& e) {
-      e.symboltype = kTypeString;
+      e.symboltype = TypeNumber::kString;
       set_capacity(e, capacity);
     });
     next(c, tok);
@@ -236,13 +236,13 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
     if (tok.kind == TokenKind::kRelation && tok.code == kEqual) initial_list(c, tok, described);
   } else if (tok.kind == TokenKind::kTypeName) {
     const int type_symbol = tok.code;
-    const bool record = entry(c, type_symbol).symboltype == kTypeRecordName;
+    const bool record = entry(c, type_symbol).symboltype == TypeNumber::kRecordName;
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
       apply_user_type(c, *it, type_symbol);
       if (pointer && record) {
         TSymbolbableRecord& e = entry(c, *it);
         e.symbolclass = SymbolClass::kPointer;
-        e.symboltype = kTypePointer;
+        e.symboltype = TypeNumber::kPointer;
         set_data_size(e, 8);
       }
     }
@@ -327,32 +327,33 @@ void const_section(FrontEnd& c, Token& tok) {
     next(c, tok);
     if (tok.kind != TokenKind::kRelation || tok.code != kEqual) report_error(c.errors, ErrorCode::kExpected, "=");
     next_raw_token(c, tok);
-    int literal = 0, type = 0, literal_type = 0;
+    int literal = 0;
+    TypeNumber type = TypeNumber::kNone, literal_type = TypeNumber::kNone;
     const int scope = c.lex.current_procedure;
     if (tok.kind == TokenKind::kLiteral) {
       SymbolClass symbol_class = SymbolClass::kLiteral;
       symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, tok.text, symbol_class, scope, literal);
-      type = kTypeInteger;
-      literal_type = kTypeIntegerLiteral;
+      type = TypeNumber::kInteger;
+      literal_type = TypeNumber::kIntegerLiteral;
     } else if (tok.kind == TokenKind::kFloat || tok.kind == TokenKind::kString) {
       // The generator takes a float or string constant's value from the entry
       // right after the name, so these never share an earlier literal.
       literal = add_raw_entry(c.sym, c.errors, tok.text, SymbolClass::kLiteral, scope);
       entry(c, literal).location = literal;
-      type = tok.kind == TokenKind::kFloat ? kTypeFloat : kTypeString;
-      literal_type = tok.kind == TokenKind::kFloat ? kTypeFloatLiteral : kTypeStringLiteral;
+      type = tok.kind == TokenKind::kFloat ? TypeNumber::kFloat : TypeNumber::kString;
+      literal_type = tok.kind == TokenKind::kFloat ? TypeNumber::kFloatLiteral : TypeNumber::kStringLiteral;
     } else {
       report_error(c.errors, ErrorCode::kConstantExpected);
     }
-    entry(c, literal).symboltype = static_cast<uint8_t>(literal_type);
+    entry(c, literal).symboltype = literal_type;
     TSymbolbableRecord& e = entry(c, name);
-    e.symboltype = static_cast<uint8_t>(type);
+    e.symboltype = type;
     mark_read_only(e);
-    if (type == kTypeInteger) {
+    if (type == TypeNumber::kInteger) {
       int64_t v = 0;
       parse_int64(tok.text, v);
       set_constant_value(e, static_cast<int32_t>(v));
-    } else if (type == kTypeString) {
+    } else if (type == TypeNumber::kString) {
       set_capacity(e, static_cast<int>(tok.text.size()) + 1);
     }
     emit_postfix(c, name);
@@ -389,18 +390,19 @@ void record_fields(FrontEnd& c, Token& tok, TTypeDesc& record) {
       report_error(c.errors, ErrorCode::kColonExpected);
     }
     next_raw_token(c, tok);
-    int type = 0, capacity = 0;
+    TypeNumber type = TypeNumber::kNone;
+    int capacity = 0;
     if (is_keyword(tok, kInteger)) {
-      type = kTypeInteger;
+      type = TypeNumber::kInteger;
     } else if (is_keyword(tok, kFloat)) {
-      type = kTypeFloat;
+      type = TypeNumber::kFloat;
     } else if (is_keyword(tok, kString)) {
-      type = kTypeString;
+      type = TypeNumber::kString;
       capacity = string_capacity(c, tok, true);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
       if (tok.kind != TokenKind::kTypeName) report_error(c.errors, ErrorCode::kBadFieldType);
-      type = kTypePointer;
+      type = TypeNumber::kPointer;
     } else {
       report_error(c.errors, ErrorCode::kBadFieldType);
     }
@@ -428,30 +430,30 @@ void type_section(FrontEnd& c, Token& tok) {
       d.kind = kKindArray;
       // The element and the array's tags as they stand, so that a variable
       // of this type can be told apart from other arrays (see expressions).
-      d.attr1 = record_type(e) != 0 ? record_type(e) : e.symboltype;
+      d.attr1 = element_number(e);
       d.attr2 = e.tag;
       d.attr3 = e.tag2;
       d.attr4 = e.tag3;
       add_type(c.types, c.errors, d);
       e.symbolclass = SymbolClass::kTypeName;
-      e.symboltype = kTypeArray;
+      e.symboltype = TypeNumber::kArray;
     } else if (is_keyword(tok, kRecord)) {
       TSymbolbableRecord& e = entry(c, name);
       e.symbolclass = SymbolClass::kTypeName;
-      e.symboltype = kTypeRecordName;
+      e.symboltype = TypeNumber::kRecordName;
       d.kind = kKindRecord;
       record_fields(c, tok, d);
       set_type_number(entry(c, name), add_type(c.types, c.errors, d));
       next(c, tok);
     } else if (is_sign(tok, kCaret)) {
       next_raw_token(c, tok);
-      if (tok.kind != TokenKind::kTypeName || entry(c, tok.code).symboltype != kTypeRecordName)
+      if (tok.kind != TokenKind::kTypeName || entry(c, tok.code).symboltype != TypeNumber::kRecordName)
         report_error(c.errors, ErrorCode::kRecordTypeExpected);
       d.kind = kKindPointer;
       d.attr1 = type_number(entry(c, tok.code));
       TSymbolbableRecord& e = entry(c, name);
       e.symbolclass = SymbolClass::kTypeName;
-      e.symboltype = kTypePointer;
+      e.symboltype = TypeNumber::kPointer;
       set_type_number(e, add_type(c.types, c.errors, d));
       next(c, tok);
     } else {
@@ -486,13 +488,13 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
     next_raw_token(c, tok);
     TSymbolbableRecord& e = entry(c, formal);
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
-      int type = tok.code == kInteger ? kTypeInteger : tok.code == kFloat ? kTypeFloat : kTypeString;
-      e.symboltype = static_cast<uint8_t>(type);
-      if (type == kTypeString) set_capacity(e, kMaxStringCapacity);
+      TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger : tok.code == kFloat ? TypeNumber::kFloat : TypeNumber::kString;
+      e.symboltype = type;
+      if (type == TypeNumber::kString) set_capacity(e, kMaxStringCapacity);
       add_value_param(signature, type);
     } else if (tok.kind == TokenKind::kTypeName) {
       apply_user_type(c, formal, tok.code);
-      int number = user_type_number(c, tok.code);
+      const TypeNumber number = user_type(user_type_number(c, tok.code));
       if (by_reference) {
         set_reference(entry(c, formal), true);
         add_reference_param(signature, number);
@@ -505,7 +507,7 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
     signature.params.back().var_formal = by_reference;
     emit_postfix(c, ordinal);
     emit_postfix(c, routine);
-    emit_postfix(c, by_reference && entry(c, formal).symboltype != kTypeRecord ? GET_P_PAR : GET_PAR);
+    emit_postfix(c, by_reference && entry(c, formal).symboltype != TypeNumber::kRecord ? GET_P_PAR : GET_PAR);
     next(c, tok);
     if (is_sign(tok, kCloseParen)) break;
     if (!is_sign(tok, kComma)) report_error(c.errors, ErrorCode::kExpected, "\",\" or \")\"");
@@ -528,7 +530,7 @@ int routine_name(FrontEnd& c, Token& tok, int heading_kind) {
 
 // The formal list (if any) and the routine record; leaves the token after it.
 TTblFun routine_header(FrontEnd& c, Token& tok, int routine) {
-  TTblFun signature = create_signature(routine, 0);
+  TTblFun signature = create_signature(routine, TypeNumber::kNone);
   next(c, tok);
   if (is_sign(tok, kOpenParen)) formal_list(c, tok, routine, signature);
   set_formal_count(entry(c, routine), param_count(signature));
@@ -571,14 +573,14 @@ void function_declaration(FrontEnd& c, Token& tok) {
   TTblFun signature = routine_header(c, tok, routine);
   if (!is_sign(tok, kColon)) report_error(c.errors, ErrorCode::kExpected, ":");
   next_raw_token(c, tok);
-  int result = 0;
-  if (is_keyword(tok, kInteger)) result = kTypeInteger;
-  else if (is_keyword(tok, kFloat)) result = kTypeFloat;
-  else if (is_keyword(tok, kString)) result = kTypeString;
+  TypeNumber result = TypeNumber::kNone;
+  if (is_keyword(tok, kInteger)) result = TypeNumber::kInteger;
+  else if (is_keyword(tok, kFloat)) result = TypeNumber::kFloat;
+  else if (is_keyword(tok, kString)) result = TypeNumber::kString;
   else if (tok.kind == TokenKind::kTypeName) result = entry(c, tok.code).symboltype;
   else report_error(c.errors, ErrorCode::kFunctionWithoutResultType);
   signature.result_type = result;
-  entry(c, routine).symboltype = static_cast<uint8_t>(result);
+  entry(c, routine).symboltype = static_cast<TypeNumber>(result);
   append_signature(c.sym, std::move(signature));
   next_declaring(c, tok);
   if (!is_one_of(tok, {kLabel, kConst, kVar, kBegin}))

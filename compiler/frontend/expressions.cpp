@@ -107,8 +107,8 @@ bool fits_user_type(FrontEnd& c, int actual, const TTypeDesc& d) {
   if (d.kind == kKindRecord) return record_type(e) == d.number;
   if (d.kind == kKindPointer) return record_type(e) == d.attr1;
   // An array type keeps the element and the array's tags as they stand.
-  int element = record_type(e) != 0 ? record_type(e) : e.symboltype;
-  if (element == kTypeRecord) element = record_type(e);
+  int element = element_number(e);
+  if (element == static_cast<int>(TypeNumber::kRecord)) element = record_type(e);
   return element == d.attr1 && e.tag == d.attr2 && e.tag2 == d.attr3 && e.tag3 == d.attr4;
 }
 
@@ -199,7 +199,7 @@ void parse_factor(FrontEnd& c, Token& tok) {
     case TokenKind::kLiteral:
     case TokenKind::kFloat: {
       TSymbolbableRecord& e = entry(c, tok.code);
-      if (e.symboltype == kTypeStringLiteral) set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
+      if (e.symboltype == TypeNumber::kStringLiteral) set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
       emit_postfix(c, tok.code);
       next(c, tok);
       return;
@@ -210,7 +210,7 @@ void parse_factor(FrontEnd& c, Token& tok) {
     case TokenKind::kArray: {
       const int array = tok.code;
       next(c, tok);
-      if (entry(c, array).symboltype == kTypeRecord) {
+      if (entry(c, array).symboltype == TypeNumber::kRecord) {
         parse_record_element_index(c, tok, array);
         // The "." must follow the "]" directly.
         if (read_char(c) != '.') report_error(c.errors, ErrorCode::kExpected, ".");
@@ -272,7 +272,7 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
   while (!is_sign(tok, kCloseParen)) {
     ++count;
     if (count > formals) report_error(c.errors, ErrorCode::kTooManyActuals);
-    const int formal_type = param_type(*signature, count);
+    const TypeNumber formal_type = param_type(*signature, count);
     const TTypeDesc* user_type = type_by_number(c.types, formal_type);
     const bool whole_variable =
         tok.kind == TokenKind::kArray || tok.kind == TokenKind::kRecord || tok.kind == TokenKind::kPointer;
@@ -289,12 +289,12 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
     } else {
       parse_simple_expression(c, tok);
       const TSymbolbableRecord& value = entry(c, c.post.operands[c.post.operand_pointer - 1]);
-      const int type = value.symboltype;
+      const TypeNumber type = value.symboltype;
       bool ok = true;
-      if (type == kTypeInteger || type == kTypeIntegerLiteral) ok = formal_type == kTypeInteger;
-      else if (type == kTypeString || type == kTypeStringLiteral) ok = formal_type == kTypeString;
-      else if (type == kTypeFloat || type == kTypeFloatLiteral) ok = formal_type == kTypeFloat;
-      else if (type == kTypePointer) ok = user_type != nullptr && (record_type(value) == 0 || record_type(value) == user_type->attr1);
+      if (type == TypeNumber::kInteger || type == TypeNumber::kIntegerLiteral) ok = formal_type == TypeNumber::kInteger;
+      else if (type == TypeNumber::kString || type == TypeNumber::kStringLiteral) ok = formal_type == TypeNumber::kString;
+      else if (type == TypeNumber::kFloat || type == TypeNumber::kFloatLiteral) ok = formal_type == TypeNumber::kFloat;
+      else if (type == TypeNumber::kPointer) ok = user_type != nullptr && (record_type(value) == 0 || record_type(value) == user_type->attr1);
       // A `var` formal would write into the constant's own data: 5 would
       // print as 6 afterwards, and a longer text would run over the data
       // that follows a string literal.

@@ -88,12 +88,12 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 // A literal shares its entry only with an earlier literal of the same kind:
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
-int enter_literal(FrontEnd& c, const std::string& text, int type) {
+int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
   if (const int earlier = find_literal(c.sym, text, type)) return c.sym.entries[earlier].location;
   int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
   e.location = code;
-  e.symboltype = static_cast<uint8_t>(type);
+  e.symboltype = type;
   return code;
 }
 
@@ -138,7 +138,7 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
       tok.code = -1;
     } else {
       tok.kind = TokenKind::kLiteral;
-      tok.code = enter_literal(c, text, kTypeIntegerLiteral);
+      tok.code = enter_literal(c, text, TypeNumber::kIntegerLiteral);
       check_integer(c, text);
     }
     return;
@@ -159,13 +159,13 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     read_exponent(c, text, read_digits(c, text));
     tok.text = text;
     tok.kind = TokenKind::kLiteral;
-    tok.code = enter_literal(c, text, kTypeFloatLiteral);
+    tok.code = enter_literal(c, text, TypeNumber::kFloatLiteral);
     return;
   }
   if (ch == '.') {
     tok.text = text;
     tok.kind = TokenKind::kLiteral;
-    tok.code = enter_literal(c, text, kTypeIntegerLiteral);
+    tok.code = enter_literal(c, text, TypeNumber::kIntegerLiteral);
     check_integer(c, text);
     c.lex.pushed_back_token = "..";
     return;
@@ -199,7 +199,7 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
     tok.code = -1;
   } else {
     tok.kind = TokenKind::kLiteral;
-    tok.code = enter_literal(c, text, kTypeStringLiteral);
+    tok.code = enter_literal(c, text, TypeNumber::kStringLiteral);
   }
   return true;
 }
@@ -392,7 +392,7 @@ const Keyword kKeywords[] = {
 struct BuiltinRoutine {
   const char* word;
   SymbolClass kind;
-  std::vector<int> params;
+  std::vector<int> params;  // type numbers
   int result;
 };
 
@@ -502,8 +502,8 @@ void build_keyword_table(FrontEnd& c) {
     SymbolClass symbol_class = r.kind;
     int position = 0;
     symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, r.word, symbol_class, c.lex.current_procedure, position);
-    TTblFun f = create_signature(position, r.result);
-    for (int type : r.params) add_value_param(f, type);
+    TTblFun f = create_signature(position, static_cast<TypeNumber>(r.result));
+    for (int type : r.params) add_value_param(f, static_cast<TypeNumber>(type));
     set_formal_count(sym_at(c.sym, position), param_count(f));
     append_signature(c.sym, std::move(f));
   }

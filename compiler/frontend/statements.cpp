@@ -21,7 +21,7 @@ namespace tarn {
 namespace {
 
 bool is_integer_literal(FrontEnd& c, const Token& t) {
-  return t.kind == TokenKind::kLiteral && t.code > 0 && entry(c, t.code).symboltype == kTypeIntegerLiteral;
+  return t.kind == TokenKind::kLiteral && t.code > 0 && entry(c, t.code).symboltype == TypeNumber::kIntegerLiteral;
 }
 
 void expect_semicolon(FrontEnd& c, const Token& tok) {
@@ -56,7 +56,7 @@ void assignment(FrontEnd& c, Token& tok) {
 void element_assignment(FrontEnd& c, Token& tok) {
   const int array = tok.code;
   next(c, tok);
-  if (entry(c, array).symboltype == kTypeRecord) {
+  if (entry(c, array).symboltype == TypeNumber::kRecord) {
     parse_record_element_index(c, tok, array);
     if (read_char(c) != '.') report_error(c.errors, ErrorCode::kDotExpected, ".");
     int field = parse_field_name(c, tok, record_type(entry(c, array)));
@@ -94,12 +94,12 @@ void pointer_source(FrontEnd& c, Token& tok) {
       parse_factor(c, tok);
       return;
     case TokenKind::kArray:
-      if (entry(c, tok.code).symboltype != kTypeRecord) report_error(c.errors, ErrorCode::kTypeMismatch);
+      if (entry(c, tok.code).symboltype != TypeNumber::kRecord) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
       return;
     case TokenKind::kFunction: {
       const TTblFun* f = find_signature(c.sym, tok.code);
-      if (f == nullptr || f->result_type != kTypePointer) report_error(c.errors, ErrorCode::kTypeMismatch);
+      if (f == nullptr || f->result_type != TypeNumber::kPointer) report_error(c.errors, ErrorCode::kTypeMismatch);
       parse_factor(c, tok);
       return;
     }
@@ -199,7 +199,7 @@ void repeat_statement(FrontEnd& c, Token& tok) {
 // "for" v ":=" e1 "to" e2 "do" statements "end"   (v <= e2 tested each round)
 void for_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
-  if (tok.kind != TokenKind::kLocalName || tok.code <= 0 || entry(c, tok.code).symboltype != kTypeInteger)
+  if (tok.kind != TokenKind::kLocalName || tok.code <= 0 || entry(c, tok.code).symboltype != TypeNumber::kInteger)
     report_error(c.errors, ErrorCode::kIntegerVariableExpected, tok.text);
   const int variable = tok.code;
   emit_postfix(c, variable);
@@ -248,7 +248,7 @@ void case_statement(FrontEnd& c, Token& tok) {
   next(c, tok);
   parse_simple_expression(c, tok);
   const int selector = pop_operand(c);
-  if (entry(c, selector).symboltype != kTypeInteger) report_error(c.errors, ErrorCode::kBadSelector);
+  if (entry(c, selector).symboltype != TypeNumber::kInteger) report_error(c.errors, ErrorCode::kBadSelector);
   if (!is_keyword(tok, kOf)) report_error(c.errors, ErrorCode::kOfExpected, tok.text);
   next(c, tok);
   // Labels whose END_IF closes the case; as many as there are branches.
@@ -365,7 +365,7 @@ void readln_statement(FrontEnd& c, Token& tok) {
     emit_postfix(c, tok.code);
     emit_postfix(c, WD_READLN);
     next(c, tok);
-  } else if (tok.kind == TokenKind::kArray && entry(c, tok.code).symboltype != kTypeRecord) {
+  } else if (tok.kind == TokenKind::kArray && entry(c, tok.code).symboltype != TypeNumber::kRecord) {
     const int array = tok.code;
     emit_postfix(c, array);
     next(c, tok);

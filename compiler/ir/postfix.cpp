@@ -58,9 +58,9 @@ const OpInfo kOps[] = {
     {WD_NIL, "WD_NIL", 0, 1},          {P_P_PAR_CALL, "P_P_PAR_CALL", 3, 0},
 };
 
-bool is_int(int type) { return type == kTypeInteger || type == kTypeIntegerLiteral; }
-bool is_float(int type) { return type == kTypeFloat || type == kTypeFloatLiteral; }
-bool is_string(int type) { return type == kTypeString || type == kTypeStringLiteral; }
+bool is_int(TypeNumber type) { return type == TypeNumber::kInteger || type == TypeNumber::kIntegerLiteral; }
+bool is_float(TypeNumber type) { return type == TypeNumber::kFloat || type == TypeNumber::kFloatLiteral; }
+bool is_string(TypeNumber type) { return type == TypeNumber::kString || type == TypeNumber::kStringLiteral; }
 
 bool is_comparison(int op) { return op <= LT_OP && op >= NE_OP; }
 
@@ -82,16 +82,16 @@ struct Operands {
 
 void check_types(PostfixContext& c, int op, const Operands& o) {
   const SymbolTable& t = c.sym;
-  auto type = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
+  auto type = [&](int position) { return position > 0 ? sym_at(t, position).symboltype : TypeNumber::kNone; };
   auto cls = [&](int position) { return position > 0 ? sym_at(t, position).symbolclass : SymbolClass::kNone; };
-  const int ta = type(o.a), tb = type(o.b), tr = type(o.r);
+  const TypeNumber ta = type(o.a), tb = type(o.b), tr = type(o.r);
   switch (op) {
     case ASIGN_OP: {
       bool ok = true;
-      if (ta == kTypeInteger) ok = is_int(tb);
-      else if (ta == kTypeFloat) ok = is_int(tb) || is_float(tb);
-      else if (ta == kTypeString) ok = is_string(tb);
-      else if (ta == kTypeText) ok = tb == kTypeText;
+      if (ta == TypeNumber::kInteger) ok = is_int(tb);
+      else if (ta == TypeNumber::kFloat) ok = is_int(tb) || is_float(tb);
+      else if (ta == TypeNumber::kString) ok = is_string(tb);
+      else if (ta == TypeNumber::kText) ok = tb == TypeNumber::kText;
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       if (cls(o.a) == SymbolClass::kPointer && cls(o.b) == SymbolClass::kPointer && record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
         report_error(c.errors, ErrorCode::kTypeMismatch);
@@ -99,12 +99,12 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
     }
     case WD_RETURN: {
       const TTblFun* f = find_signature(t, o.a);
-      int result = f ? f->result_type : ta;
+      TypeNumber result = f ? f->result_type : ta;
       // A string literal is a string function's value as much as an integer
       // literal is an integer function's.
-      bool ok = tb == result || (result == kTypeInteger && tb == kTypeIntegerLiteral) ||
-                (result == kTypeFloat && tb == kTypeFloatLiteral) ||
-                (result == kTypeString && tb == kTypeStringLiteral);
+      bool ok = tb == result || (result == TypeNumber::kInteger && tb == TypeNumber::kIntegerLiteral) ||
+                (result == TypeNumber::kFloat && tb == TypeNumber::kFloatLiteral) ||
+                (result == TypeNumber::kString && tb == TypeNumber::kStringLiteral);
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
@@ -114,29 +114,28 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
     case SET_ARR: {
       if (!is_int(ta)) report_error(c.errors, ErrorCode::kIndexNotInteger);
       bool ok = true;
-      if (tr == kTypeInteger) ok = is_int(tb);
-      else if (tr == kTypeFloat) ok = is_int(tb) || is_float(tb);
-      else if (tr == kTypeString) ok = is_string(tb);
+      if (tr == TypeNumber::kInteger) ok = is_int(tb);
+      else if (tr == TypeNumber::kFloat) ok = is_int(tb) || is_float(tb);
+      else if (tr == TypeNumber::kString) ok = is_string(tb);
       else ok = false;
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }
     case PAR_CALL: {
       const TTblFun* f = find_signature(t, o.b);
-      int formal = f ? param_type(*f, o.a) : 0;
+      TypeNumber formal = f ? param_type(*f, o.a) : TypeNumber::kNone;
       bool ok = true;
-      if (formal == kTypeInteger) ok = is_int(tr);
-      else if (formal == kTypeFloat) ok = is_float(tr);
-      else if (formal == kTypeString) ok = is_string(tr);
+      if (formal == TypeNumber::kInteger) ok = is_int(tr);
+      else if (formal == TypeNumber::kFloat) ok = is_float(tr);
+      else if (formal == TypeNumber::kString) ok = is_string(tr);
       else if (const TTypeDesc* d = type_by_number(c.types, formal)) {
         if (d->kind == kKindPointer) {
-          ok = tr == kTypePointer;
+          ok = tr == TypeNumber::kPointer;
         } else if (d->kind == kKindArray && o.r > 0) {
           // Arrays of records name their record type in tag4; arrays of
           // simple elements only have their element type.
           const TSymbolbableRecord& actual = sym_at(t, o.r);
-          int element = record_type(actual) != 0 ? record_type(actual) : actual.symboltype;
-          ok = actual.symbolclass == SymbolClass::kArray && element == d->attr1;
+          ok = actual.symbolclass == SymbolClass::kArray && element_number(actual) == d->attr1;
         }
       }
       if (!ok) report_error(c.errors, ErrorCode::kIncompatibleActual);
@@ -168,22 +167,22 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
   if (op == PLUS_OP || is_comparison(op)) {
     if ((is_string(ta) || is_string(tb)) && o.b != 0 && !(is_string(ta) && is_string(tb)))
       report_error(c.errors, ErrorCode::kOperandsMustBeStrings);
-    if ((ta == kTypePointer || tb == kTypePointer) && op != E_OP && op != NE_OP)
+    if ((ta == TypeNumber::kPointer || tb == TypeNumber::kPointer) && op != E_OP && op != NE_OP)
       report_error(c.errors, ErrorCode::kBadPointerComparison);
   }
 }
 
-int value_type(int type) {
-  if (type == kTypeIntegerLiteral) return kTypeInteger;
-  if (type == kTypeFloatLiteral) return kTypeFloat;
+TypeNumber value_type(TypeNumber type) {
+  if (type == TypeNumber::kIntegerLiteral) return TypeNumber::kInteger;
+  if (type == TypeNumber::kFloatLiteral) return TypeNumber::kFloat;
   return type;
 }
 
 // The type of an operation's result temporary, and for strings its capacity.
-void result_type(const PostfixContext& c, int op, const Operands& o, int& type, int& capacity) {
+void result_type(const PostfixContext& c, int op, const Operands& o, TypeNumber& type, int& capacity) {
   const SymbolTable& t = c.sym;
-  auto ty = [&](int position) { return position > 0 ? int(sym_at(t, position).symboltype) : 0; };
-  const int ta = ty(o.a), tb = ty(o.b);
+  auto ty = [&](int position) { return position > 0 ? sym_at(t, position).symboltype : TypeNumber::kNone; };
+  const TypeNumber ta = ty(o.a), tb = ty(o.b);
   capacity = 0;
   if (o.a > 0 && sym_at(t, o.a).symbolclass == SymbolClass::kFunction) {
     const TTblFun* f = find_signature(t, o.a);
@@ -193,21 +192,21 @@ void result_type(const PostfixContext& c, int op, const Operands& o, int& type, 
   }
   switch (op) {
     case PLUS_OP: case MINUS_OP: case MULT_OP: case DIV_OP:
-      type = op == DIV_OP || is_float(ta) || is_float(tb) ? kTypeFloat : kTypeInteger;
-      if (is_string(ta) || is_string(tb)) type = kTypeString;
+      type = op == DIV_OP || is_float(ta) || is_float(tb) ? TypeNumber::kFloat : TypeNumber::kInteger;
+      if (is_string(ta) || is_string(tb)) type = TypeNumber::kString;
       break;
     case GET_FLD:
     case GET_FLD_A: {
       const TField* f = o.a > 0 ? field_of(c.types, record_type(sym_at(t, o.a)), o.b) : nullptr;
-      type = f ? f->type : 0;
+      type = f ? f->type : TypeNumber::kNone;
       capacity = f && f->length >= 2 ? f->length - 2 : 0;
       return;
     }
     case SQRT_FUN: case SIN_FUN: case COS_FUN: case ARCTG_FUN: case TG_FUN:
-      type = kTypeFloat;
+      type = TypeNumber::kFloat;
       break;
     case U_MINUS:
-      type = is_float(ta) ? kTypeFloat : kTypeInteger;
+      type = is_float(ta) ? TypeNumber::kFloat : TypeNumber::kInteger;
       break;
     case ABS_FUN:
       // A temporary is a variable: an absolute literal value is still a number.
@@ -218,16 +217,16 @@ void result_type(const PostfixContext& c, int op, const Operands& o, int& type, 
       type = ta;
       break;
     case WD_NIL:
-      type = kTypePointer;
+      type = TypeNumber::kPointer;
       break;
-    case POS_FUN: case EOF_FUN: type = kTypeInteger; break;
-    case SUBSTR_FUN: case READSTRING_FUN: type = kTypeString; break;
-    case RESET_FUN: case REWRITE_FUN: type = kTypeText; break;
+    case POS_FUN: case EOF_FUN: type = TypeNumber::kInteger; break;
+    case SUBSTR_FUN: case READSTRING_FUN: type = TypeNumber::kString; break;
+    case RESET_FUN: case REWRITE_FUN: type = TypeNumber::kText; break;
     default:
-      type = kTypeInteger;
+      type = TypeNumber::kInteger;
       break;
   }
-  if (type == kTypeString) {
+  if (type == TypeNumber::kString) {
     int sum = 0;
     for (int p : {o.a, o.b})
       if (p > 0 && is_string(ty(p))) sum += tarn::capacity(sym_at(t, p));
@@ -331,10 +330,11 @@ void emit_postfix(PostfixContext& c, int value) {
   check_types(c, op, o);
   int temporary = 0;
   if (known && c.post.result_flag[-op] == 1) {
-    int type = 0, capacity = 0;
+    TypeNumber type = TypeNumber::kNone;
+    int capacity = 0;
     result_type(c, op, o, type, capacity);
     temporary = declare_temporary(c.sym, c.errors, c.owner, numbered("_t", c.post.temporary_counter++), type);
-    if (type == kTypeString) set_capacity(sym_at(c.sym, temporary), capacity);
+    if (type == TypeNumber::kString) set_capacity(sym_at(c.sym, temporary), capacity);
   }
   write_record(c, op, o, temporary);
   if (temporary != 0) push_operand(c, temporary);

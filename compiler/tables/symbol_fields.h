@@ -34,9 +34,9 @@ inline void set_constant_value(SymbolEntry& e, int32_t v) { e.tag2 = v; }
 // elements are strings) and the second one, 0 when there is none. An array
 // with an initial list has its first dimension cleared: the list's entries
 // are its storage, so the data step reserves none of its own.
-inline int rows(const SymbolEntry& e) { return e.symboltype == kTypeString ? e.tag2 : e.tag; }
+inline int rows(const SymbolEntry& e) { return e.symboltype == TypeNumber::kString ? e.tag2 : e.tag; }
 inline void set_rows(SymbolEntry& e, int n) {
-  if (e.symboltype == kTypeString) e.tag2 = n;
+  if (e.symboltype == TypeNumber::kString) e.tag2 = n;
   else e.tag = static_cast<uint8_t>(n);
 }
 inline int columns(const SymbolEntry& e) { return e.tag3; }
@@ -49,6 +49,11 @@ inline void set_data_size(SymbolEntry& e, int n) { e.tag = static_cast<uint8_t>(
 // Record and pointer variables and arrays of records: the number of the
 // record type (0 when there is none).
 inline int record_type(const SymbolEntry& e) { return e.tag4; }
+// Arrays: what the elements are, as an array type describes them: the record
+// type's number, else the element type's.
+inline int element_number(const SymbolEntry& e) {
+  return record_type(e) != 0 ? record_type(e) : static_cast<int>(e.symboltype);
+}
 inline void set_record_type(SymbolEntry& e, int number) { e.tag4 = static_cast<uint8_t>(number); }
 
 // Formals that hold the address of the caller's variable (`var` formals of

@@ -75,7 +75,7 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
   for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symboltype == kTypeStringLiteral || e.name != name) continue;
+    if (e.symboltype == TypeNumber::kStringLiteral || e.name != name) continue;
     if (is_global_class(e.symbolclass)) {
       symbol_class = e.symbolclass;
       code = e.location;
@@ -90,12 +90,21 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass
   return false;
 }
 
-int find_literal(const SymbolTable& t, std::string_view text, int type) {
+namespace {
+
+int newest_literal(const SymbolTable& t, std::string_view text, const TypeNumber* type) {
   for (int i = newest_named(t, text); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && (type < 0 || e.symboltype == type)) return i;
+    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && (!type || e.symboltype == *type)) return i;
   }
   return 0;
+}
+
+}  // namespace
+
+int find_literal(const SymbolTable& t, std::string_view text) { return newest_literal(t, text, nullptr); }
+int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type) {
+  return newest_literal(t, text, &type);
 }
 
 void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
@@ -144,28 +153,28 @@ int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::s
   return code;
 }
 
-int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type) {
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type) {
   SymbolClass symbol_class = SymbolClass::kVariable;
   int code = 0;
   symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
   TSymbolbableRecord& e = t.entries[code];
-  e.symboltype = static_cast<uint8_t>(type);
+  e.symboltype = type;
   e.procname = owner;
   return code;
 }
 
-TTblFun create_signature(int key, int result_type) {
+TTblFun create_signature(int key, TypeNumber result_type) {
   TTblFun f;
   f.key = key;
   f.result_type = result_type;
   return f;
 }
 
-void add_value_param(TTblFun& f, int type) { f.params.push_back({type, false}); }
-void add_reference_param(TTblFun& f, int type) { f.params.push_back({type, true}); }
+void add_value_param(TTblFun& f, TypeNumber type) { f.params.push_back({type, false}); }
+void add_reference_param(TTblFun& f, TypeNumber type) { f.params.push_back({type, true}); }
 
-int param_type(const TTblFun& f, int k) {
-  return k >= 1 && k <= param_count(f) ? f.params[k - 1].type : 0;
+TypeNumber param_type(const TTblFun& f, int k) {
+  return k >= 1 && k <= param_count(f) ? f.params[k - 1].type : TypeNumber::kNone;
 }
 
 bool param_is_reference(const TTblFun& f, int k) {
@@ -220,7 +229,7 @@ void dump_symbol_table(const SymbolTable& t, const std::string& path) {
     text.append(e.name);
     text.append("\r\n", 2);
     line(static_cast<int>(e.symbolclass));
-    line(e.symboltype);
+    line(static_cast<int>(e.symboltype));
     line(e.location);
     line(e.procname);
     line(e.tag);
@@ -271,7 +280,7 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
     TSymbolbableRecord& e = t.entries[++records];
     e.name.assign(lines[0]);
     e.symbolclass = static_cast<SymbolClass>(number(lines[1]));
-    e.symboltype = static_cast<uint8_t>(number(lines[2]));
+    e.symboltype = static_cast<TypeNumber>(number(lines[2]));
     e.location = static_cast<int32_t>(number(lines[3]));
     e.procname = static_cast<int32_t>(number(lines[4]));
     e.tag = static_cast<uint8_t>(number(lines[5]));
@@ -288,7 +297,7 @@ std::string symbol_listing(const SymbolTable& t) {
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
     std::snprintf(line, sizeof line, "%10s%5d%4d%4d%5d%5d%5d%5d%5d%5d\r\n", e.name.c_str(), e.location,
-                  static_cast<int>(e.symbolclass), e.symboltype, e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
+                  static_cast<int>(e.symbolclass), static_cast<int>(e.symboltype), e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
     text += line;
   }
   return text + "--------------------\r\n";
@@ -301,9 +310,9 @@ std::string function_listing(const SymbolTable& t) {
     for (size_t k = 0; k < f.params.size(); ++k) {
       if (k > 0) text += ", ";
       if (f.params[k].by_reference) text += "ref ";
-      text += std::to_string(f.params[k].type);
+      text += std::to_string(static_cast<int>(f.params[k].type));
     }
-    text += " ) :" + std::to_string(f.result_type) + "\r\n";
+    text += " ) :" + std::to_string(static_cast<int>(f.result_type)) + "\r\n";
   }
   return text;
 }

@@ -40,28 +40,32 @@ enum class SymbolClass : uint8_t {
   kTypeName = 25,
 };
 
-// Type numbers, shared by symbols, parameters and results.
-enum TypeNumber {
-  kTypeNone = 0,
-  kTypeInteger = 4,
-  kTypeIntegerLiteral = 5,
-  kTypeStringLiteral = 7,
-  kTypeFloat = 8,
-  kTypeFloatLiteral = 9,
-  kTypeArray = 12,
-  kTypeString = 14,
-  kTypeText = 15,
-  kTypeRecordName = 20,
-  kTypePointer = 21,
-  kTypeRecord = 25,
-  kFirstUserType = 101,
+// Type numbers, shared by symbols, parameters and results. User types take
+// the numbers from kFirstUserType on (their number in the user type table).
+enum class TypeNumber : uint8_t {
+  kNone = 0,
+  kInteger = 4,
+  kIntegerLiteral = 5,
+  kStringLiteral = 7,
+  kFloat = 8,
+  kFloatLiteral = 9,
+  kArray = 12,
+  kString = 14,
+  kText = 15,
+  kRecordName = 20,
+  kPointer = 21,
+  kRecord = 25,
 };
+constexpr int kFirstUserType = 101;
+
+// The type number of user type `number` (from kFirstUserType on).
+inline TypeNumber user_type(int number) { return static_cast<TypeNumber>(number); }
 
 struct TSymbolbableRecord {
   std::string name;      // lower case; literals as written, strings without quotes
   int32_t procname = 0;  // scope: position of the owning routine, 0 = global
   SymbolClass symbolclass = SymbolClass::kNone;
-  uint8_t symboltype = 0;
+  TypeNumber symboltype = TypeNumber::kNone;
   int32_t location = 0;  // keywords and class 11: their fixed code; otherwise the own position
   uint8_t tag = 0;       // routines: parameter count
   int32_t tag2 = 0;
@@ -71,7 +75,7 @@ struct TSymbolbableRecord {
 };
 
 struct TFunParam {
-  int type = 0;
+  TypeNumber type = TypeNumber::kNone;
   bool by_reference = false;
   bool var_formal = false;  // declared with `var`: the callee may change the actual
 };
@@ -79,7 +83,7 @@ struct TFunParam {
 // The parameter list and result of one routine, keyed by its symbol position.
 struct TTblFun {
   int key = 0;
-  int result_type = 0;
+  TypeNumber result_type = TypeNumber::kNone;
   std::vector<TFunParam> params;  // parameter k is params[k - 1]
 };
 
@@ -118,9 +122,10 @@ inline const TSymbolbableRecord& sym_at(const SymbolTable& t, int position) { re
 // class and code are left untouched.
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code);
 
-// The position of the newest literal entry (class 5) whose text is `text` and,
-// when `type` is not negative, whose type is `type`; 0 when there is none.
-int find_literal(const SymbolTable& t, std::string_view text, int type = -1);
+// The position of the newest literal entry (class 5) whose text is `text`
+// (and whose type is `type`); 0 when there is none.
+int find_literal(const SymbolTable& t, std::string_view text);
+int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type);
 
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
@@ -136,13 +141,13 @@ int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name
 // Declared in scope 0; the position.
 int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, SymbolClass symbol_class);
 // A class 1 entry of the given type owned by the current routine; the position.
-int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, int type);
+int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type);
 
 // Function table.
-TTblFun create_signature(int key, int result_type);
-void add_value_param(TTblFun& f, int type);
-void add_reference_param(TTblFun& f, int type);
-int param_type(const TTblFun& f, int k);
+TTblFun create_signature(int key, TypeNumber result_type);
+void add_value_param(TTblFun& f, TypeNumber type);
+void add_reference_param(TTblFun& f, TypeNumber type);
+TypeNumber param_type(const TTblFun& f, int k);
 bool param_is_reference(const TTblFun& f, int k);
 int param_count(const TTblFun& f);
 void append_signature(SymbolTable& t, TTblFun f);

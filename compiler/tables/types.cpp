@@ -53,22 +53,17 @@ int field_offset(const TypeTable& t, int number, int k) {
   return f ? f->offset : -1;
 }
 
-int field_type(const TypeTable& t, int number, int k) {
-  const TField* f = field_of(t, number, k);
-  return f ? f->type : -1;
-}
-
-void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, int type, int string_length) {
+void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, TypeNumber type, int string_length) {
   TField f;
   f.name = std::string(name.substr(0, kTypeNameLength));
   f.number = static_cast<int>(record.fields.size()) + 1;
   f.type = type;
   int size = 4;
-  if (type == kTypeString) {
+  if (type == TypeNumber::kString) {
     f.length = string_length + 2;
     f.size = f.length + (f.length % 2);
     size = f.size;
-  } else if (type == kTypePointer) {
+  } else if (type == TypeNumber::kPointer) {
     size = 8;
   }
   f.offset = record.attr2;
@@ -89,7 +84,7 @@ std::string type_listing(const TypeTable& t) {
     }
     text += "\r\n";
     for (const TField& f : d.fields) {
-      std::snprintf(buf, sizeof buf, " - %8s%3d%3d%3d%3d\r\n", f.name.c_str(), f.type, f.length, f.size, f.offset);
+      std::snprintf(buf, sizeof buf, " - %8s%3d%3d%3d%3d\r\n", f.name.c_str(), static_cast<int>(f.type), f.length, f.size, f.offset);
       text += buf;
     }
   }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tables/symtab.h"
+
 namespace tarn {
 
 constexpr int kTypeNameLength = 25;
@@ -19,7 +21,7 @@ enum TypeKind { kKindArray = 12, kKindRecord = 20, kKindPointer = 21 };
 struct TField {
   std::string name;  // lower case, at most 25 characters
   int number = 0;    // from 1, in creation order
-  int type = 0;      // 4 integer, 8 float, 14 string, 21 pointer
+  TypeNumber type = TypeNumber::kNone;  // integer, float, string or pointer
   int length = 0;    // strings: declared length + 2
   int size = 0;      // strings: the length, made even
   int offset = 0;
@@ -56,19 +58,24 @@ const TTypeDesc* find_type(const TypeTable& t, std::string_view name);
 // Descriptor `number` (from 101); null when out of range.
 const TTypeDesc* type_by_number(const TypeTable& t, int number);
 TTypeDesc* type_by_number(TypeTable& t, int number);
+// The same for a type number: the descriptor of a user type, nullptr for
+// the built-in types.
+inline const TTypeDesc* type_by_number(const TypeTable& t, TypeNumber type) {
+  return type_by_number(t, static_cast<int>(type));
+}
 
 // First field whose name equals `name` ignoring ASCII case; null when none.
 const TField* find_field(const TTypeDesc& d, std::string_view name);
 // The k-th field (from 1) of record type `number`: null / -1 when there is none.
 const TField* field_of(const TypeTable& t, int number, int k);
 int field_offset(const TypeTable& t, int number, int k);
-int field_type(const TypeTable& t, int number, int k);
 
 // Appends a field to a record under construction: number, offset and the
 // record size follow from the fields before it. Integer and float fields take
 // 4 bytes, pointers 8, strings their declared length + 2 made even.
 // Reports error 0 when the record would pass 255 bytes.
-void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, int type, int string_length = 0);
+void add_field(ErrorReporter& errors, TTypeDesc& record, std::string_view name, TypeNumber type,
+               int string_length = 0);
 
 std::string type_listing(const TypeTable& t);
 

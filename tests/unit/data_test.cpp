@@ -158,7 +158,7 @@ TEST(DataItems, TheSymbolTableGivesTheRowsAndKeepsTheLabelSlots) {
     TSymbolbableRecord& e = t.entries[++t.count];
     e.name = name;
     e.symbolclass = static_cast<SymbolClass>(cls);
-    e.symboltype = static_cast<uint8_t>(type);
+    e.symboltype = static_cast<TypeNumber>(type);
     e.location = t.count;
     e.tag = static_cast<uint8_t>(tag);
     e.tag3 = static_cast<uint8_t>(tag3);

@@ -104,10 +104,10 @@ TEST(Lexer, LiteralsShareAnEntryOnlyWithALiteralOfTheSameKind) {
   EXPECT_EQ(e.code, b.code);
   EXPECT_NE(f.code, g.code);
   EXPECT_EQ(sym_at(c.sym, a.code).symbolclass, SymbolClass::kLiteral);
-  EXPECT_EQ(sym_at(c.sym, a.code).symboltype, kTypeIntegerLiteral);
-  EXPECT_EQ(sym_at(c.sym, b.code).symboltype, kTypeStringLiteral);
-  EXPECT_EQ(sym_at(c.sym, f.code).symboltype, kTypeFloatLiteral);
-  EXPECT_EQ(sym_at(c.sym, g.code).symboltype, kTypeStringLiteral);
+  EXPECT_EQ(sym_at(c.sym, a.code).symboltype, TypeNumber::kIntegerLiteral);
+  EXPECT_EQ(sym_at(c.sym, b.code).symboltype, TypeNumber::kStringLiteral);
+  EXPECT_EQ(sym_at(c.sym, f.code).symboltype, TypeNumber::kFloatLiteral);
+  EXPECT_EQ(sym_at(c.sym, g.code).symboltype, TypeNumber::kStringLiteral);
   for (const Token* t : {&a, &b, &f, &g}) EXPECT_EQ(sym_at(c.sym, t->code).location, t->code);
 }
 

@@ -41,15 +41,15 @@ TEST(KeywordTable, LibraryRoutinesHaveTheirSignatures) {
   const TTblFun* substr = find_signature(c.sym, 53);
   ASSERT_NE(substr, nullptr);
   EXPECT_EQ(param_count(*substr), 3);
-  EXPECT_EQ(param_type(*substr, 1), kTypeString);
-  EXPECT_EQ(param_type(*substr, 3), kTypeInteger);
+  EXPECT_EQ(param_type(*substr, 1), TypeNumber::kString);
+  EXPECT_EQ(param_type(*substr, 3), TypeNumber::kInteger);
   EXPECT_FALSE(param_is_reference(*substr, 1));
-  EXPECT_EQ(substr->result_type, kTypeString);
+  EXPECT_EQ(substr->result_type, TypeNumber::kString);
   EXPECT_EQ(sym_at(c.sym, 53).tag, 3);
   const TTblFun* writestring = find_signature(c.sym, 62);
   ASSERT_NE(writestring, nullptr);
   EXPECT_EQ(sym_at(c.sym, 62).name, "writestring");
-  EXPECT_EQ(writestring->result_type, kTypeInteger);
+  EXPECT_EQ(writestring->result_type, TypeNumber::kInteger);
   EXPECT_EQ(param_count(*find_signature(c.sym, 70)), 0);  // getcommandline
   EXPECT_EQ(find_signature(c.sym, 28), nullptr);         // sqrt is the expression parser's own
   EXPECT_EQ(function_listing(c.sym).substr(0, 36), "Function table\r\n52 ( 14, 14 ) :4\r\n53");
@@ -116,7 +116,7 @@ TEST(SymbolTable, LookUpSkipsStringLiterals) {
   SymbolClass cls = SymbolClass::kLiteral;
   int code = 0;
   symbol(c.sym, c.errors, c.lex.current_procedure, kDeclare, "abc", cls, 0, code);
-  sym_at(c.sym, code).symboltype = kTypeStringLiteral;
+  sym_at(c.sym, code).symboltype = TypeNumber::kStringLiteral;
   EXPECT_FALSE(look_up(c.sym, "abc", 0, cls, code));
   int again = 0;
   cls = SymbolClass::kLiteral;
@@ -128,9 +128,9 @@ TEST(SymbolTable, TemporariesBelongToTheCurrentRoutine) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
   c.lex.current_procedure = 12;
-  int t = declare_temporary(c.sym, c.errors, c.lex.current_procedure, "_t1", kTypeFloat);
+  int t = declare_temporary(c.sym, c.errors, c.lex.current_procedure, "_t1", TypeNumber::kFloat);
   EXPECT_EQ(sym_at(c.sym, t).symbolclass, SymbolClass::kVariable);
-  EXPECT_EQ(sym_at(c.sym, t).symboltype, kTypeFloat);
+  EXPECT_EQ(sym_at(c.sym, t).symboltype, TypeNumber::kFloat);
   EXPECT_EQ(sym_at(c.sym, t).procname, 12);
   int raw = add_raw_entry(c.sym, c.errors, "r", SymbolClass::kArray, 4);
   EXPECT_EQ(sym_at(c.sym, raw).location, 0);
@@ -185,7 +185,7 @@ TEST(SymbolTable, DumpAndReloadReproduceTheDumpedFields) {
   Compilation& c = fe.start("");
   int x = declare_named(c.sym, c.errors, c.lex.current_procedure, "x", SymbolClass::kVariable);
   TSymbolbableRecord& e = sym_at(c.sym, x);
-  e.symboltype = kTypeString;
+  e.symboltype = TypeNumber::kString;
   e.tag = 200;
   e.tag2 = -123456;
   e.tag3 = 9;

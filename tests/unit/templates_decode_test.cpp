@@ -100,10 +100,10 @@ struct DecodeTemplates : TemplateFixture {
     TTypeDesc rec;
     rec.name = "rt";
     rec.kind = kKindRecord;
-    add_field(c.errors, rec, "n", 4);
-    add_field(c.errors, rec, "f", 8);
-    add_field(c.errors, rec, "s", 14, 6);
-    add_field(c.errors, rec, "p", 21);
+    add_field(c.errors, rec, "n", TypeNumber::kInteger);
+    add_field(c.errors, rec, "f", TypeNumber::kFloat);
+    add_field(c.errors, rec, "s", TypeNumber::kString, 6);
+    add_field(c.errors, rec, "p", TypeNumber::kPointer);
     const int rt = add_type(c.types, c.errors, rec);
     const int ai = sym("ai", 12, 4, 5), ax = sym("ax", 12, 8, 5), as = sym("as", 12, 14, 6);
     const int ar = sym("ar", 12, 25, 3), ar1 = sym("ar1", 12, 25, 3), rv = sym("rv", 20, 25, 28);

@@ -45,7 +45,7 @@ struct TemplateFixture : ::testing::Test {
     TSymbolbableRecord s;
     s.name = name;
     s.symbolclass = static_cast<SymbolClass>(cls);
-    s.symboltype = static_cast<uint8_t>(type);
+    s.symboltype = static_cast<TypeNumber>(type);
     s.tag = static_cast<uint8_t>(tag);
     s.procname = procname;
     s.location = ++c.sym.count;

@@ -41,10 +41,10 @@ TEST(TypeTable, FieldsAreLaidOutInCreationOrder) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("rec", kKindRecord);
-  add_field(c.errors, r, "n", kTypeInteger);
-  add_field(c.errors, r, "s", kTypeString, 10);
-  add_field(c.errors, r, "odd", kTypeString, 3);
-  add_field(c.errors, r, "next", kTypePointer);
+  add_field(c.errors, r, "n", TypeNumber::kInteger);
+  add_field(c.errors, r, "s", TypeNumber::kString, 10);
+  add_field(c.errors, r, "odd", TypeNumber::kString, 3);
+  add_field(c.errors, r, "next", TypeNumber::kPointer);
   int number = add_type(c.types, c.errors, r);
   const TTypeDesc& d = *type_by_number(c.types, number);
   EXPECT_EQ(d.fields[1].length, 12);
@@ -53,12 +53,12 @@ TEST(TypeTable, FieldsAreLaidOutInCreationOrder) {
   EXPECT_EQ(d.fields[2].size, 6);
   EXPECT_EQ(field_offset(c.types, number, 3), 16);
   EXPECT_EQ(field_offset(c.types, number, 4), 22);
-  EXPECT_EQ(field_type(c.types, number, 4), kTypePointer);
+  EXPECT_EQ(field_of(c.types, number, 4)->type, TypeNumber::kPointer);
   EXPECT_EQ(d.attr2, 30);
   EXPECT_EQ(find_field(d, "ODD")->number, 3);
   EXPECT_EQ(find_field(d, "missing"), nullptr);
   EXPECT_EQ(field_offset(c.types, number, 5), -1);
-  EXPECT_EQ(field_type(c.types, number, 5), -1);
+  EXPECT_EQ(field_of(c.types, number, 5), nullptr);
   EXPECT_EQ(field_of(c.types, number, 5), nullptr);
   EXPECT_EQ(field_of(c.types, number, 0), nullptr);
 }
@@ -67,8 +67,8 @@ TEST(TypeTable, IntegerAndTenCharacterStringMakeSixteenBytes) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("r", kKindRecord);
-  add_field(c.errors, r, "i", kTypeInteger);
-  add_field(c.errors, r, "s", kTypeString, 10);
+  add_field(c.errors, r, "i", TypeNumber::kInteger);
+  add_field(c.errors, r, "s", TypeNumber::kString, 10);
   EXPECT_EQ(r.attr2, 16);
 }
 
@@ -78,8 +78,8 @@ TEST(TypeTable, Listing) {
   EXPECT_EQ(type_listing(c.types), "User defined typs:\r\n");
   TTypeDesc r = named("point", kKindRecord);
   r.scope = 3;
-  add_field(c.errors, r, "y", kTypeInteger);
-  add_field(c.errors, r, "name", kTypeString, 10);
+  add_field(c.errors, r, "y", TypeNumber::kInteger);
+  add_field(c.errors, r, "name", TypeNumber::kString, 10);
   add_type(c.types, c.errors, r);
   EXPECT_EQ(type_listing(c.types), "User defined typs:\r\npoint 101 3 20 0 16 0 0\r\n -        y  4  0  0  0\r\n -     name 14 12 12  4\r\n");
 }
@@ -97,10 +97,10 @@ TEST(TypeTable, RecordsBeyond255BytesAreRejected) {
   test::FrontEndRun fe;
   Compilation& c = fe.start("");
   TTypeDesc r = named("big", kKindRecord);
-  add_field(c.errors, r, "a", kTypeString, 128);  // 130
-  add_field(c.errors, r, "b", kTypeString, 122);  // 124: 254 in all
+  add_field(c.errors, r, "a", TypeNumber::kString, 128);  // 130
+  add_field(c.errors, r, "b", TypeNumber::kString, 122);  // 124: 254 in all
   EXPECT_EQ(r.attr2, 254);
-  EXPECT_EQ(fe.report_of([&] { add_field(c.errors, r, "c", kTypeInteger); }),
+  EXPECT_EQ(fe.report_of([&] { add_field(c.errors, r, "c", TypeNumber::kInteger); }),
             "src.pas(1): Error 0: 'Record type is larger than 255 bytes'\r\n\r\n^\r\n");
 }
 
