@@ -31,13 +31,14 @@
 #include <string>
 #include <vector>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/template_builder.h"
 #include "common/text.h"
-#include "codegen/code_gen.h"
-#include "tables/types.h"
 #include "image/image.h"
+#include "tables/symbol_fields.h"
+#include "tables/types.h"
 
 namespace tarn {
 
@@ -67,14 +68,14 @@ uint32_t data_item_size(const CodeGen& c, int i) {
   switch (s.symbolclass) {
     case SymbolClass::kVariable:
     case SymbolClass::kLocal:
-      if (s.tag5 == 0 && s.tag3 != 0) return 0;  // named constant
+      if (!is_reference(s) && is_read_only(s)) return 0;  // named constant
       break;
     case SymbolClass::kArray:
     case SymbolClass::kRecord:
     case SymbolClass::kPointer: break;
     default: return 0;
   }
-  if (s.tag5 != 0) return 4;  // a reference: only the address is live
+  if (is_reference(s)) return 4;  // a reference: only the address is live
   auto it = c.gen.item_bytes.find(i);
   return it == c.gen.item_bytes.end() ? 0 : it->second;
 }
@@ -166,7 +167,7 @@ void lea_saved_copy(TemplateBuilder& t, const SavedItem& it, int k, int r) {
 // The offset from esp, at a routine's entry, of the address of its k-th actual.
 int parameter_offset(const CodeGen& c, int k, int routine) {
   const TSymbolbableRecord& s = symbol_entry(c, routine);
-  const int n = s.tag;
+  const int n = formal_count(s);
   return (n - k - (s.symbolclass == SymbolClass::kProcedure ? 1 : 0)) * 4 + 8;
 }
 
@@ -188,11 +189,11 @@ void copy_string_loop(CodeGen& c) {
 }
 
 // A width or decimals operand: a literal's text, or a named constant's value.
-int constant_value(const CodeGen& c, int n) {
+int format_value(const CodeGen& c, int n) {
   const TSymbolbableRecord& s = symbol_entry(c, n);
   int64_t v = 0;
   if (parse_int64(trim(s.name), v)) return static_cast<int>(v);
-  return s.tag2;
+  return constant_value(s);
 }
 
 // The output routines take the width and decimals from the low byte of the
@@ -202,8 +203,7 @@ int constant_value(const CodeGen& c, int n) {
 void push_format(CodeGen& c, int n, Asm zero_text) {
   if (n == 0)
     emit(c, zero_text.listing, "6a00");
-  else
-    push_small(c, std::min(constant_value(c, n), 255), "push " + name_of(c, n));
+  else push_small(c, std::min(format_value(c, n), 255), "push " + name_of(c, n));
 }
 
 std::string skip_label(int routine) { return "_skip" + std::to_string(routine); }
@@ -259,7 +259,7 @@ void redirect_saved_address(CodeGen& c, int callee, int k) {
   TemplateBuilder t(c);
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass == SymbolClass::kVariable || s.tag5 != 0) continue;
+    if (s.symbolclass == SymbolClass::kVariable || is_reference(s)) continue;
     const TemplateLabel other = t.label("other");
     t.op("cmp eax, offset " + s.name, "3d", addr(c, it.symbol));
     t.jump("jne", other, "jne +7");
@@ -273,7 +273,7 @@ bool saves_named_items(const CodeGen& c, int callee) {
   if (c.tmpl.pending.empty() || c.tmpl.pending.back().callee != callee) return false;
   for (const SavedItem& it : c.tmpl.pending.back().saved) {
     const TSymbolbableRecord& s = symbol_entry(c, it.symbol);
-    if (s.symbolclass != SymbolClass::kVariable && s.tag5 == 0) return true;
+    if (s.symbolclass != SymbolClass::kVariable && !is_reference(s)) return true;
   }
   return false;
 }
@@ -327,7 +327,7 @@ void emit_get_par(CodeGen& c, int a, int b, int r) {
   // its storage, so the formal reaches the caller's record directly and is
   // no reference any more.
   const SymbolClass cls = symbol_entry(c, r).symbolclass;
-  if (cls == SymbolClass::kRecord || cls == SymbolClass::kArray) symbol_entry(c, r).tag5 = 0;
+  if (cls == SymbolClass::kRecord || cls == SymbolClass::kArray) set_reference(symbol_entry(c, r), false);
   const std::string o = HexText(parameter_offset(c, a, b), 2);
   TemplateBuilder t(c);
   t.op(Asm("mov esi, [esp+" + o + "h]").listed_as("mov esi, esp+ " + o), "8b7424" + o);
@@ -345,7 +345,7 @@ void emit_get_p_par(CodeGen& c, int a, int b, int r) {
   TemplateBuilder t(c);
   t.op(Asm("mov ebx, [esp+" + o + "h]").listed_as("mov ebx, esp+ " + o), "8b5c24" + o);
   t.op_at("mov " + name_of(c, r) + ", ebx", "891d", addr_value(c, r));
-  symbol_entry(c, r).tag5 = 1;
+  set_reference(symbol_entry(c, r), true);
 }
 
 void emit_call(CodeGen& c, int a, int b, int) {
@@ -360,7 +360,7 @@ void emit_call_fun(CodeGen& c, int a, int b, int r) {
   if (to_lower_ascii(name_of(c, a)) == "readstring") {
     // readstring removes its three arguments itself: the file, the capacity
     // address and the buffer address.
-    const int cap = symbol_entry(c, r).tag;
+    const int cap = capacity(symbol_entry(c, r));
     const std::string maxlen = AddressOf(c, "_strmaxlen");
     emit(c, "mov _strmaxlen, " + std::to_string(cap), "66c705", HexText(cap, 4) + maxlen);
     emit(c, "push offset _strmaxlen", "68", maxlen);
@@ -433,7 +433,7 @@ void emit_readln(CodeGen& c, int a, int, int) {
   const TSymbolbableRecord& v = symbol_entry(c, a);
   listing_line(c, "readln " + v.name);
   int count = 2;
-  if (v.symboltype == TypeNumber::kString && v.tag5 != 0) {
+  if (v.symboltype == TypeNumber::kString && is_reference(v)) {
     // A `var` string formal says 128, but the caller's buffer may be shorter:
     // its capacity is where the 0 byte followed by the sentinel 9 stands.
     TemplateBuilder t(c);
@@ -447,14 +447,14 @@ void emit_readln(CodeGen& c, int a, int, int) {
     t.jump("je", c3);
     t.bind(c2);
     t.op("inc ecx", "41");
-    t.op("cmp ecx, " + std::to_string(v.tag), "81f9", HexText(v.tag, 8));
+    t.op("cmp ecx, " + std::to_string(capacity(v)), "81f9", HexText(capacity(v), 8));
     t.jump("jb", c1);
     t.bind(c3);
     t.op("push ecx", "51");
     t.finish();
     count = 3;
   } else if (v.symboltype == TypeNumber::kString) {
-    push_small(c, v.tag, "push " + std::to_string(v.tag));
+    push_small(c, capacity(v), "push " + std::to_string(capacity(v)));
     count = 3;
   }
   push_small(c, static_cast<int>(v.symboltype), "push " + std::to_string(static_cast<int>(v.symboltype)));

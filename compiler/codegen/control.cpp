@@ -6,11 +6,12 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/template_builder.h"
-#include "codegen/code_gen.h"
 #include "image/image.h"
+#include "tables/symbol_fields.h"
 
 namespace tarn {
 
@@ -99,7 +100,7 @@ void emit_for_inc(CodeGen& c, int a, int, int) {
 
 void emit_mark(CodeGen& c, int a, int, int) {
   // The label's slot receives the address it stands for; goto reads it at run time.
-  const int32_t slot = symbol_entry(c, a).tag2;
+  const int32_t slot = label_slot(symbol_entry(c, a));
   if (slot > 0) put_dword_at(c.image, slot, current_address(c.image));
   listing_label(c, name_of(c, a) + ":");
 }

@@ -6,13 +6,14 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 
 #include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/text.h"
+#include "tables/symbol_fields.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 
@@ -188,20 +189,20 @@ std::string expand_line_breaks(std::string_view literal) {
 
 namespace {
 
-// A scalar variable, global (class 1) or local (class 4); a named constant
-// (tag3 set) takes its value from the literal entered after it.
+// A scalar variable, global or local; a named constant (tag3 set) takes its
+// value from the literal entered after it.
 void declare_variable(Emitter& c, const DataSymbol& s, const std::string& n, const std::string& next_name) {
   switch (s.symboltype) {
-    case 4: DeclareDword(c, n, s.tag2); break;
-    case 8: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
-    case 14:
+    case TypeNumber::kInteger: DeclareDword(c, n, s.tag2); break;
+    case TypeNumber::kFloat: DeclareWord(c, n, s.tag3 != 0 ? single_bits(next_name) : 0); break;
+    case TypeNumber::kString:
       if (s.tag3 != 0) DeclareStringConst(c, n, next_name);
       else DeclareStringBuffer(c, n, s.tag);
       break;
-    case 15:  // a text file: handle and two words of state
+    case TypeNumber::kText:  // handle and two words of state
       for (int k = 0; k < 3; ++k) DeclareDword(c, n, 0);
       break;
-    case 21: DeclareDword(c, n, 0); break;
+    case TypeNumber::kPointer: DeclareDword(c, n, 0); break;
     default: break;
   }
 }
@@ -218,40 +219,40 @@ void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
     const int rows = s.tag3 != 0 ? s.tag3 : 1;
     const int32_t start = c.image.pos;
     switch (s.symbolclass) {
-      case 1:
-      case 4: declare_variable(c, s, n, next_name); break;
-      case 5:
-        if (s.symboltype == 5) DeclareDword(c, n, integer_value(s.name));
-        else if (s.symboltype == 7) DeclareStringConst(c, n, expand_line_breaks(s.name));
-        else if (s.symboltype == 9) DeclareDword(c, n, single_bits(s.name));
+      case SymbolClass::kVariable:
+      case SymbolClass::kLocal: declare_variable(c, s, n, next_name); break;
+      case SymbolClass::kLiteral:
+        if (s.symboltype == TypeNumber::kIntegerLiteral) DeclareDword(c, n, integer_value(s.name));
+        else if (s.symboltype == TypeNumber::kStringLiteral) DeclareStringConst(c, n, expand_line_breaks(s.name));
+        else if (s.symboltype == TypeNumber::kFloatLiteral) DeclareDword(c, n, single_bits(s.name));
         break;
-      case 7:  // a goto label: its slot receives the label's code address
+      case SymbolClass::kGotoLabel:  // a goto label: its slot receives the label's code address
         AddLabel(c, s.name, current_address(c.image), static_cast<int>(i + 1));
         s.tag2 = c.image.pos;
         DeclareDword(c, n, 0);
         break;
-      case 12:  // an array: the descriptor points at the storage right after it
+      case SymbolClass::kArray:  // the descriptor points at the storage right after it
         DeclareDword(c, n, current_address(c.image) + 4);
-        if (s.symboltype == 4 || s.symboltype == 8) {
+        if (s.symboltype == TypeNumber::kInteger || s.symboltype == TypeNumber::kFloat) {
           const int k = s.tag * rows;
           if (k != 0) DeclareDwordArray(c, n, 0, k);
-        } else if (s.symboltype == 14 && s.tag != 0) {
+        } else if (s.symboltype == TypeNumber::kString && s.tag != 0) {
           const int k = s.tag2 * rows;
           if (k != 0) DeclareStringArray(c, n, s.tag, k);
-        } else if (s.symboltype == 25) {
+        } else if (s.symboltype == TypeNumber::kRecord) {
           DeclareBlock(c, n, 0, s.tag * rows * s.record_size);
         }
         break;
-      case 16:  // one value of an array's initial list, named like the array
-        if (s.symboltype == 4) DeclareDword(c, n, integer_value(s.name));
-        else if (s.symboltype == 8) DeclareDword(c, n, single_bits(s.name));
-        else if (s.symboltype == 14) DeclareFixedString(c, n, s.name, s.tag);
+      case SymbolClass::kConstant:  // one value of an array's initial list, named like the array
+        if (s.symboltype == TypeNumber::kInteger) DeclareDword(c, n, integer_value(s.name));
+        else if (s.symboltype == TypeNumber::kFloat) DeclareDword(c, n, single_bits(s.name));
+        else if (s.symboltype == TypeNumber::kString) DeclareFixedString(c, n, s.name, s.tag);
         break;
-      case 20:  // a record variable: descriptor, then the fields
+      case SymbolClass::kRecord:  // a record variable: descriptor, then the fields
         DeclareDword(c, n, current_address(c.image) + 4);
         DeclareBlock(c, n, 0, s.tag);
         break;
-      case 21: DeclareDword(c, n, 0); break;
+      case SymbolClass::kPointer: DeclareDword(c, n, 0); break;
       default: break;
     }
     if (c.image.pos != start) c.gen.item_bytes[s.location] += static_cast<uint32_t>(c.image.pos - start);
@@ -265,19 +266,20 @@ void declare_user_data(CodeGen& c) {
     const TSymbolbableRecord& e = sym_at(c.sym, i);
     DataSymbol s;
     s.name = e.name;
-    s.symbolclass = static_cast<int>(e.symbolclass);
-    s.symboltype = static_cast<int>(e.symboltype);
+    s.symbolclass = e.symbolclass;
+    s.symboltype = e.symboltype;
     s.location = e.location;
     s.tag = e.tag;
     s.tag2 = e.tag2;
     s.tag3 = e.tag3;
-    if (const TTypeDesc* record = type_by_number(c.types, e.tag4)) s.record_size = record->attr2;
+    if (const TTypeDesc* record = type_by_number(c.types, record_type(e))) s.record_size = record->attr2;
     rows.push_back(std::move(s));
   }
   declare_symbols(c, rows);
   // MARK finds a label's slot through the symbol.
   for (int i = 1; i <= c.sym.count; ++i)
-    if (rows[static_cast<size_t>(i - 1)].symbolclass == 7) sym_at(c.sym, i).tag2 = rows[static_cast<size_t>(i - 1)].tag2;
+    if (rows[static_cast<size_t>(i - 1)].symbolclass == SymbolClass::kGotoLabel)
+      set_label_slot(sym_at(c.sym, i), rows[static_cast<size_t>(i - 1)].tag2);
 }
 
 }  // namespace tarn

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tables/symtab.h"
+
 namespace tarn {
 
 struct Emitter;
@@ -41,8 +43,8 @@ std::string expand_line_breaks(std::string_view literal);
 // What the data step needs to know about one symbol.
 struct DataSymbol {
   std::string name;       // source name, or the literal's text
-  int symbolclass = 0;
-  int symboltype = 0;
+  SymbolClass symbolclass = SymbolClass::kNone;
+  TypeNumber symboltype = TypeNumber::kNone;
   int location = 0;
   int tag = 0;            // string capacity, element count
   int tag2 = 0;           // integer constant value; set to the slot offset for goto labels

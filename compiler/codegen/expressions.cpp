@@ -7,11 +7,12 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/template_builder.h"
 #include "codegen/templates.h"
-#include "codegen/code_gen.h"
+#include "tables/symbol_fields.h"
 
 namespace tarn {
 
@@ -23,7 +24,7 @@ namespace {
 void assign_string(CodeGen& c, int a, int b) {
   lea_esi(c, b, "lea esi,  " + name_of(c, b));
   lea_edi(c, a, "lea edi,  " + name_of(c, a));
-  copy_string_bounded(c, symbol_entry(c, a).tag, is_reference(c, a));
+  copy_string_bounded(c, capacity(symbol_entry(c, a)), is_reference(c, a));
 }
 
 // A text-file variable is three dwords.

@@ -2,9 +2,10 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/text.h"
-#include "codegen/code_gen.h"
+#include "tables/symbol_fields.h"
 
 namespace tarn {
 
@@ -37,7 +38,7 @@ uint32_t addr_value(const CodeGen& c, int n) {
 }
 const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
 TypeNumber type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
-bool is_reference(const CodeGen& c, int n) { return symbol_entry(c, n).tag5 != 0; }
+bool is_reference(const CodeGen& c, int n) { return is_reference(symbol_entry(c, n)); }
 bool is_integer_type(TypeNumber t) { return t == TypeNumber::kInteger || t == TypeNumber::kIntegerLiteral; }
 bool is_float_type(TypeNumber t) { return t == TypeNumber::kFloat || t == TypeNumber::kFloatLiteral; }
 bool is_string_type(TypeNumber t) { return t == TypeNumber::kStringLiteral || t == TypeNumber::kString; }

@@ -13,10 +13,11 @@
 
 #include <string>
 
+#include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "codegen/operands.h"
 #include "codegen/template_builder.h"
-#include "codegen/code_gen.h"
+#include "tables/symbol_fields.h"
 #include "tables/types.h"
 
 namespace tarn {
@@ -32,7 +33,7 @@ struct FieldInfo {
 };
 
 FieldInfo field_info(CodeGen& c, int variable, int number) {
-  const TField* f = field_of(c.types, symbol_entry(c, variable).tag4, number);
+  const TField* f = field_of(c.types, record_type(symbol_entry(c, variable)), number);
   if (!f) generator_fault("field " + std::to_string(number) + " of '" + name_of(c, variable) + "' has no record type");
   FieldInfo info{f->offset, f->type, f->length - 2};
   if (info.type != TypeNumber::kInteger && info.type != TypeNumber::kFloat && info.type != TypeNumber::kString &&
@@ -66,7 +67,7 @@ void string_element(CodeGen& c, const char* reg_text, const char* add_reg, int i
 
 void index_row(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op2", a, b);
-  const int m = symbol_entry(c, b).tag3;
+  const int m = columns(symbol_entry(c, b));
   load_eax(c, a, "mov eax, " + name_of(c, a));
   TemplateBuilder t(c);
   t.op("dec eax", "48");
@@ -85,13 +86,13 @@ void index_column(CodeGen& c, int a, int b, int r) {
 void get_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "get_arr", a, b);
   if (element_type(c, a) == TypeNumber::kString) {
-    const int n = symbol_entry(c, a).tag;
+    const int n = capacity(symbol_entry(c, a));  // of an element
     load_descriptor(c, a);
     emit(c, "mov esi, ebx", "89de");
     lea_edi(c, r, "lea edi,  " + name_of(c, r));
     string_element(c, "esi", "01c6", b, n);
     // The result temporary may hold fewer characters than an element.
-    const int cap = symbol_entry(c, r).tag;
+    const int cap = capacity(symbol_entry(c, r));
     copy_string_bounded(c, cap != 0 && cap < n ? cap : n);
     return;
   }
@@ -109,7 +110,7 @@ void get_arr(CodeGen& c, int a, int b, int r) {
 void set_arr(CodeGen& c, int a, int b, int r) {
   listing_header(c, "set_arr_token", a, b);
   if (element_type(c, r) == TypeNumber::kString) {
-    const int n = symbol_entry(c, r).tag;
+    const int n = capacity(symbol_entry(c, r));  // of an element
     // The value's address first: the element's address needs eax, ecx and edx.
     lea_esi(c, b, "lea esi,  " + name_of(c, b));
     load_descriptor(c, r);
@@ -212,13 +213,13 @@ void set_fld(CodeGen& c, int a, int b, int r) {
 void index_record(CodeGen& c, int a, int b, int r) {
   listing_header(c, "index_op3", a, b);
   const TSymbolbableRecord& s = symbol_entry(c, a);
-  const TTypeDesc* record = type_by_number(c.types, s.tag4);
+  const TTypeDesc* record = type_by_number(c.types, record_type(s));
   if (!record || s.symbolclass != SymbolClass::kArray)
     generator_fault("'" + name_of(c, a) + "' is not an array of records");
   TemplateBuilder t(c);
   t.op_at("mov esi, " + name_of(c, a), "8b35", addr_value(c, a));
   if (is_reference(c, a)) t.op("mov esi, [esi]", "8b36");
-  const int m = s.tag3;
+  const int m = columns(s);
   if (m != 0) {
     t.mov_imm("eax", m);
     load_ebx(c, r, "mov ebx, " + name_of(c, r));

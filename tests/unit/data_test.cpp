@@ -34,8 +34,8 @@ std::string dword(uint32_t v) {
 DataSymbol sym(int cls, int type, int location, int tag = 0, int tag2 = 0, int tag3 = 0, std::string name = "x") {
   DataSymbol s;
   s.name = std::move(name);
-  s.symbolclass = cls;
-  s.symboltype = type;
+  s.symbolclass = static_cast<SymbolClass>(cls);
+  s.symboltype = static_cast<TypeNumber>(type);
   s.location = location;
   s.tag = tag;
   s.tag2 = tag2;
