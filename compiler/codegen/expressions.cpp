@@ -258,7 +258,8 @@ void set_rounding(CodeGen& c, const char* variable, const ControlMask* and_mask,
   TemplateBuilder t(c);
   t.op(Asm("fnstcw " + v).listed_as(""), "d93d", cw);
   t.op(Asm("mov ax, " + v).listed_as(""), "66a1", cw);
-  if (and_mask) t.op(Asm(std::string("and ax, ") + and_mask->value).listed_as(""), std::string("6625") + and_mask->bytes);
+  if (and_mask)
+    t.op(Asm(std::string("and ax, ") + and_mask->value).listed_as(""), std::string("6625") + and_mask->bytes);
   t.op(Asm(std::string("or ax, ") + or_mask.value).listed_as(""), std::string("660d") + or_mask.bytes);
   t.op(Asm("mov " + v + ", ax").listed_as(""), "66a3", cw);
   t.op(Asm("fldcw " + v).listed_as(""), "d92d", cw);

@@ -43,7 +43,8 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
   }
   if (values.size() % 4 != 0) throw std::runtime_error("Incomplete record at the end of " + path);
   std::vector<PostfixRecord> records;
-  for (size_t i = 0; i < values.size(); i += 4) records.push_back({values[i], values[i + 1], values[i + 2], values[i + 3]});
+  for (size_t i = 0; i < values.size(); i += 4)
+    records.push_back({values[i], values[i + 1], values[i + 2], values[i + 3]});
   return records;
 }
 

@@ -31,7 +31,8 @@ bool is_routine_start(const Token& t) { return is_keyword(t, kProcedure) || is_k
 
 // A name that the lexer has just declared.
 bool is_new_name(const Token& t) {
-  return (t.kind == TokenKind::kLocalName || t.kind == TokenKind::kSeparator || t.kind == TokenKind::kFunction) && t.code > 0;
+  return (t.kind == TokenKind::kLocalName || t.kind == TokenKind::kSeparator || t.kind == TokenKind::kFunction) &&
+         t.code > 0;
 }
 
 bool is_one_of(const Token& t, std::initializer_list<int> keywords) {
@@ -84,7 +85,8 @@ int string_capacity(FrontEnd& c, Token& tok, bool check_range) {
 void apply_user_type(FrontEnd& c, int position, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
   TSymbolbableRecord& e = entry(c, position);
-  const TTypeDesc* d = ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
+  const TTypeDesc* d =
+      ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   if (d == nullptr) report_error(c.errors, ErrorCode::kBadFormalType);
   e.symbolclass = static_cast<SymbolClass>(d->kind);  // a type's kind is the class of its variables
   if (d->kind == kKindArray) {
@@ -105,7 +107,8 @@ void apply_user_type(FrontEnd& c, int position, int type_symbol) {
 // The number of the user type that a class 25 symbol names.
 int user_type_number(FrontEnd& c, int type_symbol) {
   const TSymbolbableRecord& ts = entry(c, type_symbol);
-  const TTypeDesc* d = ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
+  const TTypeDesc* d =
+      ts.symboltype == TypeNumber::kArray ? find_type(c.types, ts.name) : type_by_number(c.types, type_number(ts));
   return d ? d->number : 0;
 }
 
@@ -177,7 +180,8 @@ void initial_list(FrontEnd& c, Token& tok, int array) {
     if (element == TypeNumber::kInteger) {
       if (tok.kind != TokenKind::kLiteral) report_error(c.errors, ErrorCode::kIntegerConstantExpected);
     } else if (element == TypeNumber::kFloat) {
-      if (tok.kind != TokenKind::kLiteral && tok.kind != TokenKind::kFloat) report_error(c.errors, ErrorCode::kNumberConstantExpected);
+      if (tok.kind != TokenKind::kLiteral && tok.kind != TokenKind::kFloat)
+        report_error(c.errors, ErrorCode::kNumberConstantExpected);
     } else if (element == TypeNumber::kString) {
       if (tok.kind != TokenKind::kString) report_error(c.errors, ErrorCode::kStringConstantExpected);
     } else {
@@ -213,7 +217,9 @@ void var_type(FrontEnd& c, Token& tok, const std::vector<int>& names) {
     for (auto it = names.rbegin(); it != names.rend(); ++it) describe(entry(c, *it));
   };
   if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kText)) {
-    TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger : tok.code == kFloat ? TypeNumber::kFloat : TypeNumber::kText;
+    TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger
+                      : tok.code == kFloat ? TypeNumber::kFloat
+                                           : TypeNumber::kText;
     each([&](TSymbolbableRecord& e) { e.symboltype = static_cast<TypeNumber>(type); });
     next(c, tok);
   } else if (is_keyword(tok, kString)) {
@@ -488,7 +494,9 @@ void formal_list(FrontEnd& c, Token& tok, int routine, TTblFun& signature) {
     next_raw_token(c, tok);
     TSymbolbableRecord& e = entry(c, formal);
     if (is_keyword(tok, kInteger) || is_keyword(tok, kFloat) || is_keyword(tok, kString)) {
-      TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger : tok.code == kFloat ? TypeNumber::kFloat : TypeNumber::kString;
+      TypeNumber type = tok.code == kInteger ? TypeNumber::kInteger
+                        : tok.code == kFloat ? TypeNumber::kFloat
+                                             : TypeNumber::kString;
       e.symboltype = type;
       if (type == TypeNumber::kString) set_capacity(e, kMaxStringCapacity);
       add_value_param(signature, type);

@@ -199,7 +199,8 @@ void parse_factor(FrontEnd& c, Token& tok) {
     case TokenKind::kLiteral:
     case TokenKind::kFloat: {
       TSymbolbableRecord& e = entry(c, tok.code);
-      if (e.symboltype == TypeNumber::kStringLiteral) set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
+      if (e.symboltype == TypeNumber::kStringLiteral)
+        set_capacity(e, static_cast<int>(std::min<size_t>(tok.text.size() + 1, 255)));
       emit_postfix(c, tok.code);
       next(c, tok);
       return;
@@ -292,14 +293,17 @@ int parse_call_arguments(FrontEnd& c, Token& tok, int routine, bool procedure) {
       const TypeNumber type = value.symboltype;
       bool ok = true;
       if (type == TypeNumber::kInteger || type == TypeNumber::kIntegerLiteral) ok = formal_type == TypeNumber::kInteger;
-      else if (type == TypeNumber::kString || type == TypeNumber::kStringLiteral) ok = formal_type == TypeNumber::kString;
+      else if (type == TypeNumber::kString || type == TypeNumber::kStringLiteral)
+        ok = formal_type == TypeNumber::kString;
       else if (type == TypeNumber::kFloat || type == TypeNumber::kFloatLiteral) ok = formal_type == TypeNumber::kFloat;
-      else if (type == TypeNumber::kPointer) ok = user_type != nullptr && (record_type(value) == 0 || record_type(value) == user_type->attr1);
+      else if (type == TypeNumber::kPointer)
+        ok = user_type != nullptr && (record_type(value) == 0 || record_type(value) == user_type->attr1);
       // A `var` formal would write into the constant's own data: 5 would
       // print as 6 afterwards, and a longer text would run over the data
       // that follows a string literal.
       const bool named_constant =
-          (value.symbolclass == SymbolClass::kVariable || value.symbolclass == SymbolClass::kLocal) && is_read_only(value);
+          (value.symbolclass == SymbolClass::kVariable || value.symbolclass == SymbolClass::kLocal) &&
+          is_read_only(value);
       if (signature->params[count - 1].var_formal &&
           (value.symbolclass == SymbolClass::kLiteral || value.symbolclass == SymbolClass::kConstant || named_constant))
         ok = false;

@@ -241,7 +241,8 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
     }
     if (!found) return;
   }
-  if (lex.declaration_mode && found && (symbol_class == SymbolClass::kFunction || symbol_class == SymbolClass::kMathFunction))
+  if (lex.declaration_mode && found &&
+      (symbol_class == SymbolClass::kFunction || symbol_class == SymbolClass::kMathFunction))
     report_with_token(c, ErrorCode::kBadIdentifierName, name, name);
   if (code >= 0) {
     // Declared here: local inside a routine; in a heading, a procedure's or

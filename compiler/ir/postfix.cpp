@@ -93,7 +93,8 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
       else if (ta == TypeNumber::kString) ok = is_string(tb);
       else if (ta == TypeNumber::kText) ok = tb == TypeNumber::kText;
       if (!ok) report_error(c.errors, ErrorCode::kTypeMismatch);
-      if (cls(o.a) == SymbolClass::kPointer && cls(o.b) == SymbolClass::kPointer && record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
+      if (cls(o.a) == SymbolClass::kPointer && cls(o.b) == SymbolClass::kPointer &&
+          record_type(sym_at(t, o.a)) != record_type(sym_at(t, o.b)))
         report_error(c.errors, ErrorCode::kTypeMismatch);
       break;
     }

@@ -16,7 +16,8 @@ namespace tarn {
 namespace {
 
 bool is_global_class(SymbolClass symbol_class) {
-  return symbol_class == SymbolClass::kKeyword || symbol_class == SymbolClass::kMathFunction || symbol_class == SymbolClass::kFunction;
+  return symbol_class == SymbolClass::kKeyword || symbol_class == SymbolClass::kMathFunction ||
+         symbol_class == SymbolClass::kFunction;
 }
 
 void check_room(const SymbolTable& t, ErrorReporter& errors) {
@@ -107,8 +108,8 @@ int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type) {
   return newest_literal(t, text, &type);
 }
 
-void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
-            int scope, int& code) {
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name,
+            SymbolClass& symbol_class, int scope, int& code) {
   check_room(t, errors);
   if (mode == kResolve) {
     if (look_up(t, name, scope, symbol_class, code)) return;
@@ -297,7 +298,8 @@ std::string symbol_listing(const SymbolTable& t) {
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
     std::snprintf(line, sizeof line, "%10s%5d%4d%4d%5d%5d%5d%5d%5d%5d\r\n", e.name.c_str(), e.location,
-                  static_cast<int>(e.symbolclass), static_cast<int>(e.symboltype), e.procname, e.tag, e.tag2, e.tag3, e.tag4, e.tag5);
+                  static_cast<int>(e.symbolclass), static_cast<int>(e.symboltype), e.procname, e.tag, e.tag2, e.tag3,
+                  e.tag4, e.tag5);
     text += line;
   }
   return text + "--------------------\r\n";

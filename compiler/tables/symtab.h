@@ -133,8 +133,8 @@ int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type);
 // `scope`, then globally, then in the innermost enclosing routine; class and
 // code out. Reports 0 "Symboltable overflow", 3 and 4.
 // `owner` is the routine whose declarations are being read (0: the program).
-void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name, SymbolClass& symbol_class,
-            int scope, int& code);
+void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const std::string& name,
+            SymbolClass& symbol_class, int scope, int& code);
 
 // A bare entry (location stays 0); the new position.
 int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope);

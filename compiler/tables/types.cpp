@@ -84,7 +84,8 @@ std::string type_listing(const TypeTable& t) {
     }
     text += "\r\n";
     for (const TField& f : d.fields) {
-      std::snprintf(buf, sizeof buf, " - %8s%3d%3d%3d%3d\r\n", f.name.c_str(), static_cast<int>(f.type), f.length, f.size, f.offset);
+      std::snprintf(buf, sizeof buf, " - %8s%3d%3d%3d%3d\r\n", f.name.c_str(), static_cast<int>(f.type), f.length,
+                    f.size, f.offset);
       text += buf;
     }
   }
