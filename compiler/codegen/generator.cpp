@@ -311,6 +311,10 @@ void listing_line(Emitter& c, std::string_view text) {
 
 void open_listing(Emitter& c, const std::string& path) {
   c.gen.listing.clear();
+  // Room for the listing of a full image (about eight text bytes per code
+  // byte), so that it is never copied while it grows; pages never written
+  // cost no memory.
+  c.gen.listing.reserve(kImageLimit * 8);
   c.gen.listing_path = path;
   if (!platform::write_file(path, "")) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }

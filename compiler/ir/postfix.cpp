@@ -317,6 +317,10 @@ void build_operation_table(PostfixState& p) {
 void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   p.numeric.clear();
   p.readable.clear();
+  // Room for a long program's records, so that they are rarely copied while
+  // they grow.
+  p.numeric.reserve(64 * 1024);
+  p.readable.reserve(64 * 1024);
   write_work_file(work_folder, "postfix_.tmp", "");
   write_work_file(work_folder, "postfix.tmp", "");
   p.open = true;
