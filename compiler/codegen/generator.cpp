@@ -232,9 +232,11 @@ uint32_t address_value(const Emitter& c, std::string_view name) {
   return v ? v->VarAddr : 0;
 }
 
-std::string AddressOf(const Emitter& c, std::string_view name) {
+std::string AddressOf(const Emitter& c, std::string_view name) { return HexText(required_address(c, name), 8); }
+
+uint32_t required_address(const Emitter& c, std::string_view name) {
   const TVariable* v = find_variable(c, trimmed(name));
-  if (v) return HexText(v->VarAddr, 8);
+  if (v) return v->VarAddr;
   generator_fault("no address for '" + std::string(name) + "'");
 }
 

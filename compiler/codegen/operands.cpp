@@ -140,12 +140,12 @@ void push_small(CodeGen& c, int value, Asm text) {
 }
 
 void call_routine(CodeGen& c, std::string_view routine, Asm mov_text, Asm call_text) {
-  emit(c, mov_text.listing, "bb", AddressOf(c, routine));
+  emit_at(c, mov_text.listing, "bb", required_address(c, routine));
   emit(c, call_text.listing, "ffd3");
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {
-  emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
+  emit_at(c, "call " + std::string(function), "ff15", required_address(c, function));
 }
 
 void copy_string_bounded(CodeGen& c, int capacity, bool to_caller_buffer) {
