@@ -1,5 +1,6 @@
 #include "image/image.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/codepage.h"
@@ -107,7 +108,8 @@ void put_dword(ImageState& im, uint32_t d) {
 void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
   if (n == 0) return;
   make_room(im, static_cast<int32_t>(n));
-  for (size_t i = 0; i < n; ++i) im.bytes[static_cast<size_t>(im.pos++)] = bytes[i];
+  std::copy_n(bytes, n, im.bytes.begin() + im.pos);
+  im.pos += static_cast<int32_t>(n);
 }
 
 void put_text(ImageState& im, std::string_view text) {
