@@ -395,24 +395,34 @@ void emit_write(CodeGen& c, int a, int b, int r) {
   const TypeNumber t = type_of(c, r);
   const std::string& name = name_of(c, r);
   // Literals are written like variables: they have data items of their own.
+  // The listing line goes in pieces: a long literal is not copied into a
+  // temporary text first.
   if (is_integer_type(t)) {
-    listing_line(c, "write(" + name + ")");
+    listing_write(c, "write(");
+    listing_write(c, name);
+    listing_line(c, ")");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + name);
     call_routine(c, "_int2st", "mov ebx, _int2st", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_float_type(t)) {
-    listing_line(c, "WRITE(" + name + ")");
+    listing_write(c, "WRITE(");
+    listing_write(c, name);
+    listing_line(c, ")");
     push_format(c, b, Asm("push 0").listed_as("push "));
     push_format(c, a, Asm("push 0").listed_as("push "));
     push_offset(c, r, "push " + name);
     call_routine(c, "_si2st", "mov ebx, offset _si2st ", Asm("call ebx").listed_as("call [ebx]"));
   } else if (is_string_type(t)) {
-    listing_line(c, "WRITE('" + name + "')");
+    listing_write(c, "WRITE('");
+    listing_write(c, name);
+    listing_line(c, "')");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + std::to_string(r));
     call_routine(c, "_wrstf", "mov ebx, _wrstf", Asm("call ebx").listed_as("call [ebx]"));
   } else if (t == TypeNumber::kPointer) {
-    listing_line(c, "write(" + name + ")");
+    listing_write(c, "write(");
+    listing_write(c, name);
+    listing_line(c, ")");
     TemplateBuilder t(c);
     t.op("push 0", "6a00");
     t.op_at(Asm("mov edi, " + name).listed_as("mov edi, " + std::to_string(r)), "8b3d", addr_value(c, r));
