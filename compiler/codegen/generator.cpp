@@ -1,6 +1,7 @@
 #include "codegen/generator.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "base/diagnostics.h"
@@ -37,13 +38,16 @@ void store_hex(Emitter& c, std::string_view hex) {
   put_bytes(c.image, bytes.data(), bytes.size());
 }
 
-// The value of a hex digit of either case; -1 for any other character.
-int hex_digit(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  return -1;
-}
+// The value of each hex digit of either case; -1 for any other character.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+  std::array<int8_t, 256> value{};
+  value.fill(-1);
+  for (int i = 0; i < 10; ++i) value['0' + i] = static_cast<int8_t>(i);
+  for (int i = 0; i < 6; ++i) value['a' + i] = value['A' + i] = static_cast<int8_t>(10 + i);
+  return value;
+}();
+
+int hex_digit(char ch) { return kHexValue[static_cast<unsigned char>(ch)]; }
 
 // Puts the bytes of hex text made of digit pairs alone at bytes[n], the pairs
 // in order or last pair first, and advances n; false for any other text
