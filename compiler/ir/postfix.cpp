@@ -245,9 +245,11 @@ void append_line(std::string& out, std::string_view text) {
 }
 
 void append_line(std::string& out, int value) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  append_line(out, std::string_view(digits, static_cast<size_t>(end - digits)));
+  char line[16];  // "-2147483648" and CR LF at most
+  char* end = std::to_chars(line, line + sizeof line, value).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  out.append(line, static_cast<size_t>(end - line));
 }
 
 // An operand in "postfix_.tmp": small values as numbers, others by name.
