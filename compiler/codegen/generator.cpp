@@ -200,6 +200,7 @@ GeneratorState::VariableSlot& variable_slot(const GeneratorState& g, std::string
 // its place); a table that shrank, or slots more than half full, are indexed
 // afresh.
 void sync_variable_index(const GeneratorState& g) {
+  if (g.variables_indexed == g.variables.size() && !g.variable_slots.empty()) return;  // up to date
   if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
       2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
     size_t slots = 1024;
