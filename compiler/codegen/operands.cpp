@@ -139,7 +139,7 @@ void push_small(CodeGen& c, int value, Asm text) {
     emit(c, text.listing, "68", HexText(value, 8));
 }
 
-void call_routine(CodeGen& c, std::string_view routine, Asm mov_text, Asm call_text) {
+void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text) {
   emit_at(c, mov_text.listing, "bb", required_address(c, routine));
   emit(c, call_text.listing, "ffd3");
 }
