@@ -394,39 +394,53 @@ void emit_return(CodeGen& c, int, int b, int) {
 void emit_write(CodeGen& c, int a, int b, int r) {
   const TypeNumber t = type_of(c, r);
   const std::string& name = name_of(c, r);
+  // Made once: this runs for every write of a program.
+  static const Asm kCall = Asm("call ebx").listed_as("call [ebx]");
   // Literals are written like variables: they have data items of their own.
+  // The listing line goes in pieces: a long literal is not copied into a
+  // temporary text first.
   if (is_integer_type(t)) {
-    listing_line(c, "write(" + name + ")");
+    listing_write(c, "write(");
+    listing_write(c, name);
+    listing_line(c, ")");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + name);
-    call_routine(c, "_int2st", "mov ebx, _int2st", Asm("call ebx").listed_as("call [ebx]"));
+    call_routine(c, "_int2st", "mov ebx, _int2st", kCall);
   } else if (is_float_type(t)) {
-    listing_line(c, "WRITE(" + name + ")");
+    listing_write(c, "WRITE(");
+    listing_write(c, name);
+    listing_line(c, ")");
     push_format(c, b, Asm("push 0").listed_as("push "));
     push_format(c, a, Asm("push 0").listed_as("push "));
     push_offset(c, r, "push " + name);
-    call_routine(c, "_si2st", "mov ebx, offset _si2st ", Asm("call ebx").listed_as("call [ebx]"));
+    call_routine(c, "_si2st", "mov ebx, offset _si2st ", kCall);
   } else if (is_string_type(t)) {
-    listing_line(c, "WRITE('" + name + "')");
+    listing_write(c, "WRITE('");
+    listing_write(c, name);
+    listing_line(c, "')");
     push_format(c, a, "push 0");
     push_offset(c, r, "push @" + std::to_string(r));
-    call_routine(c, "_wrstf", "mov ebx, _wrstf", Asm("call ebx").listed_as("call [ebx]"));
+    call_routine(c, "_wrstf", "mov ebx, _wrstf", kCall);
   } else if (t == TypeNumber::kPointer) {
-    listing_line(c, "write(" + name + ")");
+    listing_write(c, "write(");
+    listing_write(c, name);
+    listing_line(c, ")");
     TemplateBuilder t(c);
     t.op("push 0", "6a00");
     t.op_at(Asm("mov edi, " + name).listed_as("mov edi, " + std::to_string(r)), "8b3d", addr_value(c, r));
     if (is_reference(c, r)) t.op("mov edi, [edi]", "8b3f");
     t.op("push edi", "57");
-    call_routine(c, "_int2hst", "mov ebx, _int2hst", Asm("call ebx").listed_as("call [ebx]"));
+    call_routine(c, "_int2hst", "mov ebx, _int2hst", kCall);
   } else {
     generator_fault("cannot write '" + name + "'");
   }
 }
 
 void emit_writeln(CodeGen& c, int, int, int) {
+  // The texts are made once: this runs for every writeln of a program.
+  static const Asm kMov("mov ebx, @writeln"), kCall("call ebx");
   listing_line(c, "WRITELN");
-  call_routine(c, "writeln", "mov ebx, @writeln", "call ebx");
+  call_routine(c, "writeln", kMov, kCall);
 }
 
 void emit_readln(CodeGen& c, int a, int, int) {

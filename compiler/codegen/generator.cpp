@@ -1,6 +1,7 @@
 #include "codegen/generator.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "base/diagnostics.h"
@@ -37,13 +38,16 @@ void store_hex(Emitter& c, std::string_view hex) {
   put_bytes(c.image, bytes.data(), bytes.size());
 }
 
-// The value of a hex digit of either case; -1 for any other character.
-int hex_digit(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  return -1;
-}
+// The value of each hex digit of either case; -1 for any other character.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+  std::array<int8_t, 256> value{};
+  value.fill(-1);
+  for (int i = 0; i < 10; ++i) value['0' + i] = static_cast<int8_t>(i);
+  for (int i = 0; i < 6; ++i) value['a' + i] = value['A' + i] = static_cast<int8_t>(10 + i);
+  return value;
+}();
+
+int hex_digit(char ch) { return kHexValue[static_cast<unsigned char>(ch)]; }
 
 // Puts the bytes of hex text made of digit pairs alone at bytes[n], the pairs
 // in order or last pair first, and advances n; false for any other text
@@ -196,6 +200,7 @@ GeneratorState::VariableSlot& variable_slot(const GeneratorState& g, std::string
 // its place); a table that shrank, or slots more than half full, are indexed
 // afresh.
 void sync_variable_index(const GeneratorState& g) {
+  if (g.variables_indexed == g.variables.size() && !g.variable_slots.empty()) return;  // up to date
   if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
       2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
     size_t slots = 1024;
@@ -232,9 +237,11 @@ uint32_t address_value(const Emitter& c, std::string_view name) {
   return v ? v->VarAddr : 0;
 }
 
-std::string AddressOf(const Emitter& c, std::string_view name) {
+std::string AddressOf(const Emitter& c, std::string_view name) { return HexText(required_address(c, name), 8); }
+
+uint32_t required_address(const Emitter& c, std::string_view name) {
   const TVariable* v = find_variable(c, trimmed(name));
-  if (v) return HexText(v->VarAddr, 8);
+  if (v) return v->VarAddr;
   generator_fault("no address for '" + std::string(name) + "'");
 }
 
@@ -311,6 +318,10 @@ void listing_line(Emitter& c, std::string_view text) {
 
 void open_listing(Emitter& c, const std::string& path) {
   c.gen.listing.clear();
+  // Room for the listing of a full image (about eight text bytes per code
+  // byte), so that it is never copied while it grows; pages never written
+  // cost no memory.
+  c.gen.listing.reserve(kImageLimit * 8);
   c.gen.listing_path = path;
   if (!platform::write_file(path, "")) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }

@@ -87,6 +87,8 @@ std::string HexText(int64_t n, int digits);
 // case and surrounding blanks. A name without an address is a generator
 // fault: code must never work on address 0 instead.
 std::string AddressOf(const Emitter& c, std::string_view name);
+// The same address as a number, for emit_at.
+uint32_t required_address(const Emitter& c, std::string_view name);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Emitter& c, std::string_view name);
 // The first named address whose name equals `name` ignoring ASCII case, or

@@ -139,13 +139,13 @@ void push_small(CodeGen& c, int value, Asm text) {
     emit(c, text.listing, "68", HexText(value, 8));
 }
 
-void call_routine(CodeGen& c, std::string_view routine, Asm mov_text, Asm call_text) {
-  emit(c, mov_text.listing, "bb", AddressOf(c, routine));
+void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text) {
+  emit_at(c, mov_text.listing, "bb", required_address(c, routine));
   emit(c, call_text.listing, "ffd3");
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {
-  emit(c, "call " + std::string(function), "ff15", AddressOf(c, function));
+  emit_at(c, "call " + std::string(function), "ff15", required_address(c, function));
 }
 
 void copy_string_bounded(CodeGen& c, int capacity, bool to_caller_buffer) {

@@ -74,7 +74,7 @@ void push_offset(CodeGen& c, int n, Asm text);
 void push_small(CodeGen& c, int value, Asm text);
 
 // A call of a run-time routine through ebx: "mov ebx, <text>"; bb + its address / ff d3.
-void call_routine(CodeGen& c, std::string_view routine, Asm mov_text, Asm call_text);
+void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text);
 // "call <function>" through its import slot: ff 15 and the slot's address.
 void ImportCall(CodeGen& c, std::string_view function);
 

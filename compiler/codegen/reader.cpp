@@ -2,6 +2,8 @@
 // decimal integer per record (op, A, B, R). Output: the template of every
 // record, appended at the write position. Invariant: every patch label is
 // consumed once by the end.
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -23,26 +25,38 @@ struct PostfixRecord {
   int op, a, b, r;
 };
 
+// The number on one line of a postfix file. The plain form the emitter writes
+// (digits, perhaps after a "-") is read directly; anything else goes through
+// parse_int64, which also takes a "+".
+int line_value(std::string_view line, const std::string& path) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+  if (error == std::errc() && end == line.data() + line.size()) return value;
+  int64_t v = 0;
+  if (!parse_int64(line, v) || v < INT32_MIN || v > INT32_MAX)
+    throw std::runtime_error("Bad line in " + path + ": " + std::string(line));
+  return static_cast<int>(v);
+}
+
 // The records of a postfix file. Any line that is not one integer, or a
 // record cut short, makes the whole file unusable.
 std::vector<PostfixRecord> read_postfix(const std::string& path) {
   std::string bytes;
   if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
   std::vector<int> values;
+  values.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t end = bytes.find('\n', pos);
     if (end == std::string::npos) end = bytes.size();
     std::string_view line(bytes.data() + pos, end - pos);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    int64_t v = 0;
-    if (!parse_int64(line, v) || v < INT32_MIN || v > INT32_MAX)
-      throw std::runtime_error("Bad line in " + path + ": " + std::string(line));
-    values.push_back(static_cast<int>(v));
+    values.push_back(line_value(line, path));
     pos = end + 1;
   }
   if (values.size() % 4 != 0) throw std::runtime_error("Incomplete record at the end of " + path);
   std::vector<PostfixRecord> records;
+  records.reserve(values.size() / 4);
   for (size_t i = 0; i < values.size(); i += 4)
     records.push_back({values[i], values[i + 1], values[i + 2], values[i + 3]});
   return records;

@@ -64,6 +64,10 @@ void TemplateBuilder::add(std::string listing, std::string opcode, std::string o
 }
 
 void TemplateBuilder::op(Asm text, std::string_view opcode_hex, std::string_view operand_hex) {
+  if (waiting_.empty() && open_fixups_ == 0) {
+    emit(c_, take_prefix(std::move(text.listing)), opcode_hex, operand_hex);
+    return;
+  }
   add(std::move(text.listing), std::string(opcode_hex), std::string(operand_hex));
 }
 
@@ -83,17 +87,17 @@ void TemplateBuilder::mov_imm(std::string_view reg, int32_t value) {
 }
 
 void TemplateBuilder::store_eax_to(std::string_view variable) {
-  op("mov " + std::string(variable) + ", eax", "a3", AddressOf(c_, variable));
+  op_at("mov " + std::string(variable) + ", eax", "a3", required_address(c_, variable));
 }
 
 void TemplateBuilder::push_variable(std::string_view variable) {
-  op("push " + std::string(variable), "ff35", AddressOf(c_, variable));
+  op_at("push " + std::string(variable), "ff35", required_address(c_, variable));
 }
 
 void TemplateBuilder::push_imm(int32_t value) { op("push " + std::to_string(value), "68", HexText(value, 8)); }
 
 void TemplateBuilder::call_import(std::string_view function) {
-  op("call " + std::string(function), "ff15", AddressOf(c_, function));
+  op_at("call " + std::string(function), "ff15", required_address(c_, function));
 }
 
 TemplateLabel TemplateBuilder::label(std::string name) {

@@ -30,7 +30,7 @@ struct CodeGen;
 // What an instruction is, and what the listing shows for it.
 struct Asm {
   Asm(std::string assembly) : text(assembly), listing(std::move(assembly)) {}  // NOLINT: a text is an Asm
-  Asm(const char* assembly) : Asm(std::string(assembly)) {}                     // NOLINT
+  Asm(const char* assembly) : text(assembly), listing(text) {}                  // NOLINT
   // The listing shows `shown` (an empty text, an older spelling, another
   // mnemonic) instead of the instruction's text.
   Asm&& listed_as(std::string shown) && {

@@ -3,6 +3,8 @@
 // the op through a small adapter; READ_ARR reads into its result temporary.
 #include "codegen/templates.h"
 
+#include <array>
+
 #include "codegen/calls.h"
 #include "codegen/control.h"
 #include "codegen/expressions.h"
@@ -106,6 +108,14 @@ constexpr TemplateEntry kTable[] = {
 }  // namespace
 
 TemplateEmitter find_template(int op_code) {
+  // Indexed by -op_code, built once from the table (the first row of an op wins).
+  static const std::array<TemplateEmitter, 1 - kLowestOp> by_op = [] {
+    std::array<TemplateEmitter, 1 - kLowestOp> table{};
+    for (const TemplateEntry& e : kTable)
+      if (e.op <= 0 && e.op >= kLowestOp && table[-e.op] == nullptr) table[-e.op] = e.emit;
+    return table;
+  }();
+  if (op_code <= 0 && op_code >= kLowestOp) return by_op[-op_code];
   for (const TemplateEntry& e : kTable)
     if (e.op == op_code) return e.emit;
   return nullptr;

@@ -40,8 +40,8 @@ std::string hex_text(int64_t n, int digits) {
     v >>= 4;
   } while (v != 0 && (n >= 0 || len < digits));
   if (n < 0 && len > digits) len = std::max(digits, 0);
-  std::string r(static_cast<size_t>(std::max(digits - len, 0)), '0');
-  for (int i = len - 1; i >= 0; --i) r += buf[i];
+  std::string r(static_cast<size_t>(std::max(digits - len, 0) + len), '0');
+  std::reverse_copy(buf, buf + len, r.end() - len);
   return r;
 }
 

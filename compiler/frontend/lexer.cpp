@@ -66,6 +66,31 @@ bool skip_line_comment(LexerState& lex) {
   }
 }
 
+// Takes the longest run of source characters, from the read position on, that
+// read_char would hand on one by one with nothing to do but add them to the
+// line text, and that `wanted` accepts; adds the run to the line text and
+// returns it. Empty while a character or a line end waits. A NUL, CR, LF,
+// "{" and (outside string literals) "/" always end the run: read_char has
+// more to do for them.
+template <typename Wanted>
+std::string_view take_plain_run(LexerState& lex, Wanted wanted) {
+  if (lex.pushed_back != 0 || lex.line_end_pending) return {};
+  SourceFile& src = lex.source;
+  const size_t start = src.pos;
+  size_t end = start;
+  for (; end < src.bytes.size(); ++end) {
+    const char ch = src.bytes[end];
+    if (ch == 0 || ch == '\r' || ch == '\n' || ch == '{' || (ch == '/' && !lex.string_mode) || !wanted(ch)) break;
+  }
+  src.pos = end;
+  const std::string_view run(src.bytes.data() + start, end - start);
+  lex.line_text.append(run);
+  return run;
+}
+
+bool is_blank(char ch) { return ch == ' ' || ch == '\t'; }
+bool is_name_char(char ch) { return is_letter(ch) || is_digit(ch) || ch == '_'; }
+
 // Through a std::string parameter: GCC 12 for mingw misreads short literal
 // assignments here as overlapping copies (-Wrestrict).
 void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
@@ -118,6 +143,7 @@ void read_exponent(FrontEnd& c, std::string& text, char ch) {
 }
 
 char read_digits(FrontEnd& c, std::string& text) {
+  text.append(take_plain_run(c.lex, is_digit));
   char ch = read_char(c);
   while (is_digit(ch)) {
     text += ch;
@@ -180,6 +206,7 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
   std::string text;
   bool closed = false;
   for (;;) {
+    text.append(take_plain_run(lex, [](char ch) { return ch != '\''; }));
     char ch = read_char(c);
     if (ch == '\'') {
       closed = true;
@@ -189,7 +216,7 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
     text += ch;
   }
   lex.string_mode = false;
-  tok.text = text;
+  tok.text = std::move(text);
   if (!closed) {
     tok.kind = TokenKind::kOpenString;
     return false;
@@ -199,7 +226,7 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
     tok.code = -1;
   } else {
     tok.kind = TokenKind::kLiteral;
-    tok.code = enter_literal(c, text, TypeNumber::kStringLiteral);
+    tok.code = enter_literal(c, tok.text, TypeNumber::kStringLiteral);
   }
   return true;
 }
@@ -207,8 +234,9 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
 void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   LexerState& lex = c.lex;
   std::string name(1, lower(first));
+  for (char ch : take_plain_run(lex, is_name_char)) name += lower(ch);
   char ch = read_char(c);
-  while (is_letter(ch) || is_digit(ch) || ch == '_') {
+  while (is_name_char(ch)) {
     name += lower(ch);
     ch = read_char(c);
   }
@@ -269,7 +297,10 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     return false;
   }
   char ch = read_char(c);
-  while (ch == ' ' || ch == '\t') ch = read_char(c);
+  while (is_blank(ch)) {
+    take_plain_run(lex, is_blank);
+    ch = read_char(c);
+  }
   bool delivered = true;
   auto sign = [&](TokenKind kind, int code, std::string text) {
     tok.kind = kind;

@@ -1,5 +1,6 @@
 #include "image/image.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/codepage.h"
@@ -72,10 +73,9 @@ const HeaderField kHeaderTemplate[] = {
     // resource directory (200) are filled in by the steps that write them.
 };
 
-// Grows the buffer in 512-byte steps until a write of k bytes at the write
-// position fits with one byte to spare, keeping the header sizes in step.
-void make_room(ImageState& im, int32_t k) {
-  const size_t end = static_cast<size_t>(im.pos) + static_cast<size_t>(k);
+// Grows the buffer in 512-byte steps until it extends past `end`, keeping the
+// header sizes in step.
+void grow_past(ImageState& im, size_t end) {
   while (end >= im.bytes.size()) {
     if (im.bytes.size() >= kImageLimit) throw ImageOverflow();
     im.bytes.resize(im.bytes.size() + 512, 0);
@@ -83,6 +83,13 @@ void make_room(ImageState& im, int32_t k) {
     poke_dword(im, kSizeOfImageOffset, ((length - 1) / 4096 + 2) * 4096);
     set_code_section_size(im, static_cast<int>(length) - 512);
   }
+}
+
+// Makes a write of k bytes at the write position fit with one byte to spare.
+// Most writes fit already: only the check is made then.
+void make_room(ImageState& im, int32_t k) {
+  const size_t end = static_cast<size_t>(im.pos) + static_cast<size_t>(k);
+  if (end >= im.bytes.size()) grow_past(im, end);
 }
 
 }  // namespace
@@ -107,7 +114,8 @@ void put_dword(ImageState& im, uint32_t d) {
 void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
   if (n == 0) return;
   make_room(im, static_cast<int32_t>(n));
-  for (size_t i = 0; i < n; ++i) im.bytes[static_cast<size_t>(im.pos++)] = bytes[i];
+  std::copy_n(bytes, n, im.bytes.begin() + im.pos);
+  im.pos += static_cast<int32_t>(n);
 }
 
 void put_text(ImageState& im, std::string_view text) {

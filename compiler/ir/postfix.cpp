@@ -8,6 +8,9 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
+#include <charconv>
+#include <string_view>
+
 #include "platform/platform.h"
 #include "tables/symbol_fields.h"
 #include "tables/symtab.h"
@@ -235,9 +238,24 @@ void result_type(const PostfixContext& c, int op, const Operands& o, TypeNumber&
   }
 }
 
-std::string readable_operand(const PostfixContext& c, int value) {
-  if (value < 26) return std::to_string(value);
-  return sym_at(c.sym, value).name;
+// One line of a postfix file: the text and CR LF, appended in place.
+void append_line(std::string& out, std::string_view text) {
+  out.append(text);
+  out.append("\r\n", 2);
+}
+
+void append_line(std::string& out, int value) {
+  char line[16];  // "-2147483648" and CR LF at most
+  char* end = std::to_chars(line, line + sizeof line, value).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  out.append(line, static_cast<size_t>(end - line));
+}
+
+// An operand in "postfix_.tmp": small values as numbers, others by name.
+void append_readable_operand(const PostfixContext& c, std::string& out, int value) {
+  if (value < 26) append_line(out, value);
+  else append_line(out, sym_at(c.sym, value).name);
 }
 
 int location_of(const PostfixContext& c, int position) {
@@ -249,14 +267,18 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
   int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
   int r = o.r != 0 ? location_of(c, o.r) : temporary != 0 ? location_of(c, temporary) : 0;
-  for (int v : {op, a, b, r}) p.numeric += std::to_string(v) + "\r\n";
+  for (int v : {op, a, b, r}) append_line(p.numeric, v);
 
   const char* name = operation_name(op);
-  p.readable += (*name ? std::string(name) : std::to_string(op)) + "\r\n";
-  if (o.a != 0) p.readable += readable_operand(c, o.a) + "\r\n";
-  if (o.b != 0) p.readable += (op == WD_NEW ? std::to_string(o.b) : readable_operand(c, o.b)) + "\r\n";
-  if (o.r != 0) p.readable += sym_at(c.sym, o.r).name + "\r\n";
-  else if (temporary != 0) p.readable += sym_at(c.sym, temporary).name + "\r\n";
+  if (*name) append_line(p.readable, name);
+  else append_line(p.readable, op);
+  if (o.a != 0) append_readable_operand(c, p.readable, o.a);
+  if (o.b != 0) {
+    if (op == WD_NEW) append_line(p.readable, o.b);
+    else append_readable_operand(c, p.readable, o.b);
+  }
+  if (o.r != 0) append_line(p.readable, sym_at(c.sym, o.r).name);
+  else if (temporary != 0) append_line(p.readable, sym_at(c.sym, temporary).name);
 }
 
 // prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
@@ -275,9 +297,14 @@ void write_work_file(const std::string& work_folder, const char* name, const std
 }  // namespace
 
 const char* operation_name(int code) {
-  for (const OpInfo& op : kOps)
-    if (op.code == code) return op.name;
-  return "";
+  // Indexed by -code, built once from kOps.
+  static const std::array<const char*, 1 - kLowestOp> names = [] {
+    std::array<const char*, 1 - kLowestOp> n{};
+    n.fill("");
+    for (const OpInfo& op : kOps) n[-op.code] = op.name;
+    return n;
+  }();
+  return code <= 0 && code >= kLowestOp ? names[-code] : "";
 }
 
 void build_operation_table(PostfixState& p) {
@@ -292,6 +319,10 @@ void build_operation_table(PostfixState& p) {
 void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   p.numeric.clear();
   p.readable.clear();
+  // Room for a long program's records, so that they are rarely copied while
+  // they grow.
+  p.numeric.reserve(64 * 1024);
+  p.readable.reserve(64 * 1024);
   write_work_file(work_folder, "postfix_.tmp", "");
   write_work_file(work_folder, "postfix.tmp", "");
   p.open = true;
