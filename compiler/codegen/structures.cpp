@@ -25,7 +25,7 @@ namespace tarn {
 namespace {
 
 // The field that a GET_FLD / SET_FLD record names, through the record type of
-// the variable (its `tag4`).
+// the variable (its record_type).
 struct FieldInfo {
   int offset = 0;
   TypeNumber type = TypeNumber::kNone;

@@ -2,7 +2,8 @@
 //
 // Templates read symbols by number (the postfix operand values are the
 // symbols' `location`, which for every operand is the entry's own position)
-// and change one field: `tag5` of a formal bound by GET_P_PAR. They go only
+// and change one field: whether a formal bound by GET_P_PAR is a reference
+// (set_reference). They go only
 // through `symbol_entry` and `symbol_count`.
 #pragma once
 

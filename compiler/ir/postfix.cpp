@@ -136,8 +136,8 @@ void check_types(PostfixContext& c, int op, const Operands& o) {
         if (d->kind == kKindPointer) {
           ok = tr == TypeNumber::kPointer;
         } else if (d->kind == kKindArray && o.r > 0) {
-          // Arrays of records name their record type in tag4; arrays of
-          // simple elements only have their element type.
+          // Arrays of records are told apart by their record type, arrays
+          // of simple elements by their element type (element_number).
           const TSymbolbableRecord& actual = sym_at(t, o.r);
           ok = actual.symbolclass == SymbolClass::kArray && element_number(actual) == d->attr1;
         }
