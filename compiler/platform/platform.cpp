@@ -327,21 +327,24 @@ bool read_file(const std::string& path, std::string& bytes, size_t max_bytes, bo
   return ok;
 }
 
+// Every byte to fd, across short writes and interruptions; a full disk that
+// takes nothing more is reported as such.
+static bool write_all(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return fail(strerror(put < 0 ? errno : ENOSPC));
+    done += static_cast<size_t>(put);
+  }
+  return true;
+}
+
 bool replace_file(const std::string& path, const std::string& bytes) {
   const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return fail(strerror(errno));
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      ok = fail(strerror(put < 0 ? errno : ENOSPC));
-      break;
-    }
-    done += static_cast<size_t>(put);
-  }
+  bool ok = write_all(fd, bytes);
   if (ok && fsync(fd) != 0 && errno != EINVAL) ok = fail(strerror(errno));
   if (close(fd) != 0 && ok) ok = fail(strerror(errno));
   if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = fail(strerror(errno));
@@ -392,17 +395,7 @@ void FileLock::release() {
 bool write_file(const std::string& path, const std::string& bytes) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return fail(strerror(errno));
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      ok = fail(strerror(put < 0 ? errno : ENOSPC));
-      break;
-    }
-    done += static_cast<size_t>(put);
-  }
+  bool ok = write_all(fd, bytes);
   if (ok && ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) ok = fail(strerror(errno));
   if (close(fd) != 0 && ok) ok = fail(strerror(errno));
   return ok;
