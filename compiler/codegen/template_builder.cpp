@@ -2,29 +2,15 @@
 
 #include "codegen/generator.h"
 #include "codegen/code_gen.h"
+#include "codegen/jumps.h"
 #include "image/image.h"
 
 namespace tarn {
 
 namespace {
 
-struct JumpForm {
-  std::string_view mnemonic;
-  std::string_view short_opcode;
-  std::string_view near_opcode;
-};
-
-// Condition codes as the processor numbers them: short 70+cc, near 0f 80+cc.
-constexpr JumpForm kJumps[] = {
-    {"jb", "72", "0f82"},  {"jae", "73", "0f83"}, {"jz", "74", "0f84"}, {"je", "74", "0f84"},
-    {"jnz", "75", "0f85"}, {"jne", "75", "0f85"}, {"jbe", "76", "0f86"}, {"ja", "77", "0f87"},
-    {"jl", "7c", "0f8c"},  {"jge", "7d", "0f8d"}, {"jle", "7e", "0f8e"}, {"jg", "7f", "0f8f"},
-    {"jmp", "eb", "e9"},
-};
-
 const JumpForm& jump_form(std::string_view mnemonic) {
-  for (const JumpForm& f : kJumps)
-    if (f.mnemonic == mnemonic) return f;
+  if (const JumpForm* f = find_jump(mnemonic)) return *f;
   generator_fault("a template jumps with an unknown instruction: " + std::string(mnemonic));
 }
 
@@ -155,11 +141,14 @@ void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
 }
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target, std::string listing) {
-  jump_to(jump_form(mnemonic).short_opcode, 1, target, std::move(listing));
+  jump_to(HexText(jump_form(mnemonic).short_opcode, 2), 1, target, std::move(listing));
 }
 
 void TemplateBuilder::jump_near(std::string_view mnemonic, TemplateLabel target, std::string listing) {
-  jump_to(jump_form(mnemonic).near_opcode, 4, target, std::move(listing));
+  const JumpForm& form = jump_form(mnemonic);
+  if (mnemonic == "jmp") jump_to("e9", 4, target, std::move(listing));
+  else if (form.near_second != 0) jump_to("0f" + HexText(form.near_second, 2), 4, target, std::move(listing));
+  else generator_fault("a template jumps near with a short-only instruction: " + std::string(mnemonic));
 }
 
 void TemplateBuilder::flush_if_nothing_waits() {

@@ -68,7 +68,6 @@ enum class TokenKind : uint8_t {
 };
 
 inline TokenKind token_kind_of(SymbolClass k) { return static_cast<TokenKind>(k); }
-inline SymbolClass symbol_class_of(TokenKind k) { return static_cast<SymbolClass>(k); }
 
 // Fixed codes of signs and keywords (also postfix operation codes).
 enum TokenCode {

@@ -20,8 +20,7 @@ inline void set_capacity(SymbolEntry& e, int n) { e.tag = static_cast<uint8_t>(n
 inline int formal_count(const SymbolEntry& e) { return e.tag; }
 inline void set_formal_count(SymbolEntry& e, int n) { e.tag = static_cast<uint8_t>(n); }
 
-// Functions: called from their own body.
-inline bool is_recursive(const SymbolEntry& e) { return e.tag2 == 1; }
+// Functions: called from their own body (kept for the symbol table's dump).
 inline void mark_recursive(SymbolEntry& e) { e.tag2 = 1; }
 
 // Named constants are read-only; an integer constant keeps its value too.
@@ -43,7 +42,6 @@ inline int columns(const SymbolEntry& e) { return e.tag3; }
 inline void set_columns(SymbolEntry& e, int n) { e.tag3 = static_cast<uint8_t>(n); }
 
 // Record variables: their size in bytes; pointer variables: 8.
-inline int data_size(const SymbolEntry& e) { return e.tag; }
 inline void set_data_size(SymbolEntry& e, int n) { e.tag = static_cast<uint8_t>(n); }
 
 // Record and pointer variables and arrays of records: the number of the
