@@ -194,6 +194,16 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   HWND editor = GetDlgItem(window, kIdEditor);
+  // The character format of the editor's selection, read in the editor's process.
+  auto selection_format = [&] {
+    LRESULT r = 0;
+    CHARFORMAT2W ask = {};
+    ask.cbSize = sizeof ask;
+    std::vector<char> data = remote_message(
+        editor, EM_GETCHARFORMAT, SCF_SELECTION,
+        std::vector<char>(reinterpret_cast<char*>(&ask), reinterpret_cast<char*>(&ask) + sizeof ask), &r);
+    return *reinterpret_cast<CHARFORMAT2W*>(data.data());
+  };
   if (what == L"title") print(window_text(window));
   else if (what == L"text") print(window_text(editor));
   else if (what == L"messages") print(window_text(GetDlgItem(window, kIdMessages)));
@@ -207,15 +217,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (what == L"chars" && argc > 2) {
     for (const wchar_t* c = argv[2]; *c; ++c) SendMessageW(editor, WM_CHAR, *c, 1);
   } else if (what == L"charformat") {
-    LRESULT r = 0;
-    CHARFORMAT2W ask = {};
-    ask.cbSize = sizeof ask;
-    std::vector<char> data = remote_message(editor, EM_GETCHARFORMAT, SCF_SELECTION,
-                                            std::vector<char>(reinterpret_cast<char*>(&ask),
-                                                              reinterpret_cast<char*>(&ask) + sizeof ask),
-                                            &r);
-    auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
-    print(std::wstring(format->szFaceName) + L" " + std::to_wstring(format->yHeight / 20));
+    const CHARFORMAT2W format = selection_format();
+    print(std::wstring(format.szFaceName) + L" " + std::to_wstring(format.yHeight / 20));
   } else if (what == L"window" && argc > 2) {
     print(FindWindowW(nullptr, argv[2]) ? L"1" : L"0");
   } else if (what == L"colours" && argc > 3) {
@@ -228,18 +231,11 @@ int wmain(int argc, wchar_t** argv) {
     CHARRANGE keep = range_message(EM_EXGETSEL, {});
     for (LONG at = _wtoi(argv[2]), to = _wtoi(argv[3]); at < to; ++at) {
       range_message(EM_EXSETSEL, {at, at + 1});
-      LRESULT r = 0;
-      CHARFORMAT2W ask = {};
-      ask.cbSize = sizeof ask;
-      std::vector<char> data = remote_message(editor, EM_GETCHARFORMAT, SCF_SELECTION,
-                                              std::vector<char>(reinterpret_cast<char*>(&ask),
-                                                                reinterpret_cast<char*>(&ask) + sizeof ask),
-                                              &r);
-      auto* format = reinterpret_cast<CHARFORMAT2W*>(data.data());
+      const CHARFORMAT2W format = selection_format();
       wchar_t look[16];
-      COLORREF c = format->crTextColor;
+      COLORREF c = format.crTextColor;
       swprintf(look, 16, L"%02X%02X%02X%ls", GetRValue(c), GetGValue(c), GetBValue(c),
-               (format->dwEffects & CFE_ITALIC) ? L"i" : L"");
+               (format.dwEffects & CFE_ITALIC) ? L"i" : L"");
       print(look);
     }
     range_message(EM_EXSETSEL, keep);
