@@ -11,7 +11,7 @@ bool OutputFile::open(const std::string& path) {
     is_stdout = true;
     return true;
   }
-  file = platform::open_file(path, "wb");
+  file = platform::open_for_rewrite(path);
   is_stdout = false;
   return file != nullptr;
 }

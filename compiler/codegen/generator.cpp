@@ -323,7 +323,7 @@ void open_listing(Emitter& c, const std::string& path) {
   // cost no memory.
   c.gen.listing.reserve(kImageLimit * 8);
   c.gen.listing_path = path;
-  if (!platform::write_file(path, "")) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
+  if (!platform::create_file(path)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void close_listing(Emitter& c) {

@@ -294,6 +294,11 @@ void write_work_file(const std::string& work_folder, const char* name, const std
   if (!platform::write_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
+void create_work_file(const std::string& work_folder, const char* name) {
+  const std::string path = work_folder + name;
+  if (!platform::create_file(path)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
+}
+
 }  // namespace
 
 const char* operation_name(int code) {
@@ -323,8 +328,10 @@ void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   // they grow.
   p.numeric.reserve(64 * 1024);
   p.readable.reserve(64 * 1024);
-  write_work_file(work_folder, "postfix_.tmp", "");
-  write_work_file(work_folder, "postfix.tmp", "");
+  // Created here so that a work folder that cannot be written stops the
+  // compile before the source is read; their bytes are written on closing.
+  create_work_file(work_folder, "postfix_.tmp");
+  create_work_file(work_folder, "postfix.tmp");
   p.open = true;
 }
 

@@ -130,6 +130,8 @@ FILE* open_file(const std::string& path, const char* mode) {
   return f;
 }
 
+FILE* open_for_rewrite(const std::string& path) { return open_file(path, "wb"); }
+
 bool same_file(const std::string& a, const std::string& b) {
   auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     HANDLE h = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -288,6 +290,29 @@ FILE* open_file(const std::string& path, const char* mode) {
   return f;
 }
 
+// Not O_TRUNC: ext4 flushes a file emptied on opening when it is closed, and
+// the next compile's emptying then waited for that write. Cut to its first
+// byte instead, an old report never shows a line of its own.
+FILE* open_for_rewrite(const std::string& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    fail(strerror(errno));
+    return nullptr;
+  }
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 1 && ftruncate(fd, 1) != 0) {
+    fail(strerror(errno));
+    close(fd);
+    return nullptr;
+  }
+  FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    fail(strerror(errno));
+    close(fd);
+  }
+  return f;
+}
+
 bool same_file(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
@@ -340,12 +365,17 @@ static bool write_all(int fd, const std::string& bytes) {
   return true;
 }
 
+// No fsync before the rename: the executable is made again by the next
+// compile, and ext4 (like the other journalling file systems Linux users
+// have) writes a file's data out before a rename over an older file is
+// committed, so after a power cut the old or the new executable is there
+// whole. Forcing it to the disk waited for every other program's pending
+// writes too, often more than the whole rest of the compile.
 bool replace_file(const std::string& path, const std::string& bytes) {
   const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return fail(strerror(errno));
   bool ok = write_all(fd, bytes);
-  if (ok && fsync(fd) != 0 && errno != EINVAL) ok = fail(strerror(errno));
   if (close(fd) != 0 && ok) ok = fail(strerror(errno));
   if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = fail(strerror(errno));
   if (!ok) unlink(temp.c_str());
@@ -402,6 +432,13 @@ bool write_file(const std::string& path, const std::string& bytes) {
 }
 
 #endif
+
+bool create_file(const std::string& path) {
+  FILE* f = open_file(path, "ab");
+  if (!f) return false;
+  if (fclose(f) != 0) return fail(strerror(errno));
+  return true;
+}
 
 #ifdef _WIN32
 bool write_file(const std::string& path, const std::string& bytes) {

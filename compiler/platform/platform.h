@@ -38,6 +38,12 @@ bool read_file(const std::string& path, std::string& bytes, size_t max_bytes = S
                bool* too_large = nullptr);
 bool write_file(const std::string& path, const std::string& bytes);
 
+// Creates the file where it is missing and checks that it can be written,
+// leaving the bytes of an existing one as they are (write_file later puts
+// the new bytes over them): emptying a file the compile is about to write
+// anyway cost a flush of its old blocks.
+bool create_file(const std::string& path);
+
 // Writes the file beside its target under a temporary name and puts it in the
 // target's place only when every byte was written: a failure leaves the old
 // file as it was and no temporary behind.
@@ -45,6 +51,11 @@ bool replace_file(const std::string& path, const std::string& bytes);
 
 // fopen with a UTF-8 path; the mode should be binary ("rb", "wb", ...).
 FILE* open_file(const std::string& path, const char* mode);
+
+// Opens a file to be written anew from its start, created where missing. An
+// existing file is cut to its first byte, which the first write covers, rather
+// than emptied: the caller writes at once.
+FILE* open_for_rewrite(const std::string& path);
 
 // The current year of the local clock.
 int current_year();

@@ -308,31 +308,36 @@ TEST(TarncFiles, LineFeedOnlySourcesCountLinesAsCrLfOnes) {
 }
 
 }  // namespace
-// Work files are written over the previous compile's: a short program after a
-// long one leaves no trace of the long one in any work file, and gives the
-// same executable as in a fresh work folder.
+// Work files and the report are written over the previous compile's: a short
+// program after a long one (and after a failed one with a long report) leaves
+// no trace of them in any work file or the report, and gives the same
+// executable as in a fresh work folder.
 TEST(TarncFiles, AShortProgramAfterALongOneLeavesNoOldBytesInTheWorkFiles) {
   TempDir dir;
   std::string long_body;
   for (int i = 0; i < 200; ++i) long_body += "  writeln('line " + std::to_string(i) + "');\n";
   write_file(dir.file("long.pas"), crlf("program p()\nbegin\n" + long_body + "end.\n"));
+  write_file(dir.file("bad.pas"), crlf("program p()\nbegin\n" + long_body + "  undeclared_name := 1;\nend.\n"));
   write_file(dir.file("p.pas"), kProgram);
   const std::string shared = dir.file("shared"), fresh = dir.file("fresh");
   std::filesystem::create_directories(shared);
   std::filesystem::create_directories(fresh);
-  auto compile = [&](const std::string& app, const std::string& name) {
-    auto r = run_with_env({"LOCALAPPDATA=" + app}, {dir.file(name + ".pas"), "/O:" + dir.file(name + ".txt"),
-                                                    "/E:" + app + "/" + name + ".exe"});
-    EXPECT_EQ(r.exit_code, 0) << read_file(dir.file(name + ".txt"));
+  auto compile = [&](const std::string& app, const std::string& name, int exit_code) {
+    auto r = run_with_env({"LOCALAPPDATA=" + app},
+                          {dir.file(name + ".pas"), "/O:" + app + "/report.txt", "/E:" + app + "/" + name + ".exe"});
+    EXPECT_EQ(r.exit_code, exit_code) << read_file(app + "/report.txt");
   };
-  compile(shared, "long");
-  compile(shared, "p");
-  compile(fresh, "p");
+  compile(shared, "long", 0);
+  compile(shared, "bad", 1);
+  EXPECT_NE(read_file(shared + "/report.txt").find("undeclared_name"), std::string::npos);
+  compile(shared, "p", 0);
+  compile(fresh, "p", 0);
   auto after_long = snapshot(shared + "/tarnc"), alone = snapshot(fresh + "/tarnc");
   after_long.erase("tarnc.lock");
   alone.erase("tarnc.lock");
   EXPECT_EQ(after_long, alone);
   EXPECT_EQ(read_file(shared + "/p.exe"), read_file(fresh + "/p.exe"));
+  EXPECT_EQ(read_file(shared + "/report.txt"), read_file(fresh + "/report.txt"));
 }
 
 }  // namespace tarn
