@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "support/test_support.h"
@@ -331,7 +332,11 @@ TEST(TarncFiles, AShortProgramAfterALongOneLeavesNoOldBytesInTheWorkFiles) {
   compile(shared, "bad", 1);
   EXPECT_NE(read_file(shared + "/report.txt").find("undeclared_name"), std::string::npos);
   compile(shared, "p", 0);
+  compile(shared, "p", 0);  // over its own executable: the old one is gone, no temporary stays
   compile(fresh, "p", 0);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(shared)) names.insert(entry.path().filename());
+  EXPECT_EQ(names, (std::set<std::string>{"long.exe", "p.exe", "report.txt", "tarnc"}));
   auto after_long = snapshot(shared + "/tarnc"), alone = snapshot(fresh + "/tarnc");
   after_long.erase("tarnc.lock");
   alone.erase("tarnc.lock");
