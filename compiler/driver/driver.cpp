@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <memory>
 
 #include "backend/backend.h"
@@ -113,8 +112,10 @@ void print_listings(const Compilation& c) {
 void wait_for_enter() {
   console_write("Press <Enter>");
   fflush(stdout);
-  std::string line;
-  std::getline(std::cin, line);
+  // Standard input through stdio, like all the compiler's other input and
+  // output: iostreams would cost every compile their start-up.
+  for (int ch = getchar(); ch != EOF && ch != '\n'; ch = getchar()) {
+  }
 }
 
 }  // namespace
