@@ -1,8 +1,9 @@
-// A run-time routine under construction. Instructions are collected with their
-// assembly text and bytes; jumps to local labels get placeholders that are
-// patched when the label is bound (the patch checks that the displacement
-// fits). `finish` checks that every label used was bound, then emits the
-// routine through the generator, so the listing shows the final bytes.
+// A run-time routine under construction. Each instruction goes to the listing
+// as it is built, as "address bytes text", and its bytes to the routine's
+// buffer; jumps to local labels get placeholders that are patched, in the
+// buffer and in the listing, when the label is bound (the patch checks that
+// the displacement fits). `finish` checks that every label used was bound,
+// then puts the routine's bytes into the image in one piece.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +39,7 @@ class RoutineBuilder {
   // mov ebx, routine / call ebx: how every routine of the library is called.
   void call_routine(std::string_view routine);
 
-  LocalLabel label(std::string name);
+  LocalLabel label(std::string_view name);
   void bind(LocalLabel l);
   // Short jumps (jz, jnz, jb, jbe, ja, jae, jl, jle, jg, jge, js, jns, jmp,
   // loop) take an 8-bit displacement; the near forms a 32-bit one.
@@ -47,49 +48,51 @@ class RoutineBuilder {
   void call(LocalLabel target);  // e8: a local subroutine inside the routine
 
   // The current offset from the routine's first byte.
-  int offset() const { return size_; }
-  uint32_t address_here() const { return start_ + static_cast<uint32_t>(size_); }
+  int offset() const { return static_cast<int>(bytes_.size()); }
+  uint32_t address_here() const { return start_ + static_cast<uint32_t>(bytes_.size()); }
 
   // Emits the routine at the write position.
   void finish();
 
  private:
-  // An instruction's text and bytes lie in the routine's two buffers: one
-  // allocation per buffer instead of two per instruction. A label line has no
-  // bytes.
-  struct Instruction {
-    uint32_t text_at;
-    uint32_t text_size;
-    uint32_t bytes_at;
-    uint32_t bytes_size;
+  // A listed instruction: its bytes in bytes_ and the start of its line in
+  // the listing. An instruction without bytes is listed as its text alone.
+  struct Line {
+    uint32_t first_byte;
+    uint32_t byte_count;
+    uint32_t listing_at;
   };
+  // A displacement at the end of a listed instruction, counted from its end.
   struct Fixup {
-    size_t instruction;
-    int width;        // 1 or 4
-    int next_offset;  // the offset the displacement counts from
+    uint32_t line;  // in lines_
+    int width;      // 1 or 4
   };
+  // A label's name lies in names_.
   struct LabelState {
-    std::string name;
+    uint32_t name_at;
+    uint32_t name_size;
     int offset = -1;
     std::vector<Fixup> pending;
   };
 
-  // Starts an instruction with its text; its bytes follow with put.
-  void begin(std::string_view text);
-  void add_text(std::string_view text);  // more of the current instruction's text
-  void put(uint8_t b);
+  void check_open() const;
+  // Appends the bytes of hex text (digits of either case, blanks skipped).
   void put_hex(std::string_view hex);
-  std::string_view text_of(const Instruction& i) const;
+  void put_dword(uint32_t value);
+  // Lists the instruction whose bytes begin at bytes_[first]; its text is
+  // the three parts in a row.
+  void list(size_t first, std::string_view text, std::string_view more = {}, std::string_view rest = {});
+  std::string_view name_of(const LabelState& s) const;
   void patch(const Fixup& f, int target);
   void jump_to(LocalLabel target, int width);
   LabelState& state(LocalLabel l);
 
   Emitter& c_;
+  std::string& listing_;
   uint32_t start_;
-  int size_ = 0;
-  std::vector<Instruction> code_;
-  std::string texts_;
   std::vector<uint8_t> bytes_;
+  std::vector<Line> lines_;
+  std::string names_;
   std::vector<LabelState> labels_;
   bool finished_ = false;
 };
