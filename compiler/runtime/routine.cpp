@@ -1,5 +1,6 @@
 #include "runtime/routine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <stdexcept>
@@ -14,6 +15,13 @@ namespace {
 
 constexpr char kDigits[] = "0123456789abcdef";
 
+// The two hex digits of each byte.
+constexpr std::array<std::array<char, 2>, 256> kPairs = [] {
+  std::array<std::array<char, 2>, 256> t{};
+  for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = {kDigits[b >> 4], kDigits[b & 15]};
+  return t;
+}();
+
 // The value of each hex digit of either case; -1 for a blank, -2 for any
 // other character.
 constexpr std::array<int8_t, 256> kHexValue = [] {
@@ -25,22 +33,33 @@ constexpr std::array<int8_t, 256> kHexValue = [] {
   return t;
 }();
 
-// The forms of the jumps met so far, by their mnemonic's bytes packed into a
-// number (a mnemonic has at most four): the library names a dozen mnemonics
-// hundreds of times.
+char* put_pair(char* to, uint8_t b) {
+  std::memcpy(to, kPairs[b].data(), 2);
+  return to + 2;
+}
+
+uint8_t* put_dword(uint8_t* to, uint32_t value) {
+  for (int i = 0; i < 4; ++i) *to++ = static_cast<uint8_t>(value >> (8 * i));
+  return to;
+}
+
+// The forms of the jumps met so far, by their mnemonic's characters packed
+// into a number (a mnemonic has at most four): the library names a dozen
+// mnemonics hundreds of times.
 const JumpForm& jump_form(std::string_view mnemonic) {
   struct Known {
-    uint32_t key = 0;
-    const JumpForm* form = nullptr;
+    uint32_t key;
+    const JumpForm* form;
   };
   thread_local std::array<Known, 32> known;
+  thread_local size_t known_count = 0;
   if (mnemonic.size() <= 4) {
-    uint32_t key = static_cast<uint32_t>(mnemonic.size());
+    uint32_t key = 0;
     for (char ch : mnemonic) key = key << 8 | static_cast<unsigned char>(ch);
-    Known& k = known[(key * 2654435761u) >> 27];
-    if (k.form && k.key == key) return *k.form;
+    for (size_t i = 0; i < known_count; ++i)
+      if (known[i].key == key) return *known[i].form;
     if (const JumpForm* f = find_jump(mnemonic)) {
-      k = Known{key, f};
+      if (known_count < known.size()) known[known_count++] = Known{key, f};
       return *f;
     }
   } else if (const JumpForm* f = find_jump(mnemonic)) {
@@ -49,25 +68,68 @@ const JumpForm& jump_form(std::string_view mnemonic) {
   throw std::logic_error("unknown jump " + std::string(mnemonic));
 }
 
+// A quick hash of a name for the names looked up: its length and three of
+// its characters.
+size_t name_hash(std::string_view name) {
+  size_t h = name.size();
+  if (!name.empty()) {
+    h = h * 31 + static_cast<unsigned char>(name.front());
+    h = h * 31 + static_cast<unsigned char>(name.back());
+    h = h * 31 + static_cast<unsigned char>(name[name.size() / 2]);
+  }
+  return h;
+}
+
 }  // namespace
 
 RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), start_(current_address(c.image)) {
-  bytes_.reserve(1024);
+  bytes_.resize(1024);
   lines_.reserve(256);
+  fixups_.reserve(128);
   names_.reserve(256);
+  labels_.reserve(32);
+  found_.resize(256);
 }
 
+// Names are looked up in the generator's table once, then kept with their
+// address: the addresses of names already declared never change while the
+// library is emitted (a name's first entry is the one found).
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
-  if (const TVariable* v = find_variable(c_, name))
-    return v->VarAddr + static_cast<uint32_t>(offset);
-  throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
+  const size_t mask = found_.size() - 1;
+  size_t i = name_hash(name) & mask;
+  for (; found_[i].used; i = (i + 1) & mask) {
+    const Found& f = found_[i];
+    if (f.name_size == name.size() && std::string_view(found_names_).substr(f.name_at, f.name_size) == name)
+      return f.address + static_cast<uint32_t>(offset);
+  }
+  const TVariable* v = find_variable(c_, name);
+  if (!v) throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
+  found_[i] = Found{static_cast<uint32_t>(found_names_.size()), static_cast<uint32_t>(name.size()), v->VarAddr, true};
+  found_names_.append(name);
+  if (2 * ++found_count_ > found_.size()) {
+    std::vector<Found> old(found_.size() * 2);
+    old.swap(found_);
+    const size_t wider = found_.size() - 1;
+    for (const Found& f : old) {
+      if (!f.used) continue;
+      size_t k = name_hash(std::string_view(found_names_).substr(f.name_at, f.name_size)) & wider;
+      while (found_[k].used) k = (k + 1) & wider;
+      found_[k] = f;
+    }
+  }
+  return v->VarAddr + static_cast<uint32_t>(offset);
 }
 
 void RoutineBuilder::check_open() const {
   if (finished_) throw std::logic_error("instruction after the end of a routine");
 }
 
-void RoutineBuilder::put_hex(std::string_view hex) {
+uint8_t* RoutineBuilder::room(size_t k) {
+  if (bytes_.size() - size_ < k) bytes_.resize(std::max(2 * bytes_.size(), size_ + k));
+  return bytes_.data() + size_;
+}
+
+uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
   int high = -1;
   for (char ch : hex) {
     const int d = kHexValue[static_cast<unsigned char>(ch)];
@@ -76,53 +138,55 @@ void RoutineBuilder::put_hex(std::string_view hex) {
     if (high < 0) {
       high = d;
     } else {
-      bytes_.push_back(static_cast<uint8_t>(high * 16 + d));
+      *to++ = static_cast<uint8_t>(high * 16 + d);
       high = -1;
     }
   }
   if (high >= 0) throw std::logic_error("odd hex text: " + std::string(hex));
-}
-
-void RoutineBuilder::put_dword(uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  return to;
 }
 
 // The line is made in a buffer and appended in one piece when it fits, as it
 // nearly always does.
 void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
-  const size_t n = bytes_.size() - first;
+  const size_t n = size_ - first;
   char line[128];
-  size_t used = 0;
+  char* to = line;
   if (n > 0) {
     lines_.push_back(
         Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listing_.size())});
-    uint32_t address = start_ + static_cast<uint32_t>(first);
-    for (int i = 7; i >= 0; --i, address >>= 4) line[i] = kDigits[address & 15];
-    line[8] = ' ';
-    used = 9;
-    for (size_t i = first; i < bytes_.size(); ++i) {
-      if (used + 2 > sizeof line) {
-        listing_.append(line, used);
-        used = 0;
+    const uint32_t address = start_ + static_cast<uint32_t>(first);
+    for (int shift = 24; shift >= 0; shift -= 8) to = put_pair(to, static_cast<uint8_t>(address >> shift));
+    *to++ = ' ';
+    const uint8_t* b = bytes_.data() + first;
+    for (size_t i = 0; i < n; ++i) {
+      if (to + 2 > line + sizeof line) {
+        listing_.append(line, static_cast<size_t>(to - line));
+        to = line;
       }
-      line[used++] = kDigits[bytes_[i] >> 4];
-      line[used++] = kDigits[bytes_[i] & 15];
+      to = put_pair(to, b[i]);
     }
-    if (used == sizeof line) {
-      listing_.append(line, used);
-      used = 0;
+    if (to == line + sizeof line) {
+      listing_.append(line, sizeof line);
+      to = line;
     }
-    line[used++] = ' ';
+    *to++ = ' ';
   }
+  const size_t used = static_cast<size_t>(to - line);
   if (used + text.size() + more.size() + rest.size() + 2 <= sizeof line) {
-    for (std::string_view part : {text, more, rest}) {
-      if (part.empty()) continue;
-      std::memcpy(line + used, part.data(), part.size());
-      used += part.size();
+    std::memcpy(to, text.data(), text.size());
+    to += text.size();
+    if (!more.empty()) {
+      std::memcpy(to, more.data(), more.size());
+      to += more.size();
     }
-    line[used++] = '\r';
-    line[used++] = '\n';
-    listing_.append(line, used);
+    if (!rest.empty()) {
+      std::memcpy(to, rest.data(), rest.size());
+      to += rest.size();
+    }
+    *to++ = '\r';
+    *to++ = '\n';
+    listing_.append(line, static_cast<size_t>(to - line));
     return;
   }
   listing_.append(line, used);
@@ -134,42 +198,47 @@ void RoutineBuilder::list(size_t first, std::string_view text, std::string_view 
 
 void RoutineBuilder::op(std::string_view text, std::string_view hex) {
   check_open();
-  const size_t first = bytes_.size();
-  put_hex(hex);
+  const size_t first = size_;
+  size_ = static_cast<size_t>(put_hex(room(hex.size() / 2), hex) - bytes_.data());
   list(first, text);
 }
 
 void RoutineBuilder::op(std::string_view text, std::string_view hex, uint32_t value, std::string_view tail_hex) {
   check_open();
-  const size_t first = bytes_.size();
-  put_hex(hex);
-  put_dword(value);
-  put_hex(tail_hex);
+  const size_t first = size_;
+  uint8_t* to = room(hex.size() / 2 + 4 + tail_hex.size() / 2);
+  to = put_hex(to, hex);
+  to = put_dword(to, value);
+  size_ = static_cast<size_t>(put_hex(to, tail_hex) - bytes_.data());
   list(first, text);
 }
 
 void RoutineBuilder::call_import(std::string_view function) {
   const uint32_t slot = at(function);
   check_open();
-  const size_t first = bytes_.size();
-  bytes_.push_back(0xff);
-  bytes_.push_back(0x15);
-  put_dword(slot);
+  const size_t first = size_;
+  uint8_t* to = room(6);
+  *to++ = 0xff;
+  *to++ = 0x15;
+  put_dword(to, slot);
+  size_ += 6;
   list(first, "call [", function, "]");
 }
 
 void RoutineBuilder::call_routine(std::string_view routine) {
   const uint32_t address = at(routine);
   check_open();
-  const size_t first = bytes_.size();
-  bytes_.push_back(0xbb);
-  put_dword(address);
+  const size_t first = size_;
+  uint8_t* to = room(5);
+  *to++ = 0xbb;
+  put_dword(to, address);
+  size_ += 5;
   list(first, "mov ebx, ", routine);
   op("call ebx", "ffd3");
 }
 
 LocalLabel RoutineBuilder::label(std::string_view name) {
-  labels_.push_back(LabelState{static_cast<uint32_t>(names_.size()), static_cast<uint32_t>(name.size()), -1, {}});
+  labels_.push_back(LabelState{static_cast<uint32_t>(names_.size()), static_cast<uint32_t>(name.size()), -1, -1});
   names_.append(name);
   return LocalLabel{static_cast<int>(labels_.size()) - 1};
 }
@@ -194,12 +263,11 @@ void RoutineBuilder::patch(const Fixup& f, int target) {
     const size_t line_end = listing_.find("\r\n", text_at);
     throw std::logic_error("short jump out of range: " + listing_.substr(text_at, line_end - text_at));
   }
-  char* hex = listing_.data() + l.listing_at + 9 + 2 * size_t{l.byte_count};
-  for (int k = 1; k <= f.width; ++k) {
-    const auto b = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * (f.width - k)));
-    bytes_[end - static_cast<uint32_t>(k)] = b;
-    *--hex = kDigits[b & 15];
-    *--hex = kDigits[b >> 4];
+  char* hex = listing_.data() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
+  uint8_t* b = bytes_.data() + end - f.width;
+  for (int k = 0; k < f.width; ++k) {
+    b[k] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
+    hex = put_pair(hex, b[k]);
   }
 }
 
@@ -208,29 +276,34 @@ void RoutineBuilder::bind(LocalLabel l) {
   LabelState& s = state(l);
   if (s.offset >= 0) throw std::logic_error("label bound twice: " + std::string(name_of(s)));
   s.offset = offset();
-  for (const Fixup& f : s.pending) patch(f, s.offset);
-  s.pending.clear();
-  list(bytes_.size(), name_of(s), ":");
+  for (int f = s.pending; f >= 0; f = fixups_[static_cast<size_t>(f)].next)
+    patch(fixups_[static_cast<size_t>(f)], s.offset);
+  s.pending = -1;
+  list(size_, name_of(s), ":");
 }
 
 // A jump or call to a local label, just listed: the displacement is patched
 // now when the label is bound, else when it is.
 void RoutineBuilder::jump_to(LocalLabel target, int width) {
-  const Fixup f{static_cast<uint32_t>(lines_.size() - 1), width};
   LabelState& s = state(target);
-  if (s.offset >= 0)
+  const Fixup f{static_cast<uint32_t>(lines_.size() - 1), width, s.pending};
+  if (s.offset >= 0) {
     patch(f, s.offset);
-  else
-    s.pending.push_back(f);
+    return;
+  }
+  s.pending = static_cast<int>(fixups_.size());
+  fixups_.push_back(f);
 }
 
 void RoutineBuilder::jump(std::string_view mnemonic, LocalLabel target) {
   const JumpForm& form = jump_form(mnemonic);
   const std::string_view name = name_of(state(target));
   check_open();
-  const size_t first = bytes_.size();
-  bytes_.push_back(form.short_opcode);
-  bytes_.push_back(0);
+  const size_t first = size_;
+  uint8_t* to = room(2);
+  to[0] = form.short_opcode;
+  to[1] = 0;
+  size_ += 2;
   list(first, mnemonic, " ", name);
   jump_to(target, 1);
 }
@@ -240,14 +313,15 @@ void RoutineBuilder::jump_near(std::string_view mnemonic, LocalLabel target) {
   if (mnemonic != "jmp" && form.near_second == 0) throw std::logic_error("no near form of " + std::string(mnemonic));
   const std::string_view name = name_of(state(target));
   check_open();
-  const size_t first = bytes_.size();
+  const size_t first = size_;
+  uint8_t* to = room(6);
   if (mnemonic == "jmp") {
-    bytes_.push_back(0xe9);
+    *to++ = 0xe9;
   } else {
-    bytes_.push_back(0x0f);
-    bytes_.push_back(form.near_second);
+    *to++ = 0x0f;
+    *to++ = form.near_second;
   }
-  put_dword(0);
+  size_ = static_cast<size_t>(put_dword(to, 0) - bytes_.data());
   list(first, mnemonic, " ", name);
   jump_to(target, 4);
 }
@@ -255,20 +329,22 @@ void RoutineBuilder::jump_near(std::string_view mnemonic, LocalLabel target) {
 void RoutineBuilder::call(LocalLabel target) {
   const std::string_view name = name_of(state(target));
   check_open();
-  const size_t first = bytes_.size();
-  bytes_.push_back(0xe8);
-  put_dword(0);
+  const size_t first = size_;
+  uint8_t* to = room(5);
+  *to++ = 0xe8;
+  put_dword(to, 0);
+  size_ += 5;
   list(first, "call ", name);
   jump_to(target, 4);
 }
 
 void RoutineBuilder::finish() {
   for (const LabelState& s : labels_)
-    if (!s.pending.empty()) throw std::logic_error("label never bound: " + std::string(name_of(s)));
+    if (s.pending >= 0) throw std::logic_error("label never bound: " + std::string(name_of(s)));
   if (current_address(c_.image) != start_) throw std::logic_error("code emitted inside a routine");
   finished_ = true;
-  if (static_cast<size_t>(c_.image.pos) + bytes_.size() < kImageLimit) {
-    put_bytes(c_.image, bytes_.data(), bytes_.size());
+  if (static_cast<size_t>(c_.image.pos) + size_ < kImageLimit) {
+    put_bytes(c_.image, bytes_.data(), size_);
     return;
   }
   // The routine passes the end of the image: the instructions go in one by
@@ -282,6 +358,17 @@ void RoutineBuilder::finish() {
       throw;
     }
   }
+}
+
+void RoutineBuilder::next_routine() {
+  if (!finished_) throw std::logic_error("a routine begun before the last one was finished");
+  start_ = current_address(c_.image);
+  size_ = 0;
+  lines_.clear();
+  fixups_.clear();
+  names_.clear();
+  labels_.clear();
+  finished_ = false;
 }
 
 }  // namespace tarn

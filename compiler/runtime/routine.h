@@ -48,11 +48,14 @@ class RoutineBuilder {
   void call(LocalLabel target);  // e8: a local subroutine inside the routine
 
   // The current offset from the routine's first byte.
-  int offset() const { return static_cast<int>(bytes_.size()); }
-  uint32_t address_here() const { return start_ + static_cast<uint32_t>(bytes_.size()); }
+  int offset() const { return static_cast<int>(size_); }
+  uint32_t address_here() const { return start_ + static_cast<uint32_t>(size_); }
 
   // Emits the routine at the write position.
   void finish();
+  // After finish: starts another routine at the write position, with the
+  // buffers and the names looked up so far kept.
+  void next_routine();
 
  private:
   // A listed instruction: its bytes in bytes_ and the start of its line in
@@ -62,24 +65,35 @@ class RoutineBuilder {
     uint32_t byte_count;
     uint32_t listing_at;
   };
-  // A displacement at the end of a listed instruction, counted from its end.
+  // A displacement at the end of a listed instruction, counted from its end;
+  // the jumps waiting for one label are chained through `next`.
   struct Fixup {
     uint32_t line;  // in lines_
     int width;      // 1 or 4
+    int next;       // in fixups_, -1 at the end
   };
   // A label's name lies in names_.
   struct LabelState {
     uint32_t name_at;
     uint32_t name_size;
-    int offset = -1;
-    std::vector<Fixup> pending;
+    int offset;
+    int pending;  // the first waiting jump in fixups_, -1 for none
+  };
+  // A name looked up by `at`: its text in found_names_ and its address.
+  struct Found {
+    uint32_t name_at = 0;
+    uint32_t name_size = 0;
+    uint32_t address = 0;
+    bool used = false;
   };
 
   void check_open() const;
-  // Appends the bytes of hex text (digits of either case, blanks skipped).
-  void put_hex(std::string_view hex);
-  void put_dword(uint32_t value);
-  // Lists the instruction whose bytes begin at bytes_[first]; its text is
+  // Room for k more bytes; the instruction's bytes are written there.
+  uint8_t* room(size_t k);
+  // Writes the bytes of hex text (digits of either case, blanks skipped) at
+  // `to`; returns the end.
+  uint8_t* put_hex(uint8_t* to, std::string_view hex);
+  // Lists the instruction whose bytes are bytes_[first, size_); its text is
   // the three parts in a row.
   void list(size_t first, std::string_view text, std::string_view more = {}, std::string_view rest = {});
   std::string_view name_of(const LabelState& s) const;
@@ -90,11 +104,16 @@ class RoutineBuilder {
   Emitter& c_;
   std::string& listing_;
   uint32_t start_;
-  std::vector<uint8_t> bytes_;
+  std::vector<uint8_t> bytes_;  // the routine's bytes are [0, size_)
+  size_t size_ = 0;
   std::vector<Line> lines_;
+  std::vector<Fixup> fixups_;
   std::string names_;
   std::vector<LabelState> labels_;
   bool finished_ = false;
+  mutable std::vector<Found> found_;  // a power of two of slots, open addressing
+  mutable std::string found_names_;
+  mutable size_t found_count_ = 0;
 };
 
 }  // namespace tarn
