@@ -84,6 +84,7 @@ size_t name_hash(std::string_view name) {
 
 RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), start_(current_address(c.image)) {
   bytes_.resize(1024);
+  listed_.resize(16384);
   lines_.reserve(256);
   fixups_.reserve(128);
   names_.reserve(256);
@@ -124,12 +125,35 @@ void RoutineBuilder::check_open() const {
   if (finished_) throw std::logic_error("instruction after the end of a routine");
 }
 
-uint8_t* RoutineBuilder::room(size_t k) {
-  if (bytes_.size() - size_ < k) bytes_.resize(std::max(2 * bytes_.size(), size_ + k));
+inline uint8_t* RoutineBuilder::room(size_t k) {
+  if (bytes_.size() - size_ < k) grow(k);
   return bytes_.data() + size_;
 }
 
+void RoutineBuilder::grow(size_t k) { bytes_.resize(std::max(2 * bytes_.size(), size_ + k)); }
+
+// Two digits at a time; a text with a blank inside a byte, or with a fault,
+// is read again digit by digit.
 uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
+  uint8_t* const start = to;
+  const char* p = hex.data();
+  const char* const end = p + hex.size();
+  while (p != end) {
+    const int high = kHexValue[static_cast<unsigned char>(*p)];
+    if (high == -1) {
+      ++p;
+      continue;
+    }
+    if (high < 0 || p + 1 == end) return put_hex_digits(start, hex);
+    const int low = kHexValue[static_cast<unsigned char>(p[1])];
+    if (low < 0) return put_hex_digits(start, hex);
+    *to++ = static_cast<uint8_t>(high * 16 + low);
+    p += 2;
+  }
+  return to;
+}
+
+uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
   int high = -1;
   for (char ch : hex) {
     const int d = kHexValue[static_cast<unsigned char>(ch)];
@@ -146,54 +170,35 @@ uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
   return to;
 }
 
-// The line is made in a buffer and appended in one piece when it fits, as it
-// nearly always does.
+// The line goes to the routine's own listing, which reaches the generator's
+// in one piece when the routine is finished.
 void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
   const size_t n = size_ - first;
-  char line[128];
-  char* to = line;
+  const size_t length = (n > 0 ? 10 + 2 * n : 0) + text.size() + more.size() + rest.size() + 2;
+  if (listed_.size() - listed_size_ < length) listed_.resize(std::max(2 * listed_.size(), listed_size_ + length));
+  char* to = listed_.data() + listed_size_;
   if (n > 0) {
-    lines_.push_back(
-        Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listing_.size())});
+    lines_.push_back(Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listed_size_)});
     const uint32_t address = start_ + static_cast<uint32_t>(first);
     for (int shift = 24; shift >= 0; shift -= 8) to = put_pair(to, static_cast<uint8_t>(address >> shift));
     *to++ = ' ';
     const uint8_t* b = bytes_.data() + first;
-    for (size_t i = 0; i < n; ++i) {
-      if (to + 2 > line + sizeof line) {
-        listing_.append(line, static_cast<size_t>(to - line));
-        to = line;
-      }
-      to = put_pair(to, b[i]);
-    }
-    if (to == line + sizeof line) {
-      listing_.append(line, sizeof line);
-      to = line;
-    }
+    for (size_t i = 0; i < n; ++i) to = put_pair(to, b[i]);
     *to++ = ' ';
   }
-  const size_t used = static_cast<size_t>(to - line);
-  if (used + text.size() + more.size() + rest.size() + 2 <= sizeof line) {
-    std::memcpy(to, text.data(), text.size());
-    to += text.size();
-    if (!more.empty()) {
-      std::memcpy(to, more.data(), more.size());
-      to += more.size();
-    }
-    if (!rest.empty()) {
-      std::memcpy(to, rest.data(), rest.size());
-      to += rest.size();
-    }
-    *to++ = '\r';
-    *to++ = '\n';
-    listing_.append(line, static_cast<size_t>(to - line));
-    return;
+  std::memcpy(to, text.data(), text.size());
+  to += text.size();
+  if (!more.empty()) {
+    std::memcpy(to, more.data(), more.size());
+    to += more.size();
   }
-  listing_.append(line, used);
-  listing_.append(text);
-  listing_.append(more);
-  listing_.append(rest);
-  listing_.append("\r\n", 2);
+  if (!rest.empty()) {
+    std::memcpy(to, rest.data(), rest.size());
+    to += rest.size();
+  }
+  to[0] = '\r';
+  to[1] = '\n';
+  listed_size_ += length;
 }
 
 void RoutineBuilder::op(std::string_view text, std::string_view hex) {
@@ -260,10 +265,11 @@ void RoutineBuilder::patch(const Fixup& f, int target) {
   const int displacement = target - static_cast<int>(end);
   if (f.width == 1 && (displacement < -128 || displacement > 127)) {
     const size_t text_at = l.listing_at + 10 + 2 * size_t{l.byte_count};
-    const size_t line_end = listing_.find("\r\n", text_at);
-    throw std::logic_error("short jump out of range: " + listing_.substr(text_at, line_end - text_at));
+    const std::string_view listed(listed_.data(), listed_size_);
+    const size_t line_end = listed.find("\r\n", text_at);
+    throw std::logic_error("short jump out of range: " + std::string(listed.substr(text_at, line_end - text_at)));
   }
-  char* hex = listing_.data() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
+  char* hex = listed_.data() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
   uint8_t* b = bytes_.data() + end - f.width;
   for (int k = 0; k < f.width; ++k) {
     b[k] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
@@ -345,6 +351,7 @@ void RoutineBuilder::finish() {
   finished_ = true;
   if (static_cast<size_t>(c_.image.pos) + size_ < kImageLimit) {
     put_bytes(c_.image, bytes_.data(), size_);
+    listing_.append(listed_.data(), listed_size_);
     return;
   }
   // The routine passes the end of the image: the instructions go in one by
@@ -354,7 +361,7 @@ void RoutineBuilder::finish() {
     try {
       put_bytes(c_.image, bytes_.data() + l.first_byte, l.byte_count);
     } catch (const ImageOverflow&) {
-      listing_.resize(l.listing_at + 10 + 2 * size_t{l.byte_count});
+      listing_.append(listed_.data(), l.listing_at + 10 + 2 * size_t{l.byte_count});
       throw;
     }
   }
@@ -364,6 +371,7 @@ void RoutineBuilder::next_routine() {
   if (!finished_) throw std::logic_error("a routine begun before the last one was finished");
   start_ = current_address(c_.image);
   size_ = 0;
+  listed_size_ = 0;
   lines_.clear();
   fixups_.clear();
   names_.clear();

@@ -1,9 +1,10 @@
-// A run-time routine under construction. Each instruction goes to the listing
-// as it is built, as "address bytes text", and its bytes to the routine's
-// buffer; jumps to local labels get placeholders that are patched, in the
-// buffer and in the listing, when the label is bound (the patch checks that
-// the displacement fits). `finish` checks that every label used was bound,
-// then puts the routine's bytes into the image in one piece.
+// A run-time routine under construction. Each instruction goes to the
+// routine's listing as it is built, as "address bytes text", and its bytes to
+// the routine's buffer; jumps to local labels get placeholders that are
+// patched, in both, when the label is bound (the patch checks that the
+// displacement fits). `finish` checks that every label used was bound, then
+// puts the routine's bytes into the image and its listing into the
+// generator's, each in one piece.
 #pragma once
 
 #include <cstdint>
@@ -59,7 +60,7 @@ class RoutineBuilder {
 
  private:
   // A listed instruction: its bytes in bytes_ and the start of its line in
-  // the listing. An instruction without bytes is listed as its text alone.
+  // listed_. An instruction without bytes is listed as its text alone.
   struct Line {
     uint32_t first_byte;
     uint32_t byte_count;
@@ -90,9 +91,11 @@ class RoutineBuilder {
   void check_open() const;
   // Room for k more bytes; the instruction's bytes are written there.
   uint8_t* room(size_t k);
+  void grow(size_t k);
   // Writes the bytes of hex text (digits of either case, blanks skipped) at
   // `to`; returns the end.
   uint8_t* put_hex(uint8_t* to, std::string_view hex);
+  uint8_t* put_hex_digits(uint8_t* to, std::string_view hex);
   // Lists the instruction whose bytes are bytes_[first, size_); its text is
   // the three parts in a row.
   void list(size_t first, std::string_view text, std::string_view more = {}, std::string_view rest = {});
@@ -106,6 +109,8 @@ class RoutineBuilder {
   uint32_t start_;
   std::vector<uint8_t> bytes_;  // the routine's bytes are [0, size_)
   size_t size_ = 0;
+  std::vector<char> listed_;  // the routine's listing is [0, listed_size_)
+  size_t listed_size_ = 0;
   std::vector<Line> lines_;
   std::vector<Fixup> fixups_;
   std::string names_;
