@@ -1,9 +1,15 @@
 // The run-time library's variables: the data every program carries after its
 // own, which the run-time routines address by name.
+#include "codegen/data.h"
+
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 
-#include "codegen/data.h"
+#include "codegen/generator.h"
+#include "image/image.h"
 #include "runtime/runtime.h"
 
 namespace tarn {
@@ -90,9 +96,27 @@ const struct {
     {"_nch", kWord, 0, nullptr, 0},
 };
 
-}  // namespace
+constexpr char kDigits[] = "0123456789abcdef";
 
-void declare_runtime_data(Emitter& c) {
+void append_hex8(std::string& to, uint32_t v) {
+  char text[8];
+  for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kDigits[v & 15];
+  to.append(text, 8);
+}
+
+// The bytes an item places: a dword for dwords and words, whole dwords for
+// a block, a string's text and four 0 bytes.
+size_t item_size(DataKind kind, const char* text, int bytes) {
+  switch (kind) {
+    case kString: return (text ? std::strlen(text) : static_cast<size_t>(bytes)) + 4;
+    case kBlock: return 4 * static_cast<size_t>(std::max((bytes + 3) / 4, 1));
+    default: return 4;
+  }
+}
+
+constexpr size_t kRuntimeDataSize = 636;
+
+void declare_runtime_data_one_by_one(Emitter& c) {
   for (const auto& d : kRuntimeData) {
     switch (d.kind) {
       case kDword: DeclareDword(c, d.name, d.value); break;
@@ -102,6 +126,60 @@ void declare_runtime_data(Emitter& c) {
       case kWord: DeclareWord(c, d.name, d.value); break;
     }
   }
+}
+
+}  // namespace
+
+// The items and their listing lines are made here, as the declaration
+// operations make them, and go to the image and the listing in one piece
+// each. When the image would overflow on the way, the declaration operations
+// place them one by one, so that everything up to the overflow is as they
+// leave it.
+void declare_runtime_data(Emitter& c) {
+  if (static_cast<size_t>(c.image.pos) + kRuntimeDataSize >= kImageLimit) {
+    declare_runtime_data_one_by_one(c);
+    return;
+  }
+  uint8_t bytes[kRuntimeDataSize] = {};
+  std::string listing;
+  listing.reserve(6144);
+  const uint32_t start = current_address(c.image);
+  size_t at = 0;
+  for (const auto& d : kRuntimeData) {
+    const size_t size = item_size(d.kind, d.text, d.bytes);
+    if (at + size > kRuntimeDataSize) throw std::logic_error("the run-time data outgrows its size");
+    const uint32_t address = start + static_cast<uint32_t>(at);
+    append_hex8(listing, address);
+    listing += ' ';
+    AddVariable(c, d.name, address);
+    if (d.kind == kString) {
+      const size_t n = size - 4;
+      if (d.text) std::memcpy(bytes + at, d.text, n);
+      else std::memset(bytes + at, '#', n);
+      listing += "string ";
+      listing += d.name;
+      listing += " '";
+      listing.append(reinterpret_cast<const char*>(bytes + at), n + 2);
+      listing += "'\r\n";
+    } else {
+      const auto v = static_cast<uint32_t>(d.value);
+      for (int i = 0; i < 4; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+        listing += kDigits[(v >> (8 * i + 4)) & 15];
+        listing += kDigits[(v >> (8 * i)) & 15];
+      }
+      listing += d.kind == kDword ? " dword " : d.kind == kWord ? " word " : " byte ";
+      listing += d.name;
+      listing += " 0x";
+      append_hex8(listing, v);
+      if (d.kind == kBlock) listing += " x" + std::to_string(d.bytes);
+      listing += "\r\n";
+    }
+    at += size;
+  }
+  if (at != kRuntimeDataSize) throw std::logic_error("the run-time data falls short of its size");
+  put_bytes(c.image, bytes, at);
+  listing_write(c, listing);
 }
 
 }  // namespace tarn
