@@ -83,8 +83,8 @@ size_t name_hash(std::string_view name) {
 }  // namespace
 
 RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), start_(current_address(c.image)) {
-  bytes_.resize(1024);
-  listed_.resize(16384);
+  bytes_.reserve(0, 1024);
+  listed_.reserve(0, 16384);
   lines_.reserve(256);
   fixups_.reserve(128);
   names_.reserve(256);
@@ -126,11 +126,9 @@ void RoutineBuilder::check_open() const {
 }
 
 inline uint8_t* RoutineBuilder::room(size_t k) {
-  if (bytes_.size() - size_ < k) grow(k);
-  return bytes_.data() + size_;
+  if (bytes_.capacity - size_ < k) bytes_.reserve(size_, size_ + k);
+  return bytes_.data.get() + size_;
 }
-
-void RoutineBuilder::grow(size_t k) { bytes_.resize(std::max(2 * bytes_.size(), size_ + k)); }
 
 // Two digits at a time; a text with a blank inside a byte, or with a fault,
 // is read again digit by digit.
@@ -175,14 +173,14 @@ uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
 void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
   const size_t n = size_ - first;
   const size_t length = (n > 0 ? 10 + 2 * n : 0) + text.size() + more.size() + rest.size() + 2;
-  if (listed_.size() - listed_size_ < length) listed_.resize(std::max(2 * listed_.size(), listed_size_ + length));
-  char* to = listed_.data() + listed_size_;
+  if (listed_.capacity - listed_size_ < length) listed_.reserve(listed_size_, listed_size_ + length);
+  char* to = listed_.data.get() + listed_size_;
   if (n > 0) {
     lines_.push_back(Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listed_size_)});
     const uint32_t address = start_ + static_cast<uint32_t>(first);
     for (int shift = 24; shift >= 0; shift -= 8) to = put_pair(to, static_cast<uint8_t>(address >> shift));
     *to++ = ' ';
-    const uint8_t* b = bytes_.data() + first;
+    const uint8_t* b = bytes_.data.get() + first;
     for (size_t i = 0; i < n; ++i) to = put_pair(to, b[i]);
     *to++ = ' ';
   }
@@ -204,7 +202,7 @@ void RoutineBuilder::list(size_t first, std::string_view text, std::string_view 
 void RoutineBuilder::op(std::string_view text, std::string_view hex) {
   check_open();
   const size_t first = size_;
-  size_ = static_cast<size_t>(put_hex(room(hex.size() / 2), hex) - bytes_.data());
+  size_ = static_cast<size_t>(put_hex(room(hex.size() / 2), hex) - bytes_.data.get());
   list(first, text);
 }
 
@@ -214,7 +212,7 @@ void RoutineBuilder::op(std::string_view text, std::string_view hex, uint32_t va
   uint8_t* to = room(hex.size() / 2 + 4 + tail_hex.size() / 2);
   to = put_hex(to, hex);
   to = put_dword(to, value);
-  size_ = static_cast<size_t>(put_hex(to, tail_hex) - bytes_.data());
+  size_ = static_cast<size_t>(put_hex(to, tail_hex) - bytes_.data.get());
   list(first, text);
 }
 
@@ -265,12 +263,12 @@ void RoutineBuilder::patch(const Fixup& f, int target) {
   const int displacement = target - static_cast<int>(end);
   if (f.width == 1 && (displacement < -128 || displacement > 127)) {
     const size_t text_at = l.listing_at + 10 + 2 * size_t{l.byte_count};
-    const std::string_view listed(listed_.data(), listed_size_);
+    const std::string_view listed(listed_.data.get(), listed_size_);
     const size_t line_end = listed.find("\r\n", text_at);
     throw std::logic_error("short jump out of range: " + std::string(listed.substr(text_at, line_end - text_at)));
   }
-  char* hex = listed_.data() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
-  uint8_t* b = bytes_.data() + end - f.width;
+  char* hex = listed_.data.get() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
+  uint8_t* b = bytes_.data.get() + end - f.width;
   for (int k = 0; k < f.width; ++k) {
     b[k] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
     hex = put_pair(hex, b[k]);
@@ -327,7 +325,7 @@ void RoutineBuilder::jump_near(std::string_view mnemonic, LocalLabel target) {
     *to++ = 0x0f;
     *to++ = form.near_second;
   }
-  size_ = static_cast<size_t>(put_dword(to, 0) - bytes_.data());
+  size_ = static_cast<size_t>(put_dword(to, 0) - bytes_.data.get());
   list(first, mnemonic, " ", name);
   jump_to(target, 4);
 }
@@ -350,8 +348,8 @@ void RoutineBuilder::finish() {
   if (current_address(c_.image) != start_) throw std::logic_error("code emitted inside a routine");
   finished_ = true;
   if (static_cast<size_t>(c_.image.pos) + size_ < kImageLimit) {
-    put_bytes(c_.image, bytes_.data(), size_);
-    listing_.append(listed_.data(), listed_size_);
+    put_bytes(c_.image, bytes_.data.get(), size_);
+    listing_.append(listed_.data.get(), listed_size_);
     return;
   }
   // The routine passes the end of the image: the instructions go in one by
@@ -359,9 +357,9 @@ void RoutineBuilder::finish() {
   // and bytes of the instruction that does not fit.
   for (const Line& l : lines_) {
     try {
-      put_bytes(c_.image, bytes_.data() + l.first_byte, l.byte_count);
+      put_bytes(c_.image, bytes_.data.get() + l.first_byte, l.byte_count);
     } catch (const ImageOverflow&) {
-      listing_.append(listed_.data(), l.listing_at + 10 + 2 * size_t{l.byte_count});
+      listing_.append(listed_.data.get(), l.listing_at + 10 + 2 * size_t{l.byte_count});
       throw;
     }
   }

@@ -7,7 +7,9 @@
 // generator's, each in one piece.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,10 +90,26 @@ class RoutineBuilder {
     bool used = false;
   };
 
+  // A growing array whose new room is left unset: every element is written
+  // before it is read.
+  template <typename T>
+  struct Room {
+    std::unique_ptr<T[]> data;
+    size_t capacity = 0;
+    // Room for `wanted` elements, the first `used` kept.
+    void reserve(size_t used, size_t wanted) {
+      if (wanted <= capacity) return;
+      const size_t n = std::max(2 * capacity, wanted);
+      auto more = std::make_unique_for_overwrite<T[]>(n);
+      std::copy_n(data.get(), used, more.get());
+      data = std::move(more);
+      capacity = n;
+    }
+  };
+
   void check_open() const;
   // Room for k more bytes; the instruction's bytes are written there.
   uint8_t* room(size_t k);
-  void grow(size_t k);
   // Writes the bytes of hex text (digits of either case, blanks skipped) at
   // `to`; returns the end.
   uint8_t* put_hex(uint8_t* to, std::string_view hex);
@@ -107,9 +125,9 @@ class RoutineBuilder {
   Emitter& c_;
   std::string& listing_;
   uint32_t start_;
-  std::vector<uint8_t> bytes_;  // the routine's bytes are [0, size_)
+  Room<uint8_t> bytes_;  // the routine's bytes are [0, size_)
   size_t size_ = 0;
-  std::vector<char> listed_;  // the routine's listing is [0, listed_size_)
+  Room<char> listed_;  // the routine's listing is [0, listed_size_)
   size_t listed_size_ = 0;
   std::vector<Line> lines_;
   std::vector<Fixup> fixups_;
