@@ -3,10 +3,12 @@
 #include "codegen/data.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "codegen/generator.h"
 #include "image/image.h"
@@ -98,11 +100,27 @@ const struct {
 
 constexpr char kDigits[] = "0123456789abcdef";
 
-void append_hex8(std::string& to, uint32_t v) {
-  char text[8];
-  for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kDigits[v & 15];
-  to.append(text, 8);
-}
+// The listing lines of the run-time data, about 3,500 characters.
+struct Lines {
+  char text[8192];
+  size_t size = 0;
+
+  // Room for one more line of an item named `name` with `shown` characters
+  // of text.
+  void room(std::string_view name, size_t shown) {
+    if (size + name.size() + shown + 64 > sizeof text)
+      throw std::logic_error("the run-time data's listing outgrows its buffer");
+  }
+  void add(std::string_view part) {
+    std::memcpy(text + size, part.data(), part.size());
+    size += part.size();
+  }
+  void add(char ch) { text[size++] = ch; }
+  void add_hex8(uint32_t v) {
+    for (int i = 7; i >= 0; --i, v >>= 4) text[size + static_cast<size_t>(i)] = kDigits[v & 15];
+    size += 8;
+  }
+};
 
 // The bytes an item places: a dword for dwords and words, whole dwords for
 // a block, a string's text and four 0 bytes.
@@ -141,45 +159,51 @@ void declare_runtime_data(Emitter& c) {
     return;
   }
   uint8_t bytes[kRuntimeDataSize] = {};
-  std::string listing;
-  listing.reserve(6144);
+  Lines listing;
   const uint32_t start = current_address(c.image);
   size_t at = 0;
   for (const auto& d : kRuntimeData) {
     const size_t size = item_size(d.kind, d.text, d.bytes);
     if (at + size > kRuntimeDataSize) throw std::logic_error("the run-time data outgrows its size");
+    const std::string_view name = d.name;
+    listing.room(name, size);
     const uint32_t address = start + static_cast<uint32_t>(at);
-    append_hex8(listing, address);
-    listing += ' ';
-    AddVariable(c, d.name, address);
+    listing.add_hex8(address);
+    listing.add(' ');
+    AddVariable(c, name, address);
     if (d.kind == kString) {
       const size_t n = size - 4;
       if (d.text) std::memcpy(bytes + at, d.text, n);
       else std::memset(bytes + at, '#', n);
-      listing += "string ";
-      listing += d.name;
-      listing += " '";
-      listing.append(reinterpret_cast<const char*>(bytes + at), n + 2);
-      listing += "'\r\n";
+      listing.add("string ");
+      listing.add(name);
+      listing.add(" '");
+      listing.add(std::string_view(reinterpret_cast<const char*>(bytes + at), n + 2));
+      listing.add("'\r\n");
     } else {
       const auto v = static_cast<uint32_t>(d.value);
       for (int i = 0; i < 4; ++i) {
         bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-        listing += kDigits[(v >> (8 * i + 4)) & 15];
-        listing += kDigits[(v >> (8 * i)) & 15];
+        listing.add(kDigits[(v >> (8 * i + 4)) & 15]);
+        listing.add(kDigits[(v >> (8 * i)) & 15]);
       }
-      listing += d.kind == kDword ? " dword " : d.kind == kWord ? " word " : " byte ";
-      listing += d.name;
-      listing += " 0x";
-      append_hex8(listing, v);
-      if (d.kind == kBlock) listing += " x" + std::to_string(d.bytes);
-      listing += "\r\n";
+      listing.add(d.kind == kDword ? " dword " : d.kind == kWord ? " word " : " byte ");
+      listing.add(name);
+      listing.add(" 0x");
+      listing.add_hex8(v);
+      if (d.kind == kBlock) {
+        listing.add(" x");
+        char count[16];
+        listing.add(std::string_view(
+            count, static_cast<size_t>(std::to_chars(count, count + sizeof count, d.bytes).ptr - count)));
+      }
+      listing.add("\r\n");
     }
     at += size;
   }
   if (at != kRuntimeDataSize) throw std::logic_error("the run-time data falls short of its size");
   put_bytes(c.image, bytes, at);
-  listing_write(c, listing);
+  listing_write(c, std::string_view(listing.text, listing.size));
 }
 
 }  // namespace tarn
