@@ -33,6 +33,13 @@ constexpr std::array<int8_t, 256> kHexValue = [] {
   return t;
 }();
 
+// The value of each hex digit of either case; 16 for any other character.
+constexpr std::array<uint8_t, 256> kNibble = [] {
+  std::array<uint8_t, 256> t{};
+  for (size_t c = 0; c < 256; ++c) t[c] = kHexValue[c] >= 0 ? static_cast<uint8_t>(kHexValue[c]) : 16;
+  return t;
+}();
+
 char* put_pair(char* to, uint8_t b) {
   std::memcpy(to, kPairs[b].data(), 2);
   return to + 2;
@@ -130,25 +137,20 @@ inline uint8_t* RoutineBuilder::room(size_t k) {
   return bytes_.data.get() + size_;
 }
 
-// Two digits at a time; a text with a blank inside a byte, or with a fault,
-// is read again digit by digit.
+// Two digits at a time; a text of odd length, or with a blank or any other
+// character that is not a digit, is read again digit by digit.
 uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
-  uint8_t* const start = to;
-  const char* p = hex.data();
-  const char* const end = p + hex.size();
-  while (p != end) {
-    const int high = kHexValue[static_cast<unsigned char>(*p)];
-    if (high == -1) {
-      ++p;
-      continue;
-    }
-    if (high < 0 || p + 1 == end) return put_hex_digits(start, hex);
-    const int low = kHexValue[static_cast<unsigned char>(p[1])];
-    if (low < 0) return put_hex_digits(start, hex);
-    *to++ = static_cast<uint8_t>(high * 16 + low);
-    p += 2;
+  const auto* p = reinterpret_cast<const unsigned char*>(hex.data());
+  const size_t n = hex.size();
+  if (n % 2 != 0) return put_hex_digits(to, hex);
+  unsigned not_digit = 0;
+  for (size_t i = 0; i < n; i += 2) {
+    const unsigned high = kNibble[p[i]], low = kNibble[p[i + 1]];
+    not_digit |= high | low;
+    to[i / 2] = static_cast<uint8_t>(high << 4 | (low & 15));
   }
-  return to;
+  if (not_digit & 16) return put_hex_digits(to, hex);
+  return to + n / 2;
 }
 
 uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
