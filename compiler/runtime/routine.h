@@ -93,7 +93,7 @@ class RoutineBuilder {
   // A growing array whose new room is left unset: every element is written
   // before it is read.
   template <typename T>
-  struct Room {
+  struct Buffer {
     std::unique_ptr<T[]> data;
     size_t capacity = 0;
     // Room for `wanted` elements, the first `used` kept.
@@ -125,9 +125,9 @@ class RoutineBuilder {
   Emitter& c_;
   std::string& listing_;
   uint32_t start_;
-  Room<uint8_t> bytes_;  // the routine's bytes are [0, size_)
+  Buffer<uint8_t> bytes_;  // the routine's bytes are [0, size_)
   size_t size_ = 0;
-  Room<char> listed_;  // the routine's listing is [0, listed_size_)
+  Buffer<char> listed_;  // the routine's listing is [0, listed_size_)
   size_t listed_size_ = 0;
   std::vector<Line> lines_;
   std::vector<Fixup> fixups_;
