@@ -139,7 +139,7 @@ inline uint8_t* RoutineBuilder::room(size_t k) {
 
 // Two digits at a time; a text of odd length, or with a blank or any other
 // character that is not a digit, is read again digit by digit.
-uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
+inline uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
   const auto* p = reinterpret_cast<const unsigned char*>(hex.data());
   const size_t n = hex.size();
   if (n % 2 != 0) return put_hex_digits(to, hex);
@@ -172,7 +172,7 @@ uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
 
 // The line goes to the routine's own listing, which reaches the generator's
 // in one piece when the routine is finished.
-void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
+inline void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
   const size_t n = size_ - first;
   const size_t length = (n > 0 ? 10 + 2 * n : 0) + text.size() + more.size() + rest.size() + 2;
   if (listed_.capacity - listed_size_ < length) listed_.reserve(listed_size_, listed_size_ + length);
