@@ -22,7 +22,7 @@ enum DataKind { kDword, kString, kBlock, kWord };
 
 // The run-time library's variables, 636 bytes. Names that occur twice (_dec,
 // _p) are found at their first place only but keep their bytes.
-const struct {
+constexpr struct {
   const char* name;
   DataKind kind;
   int64_t value;       // dwords, blocks and words
@@ -49,7 +49,7 @@ const struct {
     {"count", kDword, 0, nullptr, 0},
     {"str_crlf", kDword, 2573, nullptr, 0},  // CR LF 0 0
     {"hStdin", kDword, 0, nullptr, 0},
-    {"_buff", kString, 0, nullptr, 127},     // 127 "#"
+    {"_buff", kString, 0, nullptr, 127},  // 127 "#"
     {"_x", kDword, 0, nullptr, 0},
     {"_buffsize", kDword, 128, nullptr, 0},
     {"_random_seed", kDword, 0, nullptr, 0},
@@ -78,7 +78,7 @@ const struct {
     {"_nbw", kDword, 0, nullptr, 0},
     {"_strmaxlen", kDword, 0, nullptr, 0},
     {"_nwrstr", kDword, 0, nullptr, 0},
-    {"_bwrstr", kString, 0, nullptr, 127},   // 127 "#"
+    {"_bwrstr", kString, 0, nullptr, 127},  // 127 "#"
     {"_CRLF", kDword, 2573, nullptr, 0},
     {"_crw2", kDword, 0, nullptr, 0},
     {"_year", kDword, 0, nullptr, 0},
@@ -124,15 +124,20 @@ struct Lines {
 
 // The bytes an item places: a dword for dwords and words, whole dwords for
 // a block, a string's text and four 0 bytes.
-size_t item_size(DataKind kind, const char* text, int bytes) {
+constexpr size_t item_size(DataKind kind, const char* text, int bytes) {
   switch (kind) {
-    case kString: return (text ? std::strlen(text) : static_cast<size_t>(bytes)) + 4;
+    case kString: return (text ? std::char_traits<char>::length(text) : static_cast<size_t>(bytes)) + 4;
     case kBlock: return 4 * static_cast<size_t>(std::max((bytes + 3) / 4, 1));
     default: return 4;
   }
 }
 
-constexpr size_t kRuntimeDataSize = 636;
+constexpr size_t kRuntimeDataSize = [] {
+  size_t size = 0;
+  for (const auto& d : kRuntimeData) size += item_size(d.kind, d.text, d.bytes);
+  return size;
+}();
+static_assert(kRuntimeDataSize == 636);
 
 void declare_runtime_data_one_by_one(Emitter& c) {
   for (const auto& d : kRuntimeData) {
@@ -164,7 +169,6 @@ void declare_runtime_data(Emitter& c) {
   size_t at = 0;
   for (const auto& d : kRuntimeData) {
     const size_t size = item_size(d.kind, d.text, d.bytes);
-    if (at + size > kRuntimeDataSize) throw std::logic_error("the run-time data outgrows its size");
     const std::string_view name = d.name;
     listing.room(name, size);
     const uint32_t address = start + static_cast<uint32_t>(at);
@@ -201,7 +205,6 @@ void declare_runtime_data(Emitter& c) {
     }
     at += size;
   }
-  if (at != kRuntimeDataSize) throw std::logic_error("the run-time data falls short of its size");
   put_bytes(c.image, bytes, at);
   listing_write(c, std::string_view(listing.text, listing.size));
 }
