@@ -1,9 +1,17 @@
 // The run-time library's variables: the data every program carries after its
 // own, which the run-time routines address by name.
-#include <cstdint>
-#include <string>
-
 #include "codegen/data.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "codegen/generator.h"
+#include "image/image.h"
 #include "runtime/runtime.h"
 
 namespace tarn {
@@ -14,7 +22,7 @@ enum DataKind { kDword, kString, kBlock, kWord };
 
 // The run-time library's variables, 636 bytes. Names that occur twice (_dec,
 // _p) are found at their first place only but keep their bytes.
-const struct {
+constexpr struct {
   const char* name;
   DataKind kind;
   int64_t value;       // dwords, blocks and words
@@ -41,7 +49,7 @@ const struct {
     {"count", kDword, 0, nullptr, 0},
     {"str_crlf", kDword, 2573, nullptr, 0},  // CR LF 0 0
     {"hStdin", kDword, 0, nullptr, 0},
-    {"_buff", kString, 0, nullptr, 127},     // 127 "#"
+    {"_buff", kString, 0, nullptr, 127},  // 127 "#"
     {"_x", kDword, 0, nullptr, 0},
     {"_buffsize", kDword, 128, nullptr, 0},
     {"_random_seed", kDword, 0, nullptr, 0},
@@ -70,7 +78,7 @@ const struct {
     {"_nbw", kDword, 0, nullptr, 0},
     {"_strmaxlen", kDword, 0, nullptr, 0},
     {"_nwrstr", kDword, 0, nullptr, 0},
-    {"_bwrstr", kString, 0, nullptr, 127},   // 127 "#"
+    {"_bwrstr", kString, 0, nullptr, 127},  // 127 "#"
     {"_CRLF", kDword, 2573, nullptr, 0},
     {"_crw2", kDword, 0, nullptr, 0},
     {"_year", kDword, 0, nullptr, 0},
@@ -90,9 +98,48 @@ const struct {
     {"_nch", kWord, 0, nullptr, 0},
 };
 
-}  // namespace
+constexpr char kDigits[] = "0123456789abcdef";
 
-void declare_runtime_data(Emitter& c) {
+// The listing lines of the run-time data, about 3,500 characters.
+struct Lines {
+  char text[8192];
+  size_t size = 0;
+
+  // Room for one more line of an item named `name` with `shown` characters
+  // of text.
+  void room(std::string_view name, size_t shown) {
+    if (size + name.size() + shown + 64 > sizeof text)
+      throw std::logic_error("the run-time data's listing outgrows its buffer");
+  }
+  void add(std::string_view part) {
+    std::memcpy(text + size, part.data(), part.size());
+    size += part.size();
+  }
+  void add(char ch) { text[size++] = ch; }
+  void add_hex8(uint32_t v) {
+    for (int i = 7; i >= 0; --i, v >>= 4) text[size + static_cast<size_t>(i)] = kDigits[v & 15];
+    size += 8;
+  }
+};
+
+// The bytes an item places: a dword for dwords and words, whole dwords for
+// a block, a string's text and four 0 bytes.
+constexpr size_t item_size(DataKind kind, const char* text, int bytes) {
+  switch (kind) {
+    case kString: return (text ? std::char_traits<char>::length(text) : static_cast<size_t>(bytes)) + 4;
+    case kBlock: return 4 * static_cast<size_t>(std::max((bytes + 3) / 4, 1));
+    default: return 4;
+  }
+}
+
+constexpr size_t kRuntimeDataSize = [] {
+  size_t size = 0;
+  for (const auto& d : kRuntimeData) size += item_size(d.kind, d.text, d.bytes);
+  return size;
+}();
+static_assert(kRuntimeDataSize == 636);
+
+void declare_runtime_data_one_by_one(Emitter& c) {
   for (const auto& d : kRuntimeData) {
     switch (d.kind) {
       case kDword: DeclareDword(c, d.name, d.value); break;
@@ -102,6 +149,64 @@ void declare_runtime_data(Emitter& c) {
       case kWord: DeclareWord(c, d.name, d.value); break;
     }
   }
+}
+
+}  // namespace
+
+// The items and their listing lines are made here, as the declaration
+// operations make them, and go to the image and the listing in one piece
+// each. When the image would overflow on the way, the declaration operations
+// place them one by one, so that everything up to the overflow is as they
+// leave it.
+void declare_runtime_data(Emitter& c) {
+  if (static_cast<size_t>(c.image.pos) + kRuntimeDataSize >= kImageLimit) {
+    declare_runtime_data_one_by_one(c);
+    return;
+  }
+  uint8_t bytes[kRuntimeDataSize] = {};
+  Lines listing;
+  const uint32_t start = current_address(c.image);
+  size_t at = 0;
+  for (const auto& d : kRuntimeData) {
+    const size_t size = item_size(d.kind, d.text, d.bytes);
+    const std::string_view name = d.name;
+    listing.room(name, size);
+    const uint32_t address = start + static_cast<uint32_t>(at);
+    listing.add_hex8(address);
+    listing.add(' ');
+    AddVariable(c, name, address);
+    if (d.kind == kString) {
+      const size_t n = size - 4;
+      if (d.text) std::memcpy(bytes + at, d.text, n);
+      else std::memset(bytes + at, '#', n);
+      listing.add("string ");
+      listing.add(name);
+      listing.add(" '");
+      listing.add(std::string_view(reinterpret_cast<const char*>(bytes + at), n + 2));
+      listing.add("'\r\n");
+    } else {
+      const auto v = static_cast<uint32_t>(d.value);
+      for (int i = 0; i < 4; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+        listing.add(kDigits[(v >> (8 * i + 4)) & 15]);
+        listing.add(kDigits[(v >> (8 * i)) & 15]);
+      }
+      listing.add(d.kind == kDword ? " dword " : d.kind == kWord ? " word " : " byte ");
+      listing.add(name);
+      listing.add(" 0x");
+      listing.add_hex8(v);
+      if (d.kind == kBlock) {
+        listing.add(" x");
+        char count[16];
+        listing.add(std::string_view(
+            count, static_cast<size_t>(std::to_chars(count, count + sizeof count, d.bytes).ptr - count)));
+      }
+      listing.add("\r\n");
+    }
+    at += size;
+  }
+  put_bytes(c.image, bytes, at);
+  listing_write(c, std::string_view(listing.text, listing.size));
 }
 
 }  // namespace tarn

@@ -1,93 +1,255 @@
 #include "runtime/routine.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <stdexcept>
 
 #include "codegen/generator.h"
 #include "codegen/jumps.h"
-#include "common/text.h"
+#include "image/image.h"
 
 namespace tarn {
 
 namespace {
 
+constexpr char kDigits[] = "0123456789abcdef";
+
+// The two hex digits of each byte.
+constexpr std::array<std::array<char, 2>, 256> kPairs = [] {
+  std::array<std::array<char, 2>, 256> t{};
+  for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = {kDigits[b >> 4], kDigits[b & 15]};
+  return t;
+}();
+
+// The value of each hex digit of either case; -1 for a blank, -2 for any
+// other character.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+  std::array<int8_t, 256> t{};
+  for (int8_t& v : t) v = -2;
+  t[' '] = -1;
+  for (int d = 0; d < 10; ++d) t['0' + d] = static_cast<int8_t>(d);
+  for (int d = 0; d < 6; ++d) t['a' + d] = t['A' + d] = static_cast<int8_t>(10 + d);
+  return t;
+}();
+
+// The value of each hex digit of either case; 16 for any other character.
+constexpr std::array<uint8_t, 256> kNibble = [] {
+  std::array<uint8_t, 256> t{};
+  for (size_t c = 0; c < 256; ++c) t[c] = kHexValue[c] >= 0 ? static_cast<uint8_t>(kHexValue[c]) : 16;
+  return t;
+}();
+
+char* put_pair(char* to, uint8_t b) {
+  std::memcpy(to, kPairs[b].data(), 2);
+  return to + 2;
+}
+
+uint8_t* put_dword(uint8_t* to, uint32_t value) {
+  for (int i = 0; i < 4; ++i) *to++ = static_cast<uint8_t>(value >> (8 * i));
+  return to;
+}
+
+// The forms of the jumps met so far, by their mnemonic's characters packed
+// into a number (a mnemonic has at most four): the library names a dozen
+// mnemonics hundreds of times.
 const JumpForm& jump_form(std::string_view mnemonic) {
-  if (const JumpForm* f = find_jump(mnemonic)) return *f;
+  struct Known {
+    uint32_t key;
+    const JumpForm* form;
+  };
+  thread_local std::array<Known, 32> known;
+  thread_local size_t known_count = 0;
+  if (mnemonic.size() <= 4) {
+    uint32_t key = 0;
+    for (char ch : mnemonic) key = key << 8 | static_cast<unsigned char>(ch);
+    for (size_t i = 0; i < known_count; ++i)
+      if (known[i].key == key) return *known[i].form;
+    if (const JumpForm* f = find_jump(mnemonic)) {
+      if (known_count < known.size()) known[known_count++] = Known{key, f};
+      return *f;
+    }
+  } else if (const JumpForm* f = find_jump(mnemonic)) {
+    return *f;
+  }
   throw std::logic_error("unknown jump " + std::string(mnemonic));
+}
+
+// A quick hash of a name for the names looked up: its length and three of
+// its characters.
+size_t name_hash(std::string_view name) {
+  size_t h = name.size();
+  if (!name.empty()) {
+    h = h * 31 + static_cast<unsigned char>(name.front());
+    h = h * 31 + static_cast<unsigned char>(name.back());
+    h = h * 31 + static_cast<unsigned char>(name[name.size() / 2]);
+  }
+  return h;
 }
 
 }  // namespace
 
-RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), start_(current_address(c.image)) {
-  code_.reserve(256);
-  texts_.reserve(4096);
-  bytes_.reserve(1024);
+RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), start_(current_address(c.image)) {
+  bytes_.reserve(0, 1024);
+  listed_.reserve(0, 16384);
+  lines_.reserve(256);
+  fixups_.reserve(128);
+  names_.reserve(256);
+  labels_.reserve(32);
+  found_.resize(256);
 }
 
+// Names are looked up in the generator's table once, then kept with their
+// address: the addresses of names already declared never change while the
+// library is emitted (a name's first entry is the one found).
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
-  if (const TVariable* v = find_variable(c_, name))
-    return v->VarAddr + static_cast<uint32_t>(offset);
-  throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
+  const size_t mask = found_.size() - 1;
+  size_t i = name_hash(name) & mask;
+  for (; found_[i].used; i = (i + 1) & mask) {
+    const Found& f = found_[i];
+    if (f.name_size == name.size() && std::string_view(found_names_).substr(f.name_at, f.name_size) == name)
+      return f.address + static_cast<uint32_t>(offset);
+  }
+  const TVariable* v = find_variable(c_, name);
+  if (!v) throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
+  found_[i] = Found{static_cast<uint32_t>(found_names_.size()), static_cast<uint32_t>(name.size()), v->VarAddr, true};
+  found_names_.append(name);
+  if (2 * ++found_count_ > found_.size()) {
+    std::vector<Found> old(found_.size() * 2);
+    old.swap(found_);
+    const size_t wider = found_.size() - 1;
+    for (const Found& f : old) {
+      if (!f.used) continue;
+      size_t k = name_hash(std::string_view(found_names_).substr(f.name_at, f.name_size)) & wider;
+      while (found_[k].used) k = (k + 1) & wider;
+      found_[k] = f;
+    }
+  }
+  return v->VarAddr + static_cast<uint32_t>(offset);
 }
 
-void RoutineBuilder::begin(std::string_view text) {
+void RoutineBuilder::check_open() const {
   if (finished_) throw std::logic_error("instruction after the end of a routine");
-  code_.push_back(Instruction{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(bytes_.size()), 0});
-  add_text(text);
 }
 
-void RoutineBuilder::add_text(std::string_view text) {
-  texts_.append(text);
-  code_.back().text_size += static_cast<uint32_t>(text.size());
+inline uint8_t* RoutineBuilder::room(size_t k) {
+  if (bytes_.capacity - size_ < k) bytes_.reserve(size_, size_ + k);
+  return bytes_.data.get() + size_;
 }
 
-void RoutineBuilder::put(uint8_t b) {
-  bytes_.push_back(b);
-  ++code_.back().bytes_size;
-  ++size_;
+// Two digits at a time; a text of odd length, or with a blank or any other
+// character that is not a digit, is read again digit by digit.
+inline uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
+  const auto* p = reinterpret_cast<const unsigned char*>(hex.data());
+  const size_t n = hex.size();
+  if (n % 2 != 0) return put_hex_digits(to, hex);
+  unsigned not_digit = 0;
+  for (size_t i = 0; i < n; i += 2) {
+    const unsigned high = kNibble[p[i]], low = kNibble[p[i + 1]];
+    not_digit |= high | low;
+    to[i / 2] = static_cast<uint8_t>(high << 4 | (low & 15));
+  }
+  if (not_digit & 16) return put_hex_digits(to, hex);
+  return to + n / 2;
 }
 
-void RoutineBuilder::put_hex(std::string_view hex) {
-  const size_t before = bytes_.size();
-  append_hex_bytes(bytes_, hex);
-  const auto n = static_cast<uint32_t>(bytes_.size() - before);
-  code_.back().bytes_size += n;
-  size_ += static_cast<int>(n);
+uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
+  int high = -1;
+  for (char ch : hex) {
+    const int d = kHexValue[static_cast<unsigned char>(ch)];
+    if (d == -1) continue;
+    if (d < 0) throw std::logic_error("bad hex text: " + std::string(hex));
+    if (high < 0) {
+      high = d;
+    } else {
+      *to++ = static_cast<uint8_t>(high * 16 + d);
+      high = -1;
+    }
+  }
+  if (high >= 0) throw std::logic_error("odd hex text: " + std::string(hex));
+  return to;
 }
 
-std::string_view RoutineBuilder::text_of(const Instruction& i) const {
-  return std::string_view(texts_).substr(i.text_at, i.text_size);
+// The line goes to the routine's own listing, which reaches the generator's
+// in one piece when the routine is finished.
+inline void RoutineBuilder::list(size_t first, std::string_view text, std::string_view more, std::string_view rest) {
+  const size_t n = size_ - first;
+  const size_t length = (n > 0 ? 10 + 2 * n : 0) + text.size() + more.size() + rest.size() + 2;
+  if (listed_.capacity - listed_size_ < length) listed_.reserve(listed_size_, listed_size_ + length);
+  char* to = listed_.data.get() + listed_size_;
+  if (n > 0) {
+    lines_.push_back(Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listed_size_)});
+    const uint32_t address = start_ + static_cast<uint32_t>(first);
+    for (int shift = 24; shift >= 0; shift -= 8) to = put_pair(to, static_cast<uint8_t>(address >> shift));
+    *to++ = ' ';
+    const uint8_t* b = bytes_.data.get() + first;
+    for (size_t i = 0; i < n; ++i) to = put_pair(to, b[i]);
+    *to++ = ' ';
+  }
+  std::memcpy(to, text.data(), text.size());
+  to += text.size();
+  if (!more.empty()) {
+    std::memcpy(to, more.data(), more.size());
+    to += more.size();
+  }
+  if (!rest.empty()) {
+    std::memcpy(to, rest.data(), rest.size());
+    to += rest.size();
+  }
+  to[0] = '\r';
+  to[1] = '\n';
+  listed_size_ += length;
 }
 
 void RoutineBuilder::op(std::string_view text, std::string_view hex) {
-  begin(text);
-  put_hex(hex);
+  check_open();
+  const size_t first = size_;
+  size_ = static_cast<size_t>(put_hex(room(hex.size() / 2), hex) - bytes_.data.get());
+  list(first, text);
 }
 
 void RoutineBuilder::op(std::string_view text, std::string_view hex, uint32_t value, std::string_view tail_hex) {
-  begin(text);
-  put_hex(hex);
-  for (int i = 0; i < 4; ++i) put(static_cast<uint8_t>(value >> (8 * i)));
-  put_hex(tail_hex);
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(hex.size() / 2 + 4 + tail_hex.size() / 2);
+  to = put_hex(to, hex);
+  to = put_dword(to, value);
+  size_ = static_cast<size_t>(put_hex(to, tail_hex) - bytes_.data.get());
+  list(first, text);
 }
 
 void RoutineBuilder::call_import(std::string_view function) {
   const uint32_t slot = at(function);
-  begin("call [");
-  add_text(function);
-  add_text("]");
-  put(0xff);
-  put(0x15);
-  for (int i = 0; i < 4; ++i) put(static_cast<uint8_t>(slot >> (8 * i)));
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(6);
+  *to++ = 0xff;
+  *to++ = 0x15;
+  put_dword(to, slot);
+  size_ += 6;
+  list(first, "call [", function, "]");
 }
 
 void RoutineBuilder::call_routine(std::string_view routine) {
-  op("mov ebx, " + std::string(routine), "bb", at(routine));
+  const uint32_t address = at(routine);
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(5);
+  *to++ = 0xbb;
+  put_dword(to, address);
+  size_ += 5;
+  list(first, "mov ebx, ", routine);
   op("call ebx", "ffd3");
 }
 
-LocalLabel RoutineBuilder::label(std::string name) {
-  labels_.push_back(LabelState{std::move(name), -1, {}});
+LocalLabel RoutineBuilder::label(std::string_view name) {
+  labels_.push_back(LabelState{static_cast<uint32_t>(names_.size()), static_cast<uint32_t>(name.size()), -1, -1});
+  names_.append(name);
   return LocalLabel{static_cast<int>(labels_.size()) - 1};
+}
+
+std::string_view RoutineBuilder::name_of(const LabelState& s) const {
+  return std::string_view(names_).substr(s.name_at, s.name_size);
 }
 
 RoutineBuilder::LabelState& RoutineBuilder::state(LocalLabel l) {
@@ -95,89 +257,126 @@ RoutineBuilder::LabelState& RoutineBuilder::state(LocalLabel l) {
   return labels_[static_cast<size_t>(l.id)];
 }
 
+// Rewrites the displacement at the end of a listed instruction, in its bytes
+// and in its listing line.
 void RoutineBuilder::patch(const Fixup& f, int target) {
-  const int displacement = target - f.next_offset;
-  const Instruction& i = code_[f.instruction];
-  uint8_t* end = bytes_.data() + i.bytes_at + i.bytes_size;
-  if (f.width == 1) {
-    if (displacement < -128 || displacement > 127)
-      throw std::logic_error("short jump out of range: " + std::string(text_of(i)));
-    end[-1] = static_cast<uint8_t>(displacement);
-    return;
+  const Line& l = lines_[f.line];
+  const uint32_t end = l.first_byte + l.byte_count;
+  const int displacement = target - static_cast<int>(end);
+  if (f.width == 1 && (displacement < -128 || displacement > 127)) {
+    const size_t text_at = l.listing_at + 10 + 2 * size_t{l.byte_count};
+    const std::string_view listed(listed_.data.get(), listed_size_);
+    const size_t line_end = listed.find("\r\n", text_at);
+    throw std::logic_error("short jump out of range: " + std::string(listed.substr(text_at, line_end - text_at)));
   }
-  for (int k = 0; k < 4; ++k) end[k - 4] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
+  char* hex = listed_.data.get() + l.listing_at + 9 + 2 * size_t{l.byte_count} - 2 * static_cast<size_t>(f.width);
+  uint8_t* b = bytes_.data.get() + end - f.width;
+  for (int k = 0; k < f.width; ++k) {
+    b[k] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
+    hex = put_pair(hex, b[k]);
+  }
 }
 
 void RoutineBuilder::bind(LocalLabel l) {
+  check_open();
   LabelState& s = state(l);
-  if (s.offset >= 0) throw std::logic_error("label bound twice: " + s.name);
-  s.offset = size_;
-  for (const Fixup& f : s.pending) patch(f, s.offset);
-  s.pending.clear();
-  begin(s.name);
-  add_text(":");
+  if (s.offset >= 0) throw std::logic_error("label bound twice: " + std::string(name_of(s)));
+  s.offset = offset();
+  for (int f = s.pending; f >= 0; f = fixups_[static_cast<size_t>(f)].next)
+    patch(fixups_[static_cast<size_t>(f)], s.offset);
+  s.pending = -1;
+  list(size_, name_of(s), ":");
 }
 
-// A jump or call to a local label: the displacement is patched now when the
-// label is bound, else when it is.
+// A jump or call to a local label, just listed: the displacement is patched
+// now when the label is bound, else when it is.
 void RoutineBuilder::jump_to(LocalLabel target, int width) {
-  const Fixup f{code_.size() - 1, width, size_};
   LabelState& s = state(target);
-  if (s.offset >= 0)
+  const Fixup f{static_cast<uint32_t>(lines_.size() - 1), width, s.pending};
+  if (s.offset >= 0) {
     patch(f, s.offset);
-  else
-    s.pending.push_back(f);
+    return;
+  }
+  s.pending = static_cast<int>(fixups_.size());
+  fixups_.push_back(f);
 }
 
 void RoutineBuilder::jump(std::string_view mnemonic, LocalLabel target) {
   const JumpForm& form = jump_form(mnemonic);
-  const std::string& name = state(target).name;
-  begin(mnemonic);
-  add_text(" ");
-  add_text(name);
-  put(form.short_opcode);
-  put(0);
+  const std::string_view name = name_of(state(target));
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(2);
+  to[0] = form.short_opcode;
+  to[1] = 0;
+  size_ += 2;
+  list(first, mnemonic, " ", name);
   jump_to(target, 1);
 }
 
 void RoutineBuilder::jump_near(std::string_view mnemonic, LocalLabel target) {
   const JumpForm& form = jump_form(mnemonic);
   if (mnemonic != "jmp" && form.near_second == 0) throw std::logic_error("no near form of " + std::string(mnemonic));
-  const std::string& name = state(target).name;
-  begin(mnemonic);
-  add_text(" ");
-  add_text(name);
+  const std::string_view name = name_of(state(target));
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(6);
   if (mnemonic == "jmp") {
-    put(0xe9);
+    *to++ = 0xe9;
   } else {
-    put(0x0f);
-    put(form.near_second);
+    *to++ = 0x0f;
+    *to++ = form.near_second;
   }
-  for (int k = 0; k < 4; ++k) put(0);
+  size_ = static_cast<size_t>(put_dword(to, 0) - bytes_.data.get());
+  list(first, mnemonic, " ", name);
   jump_to(target, 4);
 }
 
 void RoutineBuilder::call(LocalLabel target) {
-  const std::string& name = state(target).name;
-  begin("call ");
-  add_text(name);
-  put(0xe8);
-  for (int k = 0; k < 4; ++k) put(0);
+  const std::string_view name = name_of(state(target));
+  check_open();
+  const size_t first = size_;
+  uint8_t* to = room(5);
+  *to++ = 0xe8;
+  put_dword(to, 0);
+  size_ += 5;
+  list(first, "call ", name);
   jump_to(target, 4);
 }
 
 void RoutineBuilder::finish() {
   for (const LabelState& s : labels_)
-    if (!s.pending.empty()) throw std::logic_error("label never bound: " + s.name);
+    if (s.pending >= 0) throw std::logic_error("label never bound: " + std::string(name_of(s)));
   if (current_address(c_.image) != start_) throw std::logic_error("code emitted inside a routine");
   finished_ = true;
-  for (const Instruction& i : code_) {
-    if (i.bytes_size == 0) {
-      listing_line(c_, text_of(i));  // a label line
-      continue;
-    }
-    emit_bytes(c_, text_of(i), bytes_.data() + i.bytes_at, i.bytes_size);
+  if (static_cast<size_t>(c_.image.pos) + size_ < kImageLimit) {
+    put_bytes(c_.image, bytes_.data.get(), size_);
+    listing_.append(listed_.data.get(), listed_size_);
+    return;
   }
+  // The routine passes the end of the image: the instructions go in one by
+  // one, and the listing ends where the image overflows, after the address
+  // and bytes of the instruction that does not fit.
+  for (const Line& l : lines_) {
+    try {
+      put_bytes(c_.image, bytes_.data.get() + l.first_byte, l.byte_count);
+    } catch (const ImageOverflow&) {
+      listing_.append(listed_.data.get(), l.listing_at + 10 + 2 * size_t{l.byte_count});
+      throw;
+    }
+  }
+}
+
+void RoutineBuilder::next_routine() {
+  if (!finished_) throw std::logic_error("a routine begun before the last one was finished");
+  start_ = current_address(c_.image);
+  size_ = 0;
+  listed_size_ = 0;
+  lines_.clear();
+  fixups_.clear();
+  names_.clear();
+  labels_.clear();
+  finished_ = false;
 }
 
 }  // namespace tarn

@@ -1,11 +1,15 @@
-// A run-time routine under construction. Instructions are collected with their
-// assembly text and bytes; jumps to local labels get placeholders that are
-// patched when the label is bound (the patch checks that the displacement
-// fits). `finish` checks that every label used was bound, then emits the
-// routine through the generator, so the listing shows the final bytes.
+// A run-time routine under construction. Each instruction goes to the
+// routine's listing as it is built, as "address bytes text", and its bytes to
+// the routine's buffer; jumps to local labels get placeholders that are
+// patched, in both, when the label is bound (the patch checks that the
+// displacement fits). `finish` checks that every label used was bound, then
+// puts the routine's bytes into the image and its listing into the
+// generator's, each in one piece.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +42,7 @@ class RoutineBuilder {
   // mov ebx, routine / call ebx: how every routine of the library is called.
   void call_routine(std::string_view routine);
 
-  LocalLabel label(std::string name);
+  LocalLabel label(std::string_view name);
   void bind(LocalLabel l);
   // Short jumps (jz, jnz, jb, jbe, ja, jae, jl, jle, jg, jge, js, jns, jmp,
   // loop) take an 8-bit displacement; the near forms a 32-bit one.
@@ -47,51 +51,92 @@ class RoutineBuilder {
   void call(LocalLabel target);  // e8: a local subroutine inside the routine
 
   // The current offset from the routine's first byte.
-  int offset() const { return size_; }
+  int offset() const { return static_cast<int>(size_); }
   uint32_t address_here() const { return start_ + static_cast<uint32_t>(size_); }
 
   // Emits the routine at the write position.
   void finish();
+  // After finish: starts another routine at the write position, with the
+  // buffers and the names looked up so far kept.
+  void next_routine();
 
  private:
-  // An instruction's text and bytes lie in the routine's two buffers: one
-  // allocation per buffer instead of two per instruction. A label line has no
-  // bytes.
-  struct Instruction {
-    uint32_t text_at;
-    uint32_t text_size;
-    uint32_t bytes_at;
-    uint32_t bytes_size;
+  // A listed instruction: its bytes in bytes_ and the start of its line in
+  // listed_. An instruction without bytes is listed as its text alone.
+  struct Line {
+    uint32_t first_byte;
+    uint32_t byte_count;
+    uint32_t listing_at;
   };
+  // A displacement at the end of a listed instruction, counted from its end;
+  // the jumps waiting for one label are chained through `next`.
   struct Fixup {
-    size_t instruction;
-    int width;        // 1 or 4
-    int next_offset;  // the offset the displacement counts from
+    uint32_t line;  // in lines_
+    int width;      // 1 or 4
+    int next;       // in fixups_, -1 at the end
   };
+  // A label's name lies in names_.
   struct LabelState {
-    std::string name;
-    int offset = -1;
-    std::vector<Fixup> pending;
+    uint32_t name_at;
+    uint32_t name_size;
+    int offset;
+    int pending;  // the first waiting jump in fixups_, -1 for none
+  };
+  // A name looked up by `at`: its text in found_names_ and its address.
+  struct Found {
+    uint32_t name_at = 0;
+    uint32_t name_size = 0;
+    uint32_t address = 0;
+    bool used = false;
   };
 
-  // Starts an instruction with its text; its bytes follow with put.
-  void begin(std::string_view text);
-  void add_text(std::string_view text);  // more of the current instruction's text
-  void put(uint8_t b);
-  void put_hex(std::string_view hex);
-  std::string_view text_of(const Instruction& i) const;
+  // A growing array whose new room is left unset: every element is written
+  // before it is read.
+  template <typename T>
+  struct Buffer {
+    std::unique_ptr<T[]> data;
+    size_t capacity = 0;
+    // Room for `wanted` elements, the first `used` kept.
+    void reserve(size_t used, size_t wanted) {
+      if (wanted <= capacity) return;
+      const size_t n = std::max(2 * capacity, wanted);
+      auto more = std::make_unique_for_overwrite<T[]>(n);
+      std::copy_n(data.get(), used, more.get());
+      data = std::move(more);
+      capacity = n;
+    }
+  };
+
+  void check_open() const;
+  // Room for k more bytes; the instruction's bytes are written there.
+  uint8_t* room(size_t k);
+  // Writes the bytes of hex text (digits of either case, blanks skipped) at
+  // `to`; returns the end.
+  uint8_t* put_hex(uint8_t* to, std::string_view hex);
+  uint8_t* put_hex_digits(uint8_t* to, std::string_view hex);
+  // Lists the instruction whose bytes are bytes_[first, size_); its text is
+  // the three parts in a row.
+  void list(size_t first, std::string_view text, std::string_view more = {}, std::string_view rest = {});
+  std::string_view name_of(const LabelState& s) const;
   void patch(const Fixup& f, int target);
   void jump_to(LocalLabel target, int width);
   LabelState& state(LocalLabel l);
 
   Emitter& c_;
+  std::string& listing_;
   uint32_t start_;
-  int size_ = 0;
-  std::vector<Instruction> code_;
-  std::string texts_;
-  std::vector<uint8_t> bytes_;
+  Buffer<uint8_t> bytes_;  // the routine's bytes are [0, size_)
+  size_t size_ = 0;
+  Buffer<char> listed_;  // the routine's listing is [0, listed_size_)
+  size_t listed_size_ = 0;
+  std::vector<Line> lines_;
+  std::vector<Fixup> fixups_;
+  std::string names_;
   std::vector<LabelState> labels_;
   bool finished_ = false;
+  mutable std::vector<Found> found_;  // a power of two of slots, open addressing
+  mutable std::string found_names_;
+  mutable size_t found_count_ = 0;
 };
 
 }  // namespace tarn

@@ -59,11 +59,12 @@ constexpr LibraryRoutine kLibrary[] = {
 
 void emit_runtime_library(Emitter& c) {
   LibraryState lib;
+  RoutineBuilder r(c);
   for (const LibraryRoutine& routine : kLibrary) {
+    if (&routine != kLibrary) r.next_routine();
     if (routine.blank_line_before) listing_line(c);
     listing_line(c, routine.header);
     AddVariable(c, routine.name, current_address(c.image));
-    RoutineBuilder r(c);
     routine.emit(r, lib);
     r.finish();
   }

@@ -2,11 +2,11 @@
 // strings. Strings are 0-terminated, Russian letters in code page 866; the
 // case routines know its letter ranges, Ё and ё included. A result goes to a
 // temporary of 128 characters, so no routine writes more than that.
-#include "runtime/library.h"
-
+#include <charconv>
 #include <string>
+#include <string_view>
 
-#include "codegen/generator.h"
+#include "runtime/library.h"
 
 namespace tarn {
 
@@ -18,11 +18,24 @@ struct CaseRange {
   int delta;
 };
 
+// An instruction on al with an 8-bit immediate: `text` then the number in
+// decimal, the opcode byte then the number's byte.
+void op_al(RoutineBuilder& r, std::string_view text, int n, uint8_t opcode) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char shown[24];
+  text.copy(shown, text.size());
+  const auto end = std::to_chars(shown + text.size(), shown + sizeof shown, n).ptr;
+  const auto b = static_cast<uint8_t>(n);
+  const char hex[4] = {kDigits[opcode >> 4], kDigits[opcode & 15], kDigits[b >> 4], kDigits[b & 15]};
+  r.op(std::string_view(shown, static_cast<size_t>(end - shown)), std::string_view(hex, 4));
+}
+
 // Copies [esp+8] to [esp+4] byte by byte, forward (so source and destination
 // may be the same string), converting the bytes of the four ranges. At most
 // 128 characters are written, the capacity of the result temporary, then
 // the terminator.
 void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[4]) {
+  static constexpr std::string_view kOutside[4] = {"outside1", "outside2", "outside3", "outside4"};
   LocalLabel next = r.label("next");
   LocalLabel store = r.label("store");
   LocalLabel done = r.label("done");
@@ -34,15 +47,13 @@ void emit_case_copy(RoutineBuilder& r, const CaseRange (&ranges)[4]) {
   r.op("inc esi", "46");
   for (int i = 0; i < 4; ++i) {
     const CaseRange& range = ranges[i];
-    LocalLabel outside = r.label("outside" + std::to_string(i + 1));
-    r.op("cmp al, " + std::to_string(range.first), "3c" + HexText(range.first, 2));
+    LocalLabel outside = r.label(kOutside[i]);
+    op_al(r, "cmp al, ", range.first, 0x3c);
     r.jump("jb", outside);
-    r.op("cmp al, " + std::to_string(range.last), "3c" + HexText(range.last, 2));
+    op_al(r, "cmp al, ", range.last, 0x3c);
     r.jump("ja", outside);
-    if (range.delta > 0)
-      r.op("add al, " + std::to_string(range.delta), "04" + HexText(range.delta, 2));
-    else
-      r.op("sub al, " + std::to_string(-range.delta), "2c" + HexText(-range.delta, 2));
+    if (range.delta > 0) op_al(r, "add al, ", range.delta, 0x04);
+    else op_al(r, "sub al, ", -range.delta, 0x2c);
     r.jump("jmp", store);
     r.bind(outside);
   }
