@@ -26,7 +26,8 @@ std::vector<std::string> read_resource_info(const std::string& bytes);
 // The ".rs" file the driver creates when none exists.
 std::string default_resource_info(int year);
 
-// Every pass of one compile, from the work folder to the executable write.
+// Every pass of one compile, from the work folder to the executable write, on
+// a Compilation that has not compiled before.
 void compile(Compilation& c);
 
 // The back end's last passes: headers, the code section (error 202 when it
