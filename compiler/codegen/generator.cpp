@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <stdexcept>
 
 #include "base/diagnostics.h"
@@ -13,6 +14,9 @@ namespace tarn {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+
+// Data items numbered up to here keep their address under their number.
+constexpr size_t kMaxItemNumber = size_t{1} << 20;
 
 bool is_blank_or_control(char ch) { return static_cast<unsigned char>(ch) <= 32; }
 
@@ -106,7 +110,57 @@ void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::strin
   store_hex(c, hex);
 }
 
+namespace {
+
+// The start of an instruction's listing line, "address hex ", put together in
+// one piece: the bytes of opcode_hex and then of operand_hex last pair first,
+// their text as it is. Each text is digit pairs alone (the rule), together at
+// most 32 bytes; false for anything else, which goes the general way.
+struct InstructionLine {
+  char text[9 + 64 + 1];
+  size_t length = 0;
+  uint8_t bytes[32];
+  size_t count = 0;
+};
+
+bool put_together(InstructionLine& line, uint32_t address, std::string_view opcode_hex, std::string_view operand_hex) {
+  if (opcode_hex.size() + operand_hex.size() > 64) return false;
+  if (!plain_hex_bytes(opcode_hex, false, line.bytes, line.count, sizeof line.bytes) ||
+      !plain_hex_bytes(operand_hex, true, line.bytes, line.count, sizeof line.bytes))
+    return false;
+  char* out = line.text;
+  for (int i = 7; i >= 0; --i, address >>= 4) out[i] = kHexDigits[address & 15];
+  out[8] = ' ';
+  size_t k = 9;
+  for (char ch : opcode_hex) out[k++] = ch;
+  for (size_t i = operand_hex.size(); i >= 2; i -= 2) {
+    out[k++] = operand_hex[i - 2];
+    out[k++] = operand_hex[i - 1];
+  }
+  out[k++] = ' ';
+  line.length = k;
+  return true;
+}
+
+// Lists the line, stores the bytes, and ends the line with the text: the
+// bytes go in between, so an image that overflows leaves the line's start
+// listed without its text.
+void list_and_store(Emitter& c, const InstructionLine& line, std::string_view text) {
+  std::string& listing = c.gen.listing;
+  listing.append(line.text, line.length);
+  put_bytes(c.image, line.bytes, line.count);
+  listing.append(text);
+  listing.append("\r\n", 2);
+}
+
+}  // namespace
+
 void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::string_view operand_hex) {
+  InstructionLine line;
+  if (put_together(line, current_address(c.image), opcode_hex, operand_hex)) {
+    list_and_store(c, line, text);
+    return;
+  }
   append_address(c.gen.listing, current_address(c.image));
   emit_instruction(c, opcode_hex, operand_hex);
   listing_line(c, text);
@@ -114,18 +168,28 @@ void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::s
 
 void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uint32_t address) {
   std::string& listing = c.gen.listing;
-  append_address(listing, current_address(c.image));
-  uint8_t bytes[32];
-  size_t n = 0;
-  if (plain_hex_bytes(opcode_hex, false, bytes, n, sizeof bytes - 4)) {
-    listing.append(opcode_hex);
-    append_hex(listing, (address & 0xff) << 24 | (address & 0xff00) << 8 | (address >> 8 & 0xff00) | address >> 24, 8);
-    listing += ' ';
-    for (int i = 0; i < 4; ++i) bytes[n++] = static_cast<uint8_t>(address >> (8 * i));
-    put_bytes(c.image, bytes, n);
-    listing_line(c, text);
+  InstructionLine line;
+  if (opcode_hex.size() <= 2 * 28 &&
+      plain_hex_bytes(opcode_hex, false, line.bytes, line.count, sizeof line.bytes - 4)) {
+    // The address's bytes low byte first, and their hex in the same order.
+    uint32_t here = current_address(c.image);
+    char* out = line.text;
+    for (int i = 7; i >= 0; --i, here >>= 4) out[i] = kHexDigits[here & 15];
+    out[8] = ' ';
+    size_t k = 9;
+    for (char ch : opcode_hex) out[k++] = ch;
+    for (int i = 0; i < 4; ++i) {
+      const uint8_t b = static_cast<uint8_t>(address >> (8 * i));
+      line.bytes[line.count++] = b;
+      out[k++] = kHexDigits[b >> 4];
+      out[k++] = kHexDigits[b & 15];
+    }
+    out[k++] = ' ';
+    line.length = k;
+    list_and_store(c, line, text);
     return;
   }
+  append_address(listing, current_address(c.image));
   const size_t start = listing.size();
   listing.append(opcode_hex);
   for (int i = 0; i < 4; ++i) append_hex(listing, (address >> (8 * i)) & 0xff, 2);
@@ -164,7 +228,14 @@ std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
 
 namespace {
 
-char fold(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+// ASCII letters in lower case, every other byte as it is.
+constexpr std::array<char, 256> kFolded = [] {
+  std::array<char, 256> folded{};
+  for (int i = 0; i < 256; ++i) folded[i] = static_cast<char>(i >= 'A' && i <= 'Z' ? i - 'A' + 'a' : i);
+  return folded;
+}();
+
+char fold(char ch) { return kFolded[static_cast<unsigned char>(ch)]; }
 
 uint32_t folded_hash(std::string_view name) {
   uint32_t h = 2166136261u;
@@ -208,6 +279,8 @@ void sync_variable_index(const GeneratorState& g) {
     g.variable_slots.assign(slots, {});
     g.variable_names = 0;
     g.variables_indexed = 0;
+    g.recent_names = {};
+    g.item_addresses.clear();
   }
   for (; g.variables_indexed < g.variables.size(); ++g.variables_indexed) {
     GeneratorState::VariableSlot& slot = variable_slot(g, g.variables[g.variables_indexed].Name);
@@ -227,9 +300,42 @@ std::string_view trimmed(std::string_view s) {
 }  // namespace
 
 const TVariable* find_variable(const Emitter& c, std::string_view name) {
-  sync_variable_index(c.gen);
-  const uint32_t position = variable_slot(c.gen, name).position;
-  return position == 0 ? nullptr : &c.gen.variables[position - 1];
+  const GeneratorState& g = c.gen;
+  sync_variable_index(g);
+  // The same few names (the run-time routines a template calls) are looked
+  // up over and over: the last one found under each short key is kept, its
+  // text compared exactly. An entry found stays the first of its name for
+  // good; a shortened table clears them with the index.
+  GeneratorState::RecentName& recent =
+      g.recent_names[name.empty()
+                         ? 0
+                         : (name.size() * 7 + static_cast<unsigned char>(name.back())) % g.recent_names.size()];
+  if (recent.position != 0 && recent.name == name) return &g.variables[recent.position - 1];
+  const uint32_t position = variable_slot(g, name).position;
+  if (position == 0) return nullptr;
+  recent.name.assign(name);
+  recent.position = position;
+  return &g.variables[position - 1];
+}
+
+uint32_t data_item_address(const Emitter& c, int n) {
+  const GeneratorState& g = c.gen;
+  sync_variable_index(g);
+  const size_t at = static_cast<size_t>(n);
+  if (n > 0 && at < g.item_addresses.size() && g.item_addresses[at] != 0) return g.item_addresses[at];
+  char text[16];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, n);
+  const std::string_view name(text, static_cast<size_t>(end - text));
+  const TVariable* v = find_variable(c, name);
+  if (!v) generator_fault("no address for '" + std::string(name) + "'");
+  // Symbol numbers are small: the address is kept under the number, except
+  // for an address 0 (never a data item's), which is looked up each time.
+  if (n > 0 && at < kMaxItemNumber && v->VarAddr != 0) {
+    if (at >= g.item_addresses.size())
+      g.item_addresses.resize(std::max<size_t>(at + 1, 2 * g.item_addresses.size()), 0);
+    g.item_addresses[at] = v->VarAddr;
+  }
+  return v->VarAddr;
 }
 
 uint32_t address_value(const Emitter& c, std::string_view name) {

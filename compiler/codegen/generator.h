@@ -4,6 +4,7 @@
 // "address bytes assembly-text".
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -43,6 +44,15 @@ struct GeneratorState {
   mutable std::vector<VariableSlot> variable_slots;
   mutable size_t variable_names = 0;  // the distinct names in the slots
   mutable size_t variables_indexed = 0;
+  // The last name found under each of a few short keys, and its position + 1
+  // (0: none); and the address of each data item found by its number (0:
+  // not looked up yet). Both are cleared when the index is rebuilt.
+  struct RecentName {
+    std::string name;
+    uint32_t position = 0;
+  };
+  mutable std::array<RecentName, 16> recent_names;
+  mutable std::vector<uint32_t> item_addresses;
   std::vector<TLabel> labels;
   // The name and the id of each label -> its first position in labels, for
   // labels[0, labels_indexed); brought up to date on lookup, and rebuilt when
@@ -89,6 +99,9 @@ std::string HexText(int64_t n, int digits);
 std::string AddressOf(const Emitter& c, std::string_view name);
 // The same address as a number, for emit_at.
 uint32_t required_address(const Emitter& c, std::string_view name);
+// The address of data item n (named by the number in decimal): a generator
+// fault when it has none.
+uint32_t data_item_address(const Emitter& c, int n);
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Emitter& c, std::string_view name);
 // The first named address whose name equals `name` ignoring ASCII case, or

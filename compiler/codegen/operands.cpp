@@ -29,13 +29,9 @@ const TSymbolbableRecord& symbol_entry(const CodeGen& c, int n) {
 
 int symbol_count(const CodeGen& c) { return c.sym.count; }
 
-std::string addr(const CodeGen& c, int n) { return AddressOf(c, std::to_string(n)); }
+std::string addr(const CodeGen& c, int n) { return HexText(data_item_address(c, n), 8); }
 
-uint32_t addr_value(const CodeGen& c, int n) {
-  const std::string name = std::to_string(n);
-  if (const TVariable* v = find_variable(c, name)) return v->VarAddr;
-  generator_fault("no address for '" + name + "'");
-}
+uint32_t addr_value(const CodeGen& c, int n) { return data_item_address(c, n); }
 const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
 TypeNumber type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const CodeGen& c, int n) { return is_reference(symbol_entry(c, n)); }

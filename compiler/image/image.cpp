@@ -111,7 +111,7 @@ void put_dword(ImageState& im, uint32_t d) {
   for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(im.pos++)] = static_cast<uint8_t>(d >> (8 * i));
 }
 
-void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
+void put_bytes_growing(ImageState& im, const uint8_t* bytes, size_t n) {
   if (n == 0) return;
   make_room(im, static_cast<int32_t>(n));
   std::copy_n(bytes, n, im.bytes.begin() + im.pos);

@@ -57,7 +57,18 @@ void seek(ImageState& im, int32_t p);
 void put_byte(ImageState& im, uint8_t b);
 void put_word(ImageState& im, uint16_t w);
 void put_dword(ImageState& im, uint32_t d);
-void put_bytes(ImageState& im, const uint8_t* bytes, size_t n);
+// Bytes that fit the buffer as it is go straight in; the rest grow it first.
+void put_bytes_growing(ImageState& im, const uint8_t* bytes, size_t n);
+inline void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
+  const size_t at = static_cast<size_t>(im.pos);
+  if (at + n >= im.bytes.size()) {
+    put_bytes_growing(im, bytes, n);
+    return;
+  }
+  uint8_t* out = im.bytes.data() + at;
+  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
+  im.pos += static_cast<int32_t>(n);
+}
 // One byte per character of code page 1251 text, Russian letters (Ё and ё
 // included) turned into their code page 866 bytes.
 void put_text(ImageState& im, std::string_view text);
