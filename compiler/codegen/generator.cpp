@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 #include "base/diagnostics.h"
@@ -112,26 +113,45 @@ void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::strin
 
 namespace {
 
-// The start of an instruction's listing line, "address hex ", put together in
-// one piece: the bytes of opcode_hex and then of operand_hex last pair first,
-// their text as it is. Each text is digit pairs alone (the rule), together at
-// most 32 bytes; false for anything else, which goes the general way.
+// The hex of each byte value, two digits.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (int i = 0; i < 256; ++i) pairs[i] = {kHexDigits[i >> 4], kHexDigits[i & 15]};
+  return pairs;
+}();
+
+void put_hex_byte(char* out, uint8_t b) { std::memcpy(out, kHexPairs[b].data(), 2); }
+
+// An instruction's listing line, "address hex text" and the line end, put
+// together here to go to the listing in one piece, and its bytes.
 struct InstructionLine {
-  char text[9 + 64 + 1];
+  char text[256];
   size_t length = 0;
   uint8_t bytes[32];
   size_t count = 0;
+
+  // The address and a blank.
+  void start(uint32_t address) {
+    char hex[9];
+    for (int i = 3; i >= 0; --i, address >>= 8) put_hex_byte(hex + 2 * i, static_cast<uint8_t>(address));
+    hex[8] = ' ';
+    std::memcpy(text, hex, 9);
+    length = 9;
+  }
 };
 
+// The line's start, "address hex ": the bytes of opcode_hex and then of
+// operand_hex last pair first, their text as it is. Each text is digit pairs
+// alone (the rule), together at most 32 bytes; false for anything else, which
+// goes the general way.
 bool put_together(InstructionLine& line, uint32_t address, std::string_view opcode_hex, std::string_view operand_hex) {
   if (opcode_hex.size() + operand_hex.size() > 64) return false;
   if (!plain_hex_bytes(opcode_hex, false, line.bytes, line.count, sizeof line.bytes) ||
       !plain_hex_bytes(operand_hex, true, line.bytes, line.count, sizeof line.bytes))
     return false;
+  line.start(address);
   char* out = line.text;
-  for (int i = 7; i >= 0; --i, address >>= 4) out[i] = kHexDigits[address & 15];
-  out[8] = ' ';
-  size_t k = 9;
+  size_t k = line.length;
   for (char ch : opcode_hex) out[k++] = ch;
   for (size_t i = operand_hex.size(); i >= 2; i -= 2) {
     out[k++] = operand_hex[i - 2];
@@ -142,13 +162,25 @@ bool put_together(InstructionLine& line, uint32_t address, std::string_view opco
   return true;
 }
 
-// Lists the line, stores the bytes, and ends the line with the text: the
-// bytes go in between, so an image that overflows leaves the line's start
-// listed without its text.
-void list_and_store(Emitter& c, const InstructionLine& line, std::string_view text) {
+// Stores the bytes and lists the line with the text. Bytes that make the
+// image grow go between the line's start and its text, so an image that
+// overflows leaves the start listed without the text.
+void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
   std::string& listing = c.gen.listing;
+  ImageState& im = c.image;
+  const size_t at = static_cast<size_t>(im.pos);
+  if (at + line.count < im.bytes.size() && line.length + text.size() + 2 <= sizeof line.text) {
+    std::memcpy(im.bytes.data() + at, line.bytes, line.count);
+    im.pos += static_cast<int32_t>(line.count);
+    char* end = line.text + line.length;
+    if (!text.empty()) std::memcpy(end, text.data(), text.size());
+    end[text.size()] = '\r';
+    end[text.size() + 1] = '\n';
+    listing.append(line.text, line.length + text.size() + 2);
+    return;
+  }
   listing.append(line.text, line.length);
-  put_bytes(c.image, line.bytes, line.count);
+  put_bytes(im, line.bytes, line.count);
   listing.append(text);
   listing.append("\r\n", 2);
 }
@@ -172,17 +204,14 @@ void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uin
   if (opcode_hex.size() <= 2 * 28 &&
       plain_hex_bytes(opcode_hex, false, line.bytes, line.count, sizeof line.bytes - 4)) {
     // The address's bytes low byte first, and their hex in the same order.
-    uint32_t here = current_address(c.image);
+    line.start(current_address(c.image));
     char* out = line.text;
-    for (int i = 7; i >= 0; --i, here >>= 4) out[i] = kHexDigits[here & 15];
-    out[8] = ' ';
-    size_t k = 9;
+    size_t k = line.length;
     for (char ch : opcode_hex) out[k++] = ch;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i, k += 2) {
       const uint8_t b = static_cast<uint8_t>(address >> (8 * i));
       line.bytes[line.count++] = b;
-      out[k++] = kHexDigits[b >> 4];
-      out[k++] = kHexDigits[b & 15];
+      put_hex_byte(out + k, b);
     }
     out[k++] = ' ';
     line.length = k;
