@@ -201,8 +201,7 @@ int format_value(const CodeGen& c, int n) {
 // 256 or more would otherwise come out as its remainder (300 as 44), so it
 // is pushed as 255 and cut to fit like any other wide field.
 void push_format(CodeGen& c, int n, Asm zero_text) {
-  if (n == 0)
-    emit(c, zero_text.listing, "6a00");
+  if (n == 0) emit(c, zero_text.listing(), "6a00");
   else push_small(c, std::min(format_value(c, n), 255), "push " + name_of(c, n));
 }
 

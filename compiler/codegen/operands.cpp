@@ -57,28 +57,28 @@ std::string ecx_form(std::string_view plain_op) {
 }  // namespace
 
 void load_eax(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "a1", addr_value(c, n));
+  emit_at(c, text.listing(), "a1", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
 }
 
 void load_ebx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b1d", addr_value(c, n));
+  emit_at(c, text.listing(), "8b1d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
 }
 
 void load_edx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b15", addr_value(c, n));
+  emit_at(c, text.listing(), "8b15", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
 }
 
 void load_ecx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b0d", addr_value(c, n));
+  emit_at(c, text.listing(), "8b0d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
 }
 
 void store_eax(CodeGen& c, int n, Asm text) {
   if (!is_reference(c, n)) {
-    emit_at(c, text.listing, "a3", addr_value(c, n));
+    emit_at(c, text.listing(), "a3", addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
@@ -87,11 +87,11 @@ void store_eax(CodeGen& c, int n, Asm text) {
 
 void memory_op(CodeGen& c, Asm text, std::string_view plain_op, int n) {
   if (!is_reference(c, n)) {
-    emit_at(c, text.listing, plain_op, addr_value(c, n));
+    emit_at(c, text.listing(), plain_op, addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
-  emit(c, text.listing + " [ecx]", ecx_form(plain_op));
+  emit(c, std::string(text.listing()) + " [ecx]", ecx_form(plain_op));
 }
 
 void x87_load(CodeGen& c, int n) {
@@ -109,7 +109,7 @@ void x87_store(CodeGen& c, int n) {
 }
 
 void lea_esi(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
 }
 
 void lea_esi(TemplateBuilder& t, int n, Asm text) {
@@ -117,27 +117,25 @@ void lea_esi(TemplateBuilder& t, int n, Asm text) {
 }
 
 void lea_edi(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
 }
 
 void mov_esi_offset(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
 }
 
 void push_offset(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
 }
 
 void push_small(CodeGen& c, int value, Asm text) {
-  if (value >= 0 && value <= 127)
-    emit(c, text.listing, "6a" + HexText(value, 2));
-  else
-    emit(c, text.listing, "68", HexText(value, 8));
+  if (value >= 0 && value <= 127) emit(c, text.listing(), "6a" + HexText(value, 2));
+  else emit(c, text.listing(), "68", HexText(value, 8));
 }
 
 void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text) {
-  emit_at(c, mov_text.listing, "bb", required_address(c, routine));
-  emit(c, call_text.listing, "ffd3");
+  emit_at(c, mov_text.listing(), "bb", required_address(c, routine));
+  emit(c, call_text.listing(), "ffd3");
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {

@@ -49,20 +49,28 @@ void TemplateBuilder::add(std::string listing, std::string opcode, std::string o
   waiting_.push_back(Waiting{std::move(listing), std::move(opcode), std::move(operand)});
 }
 
-void TemplateBuilder::op(Asm text, std::string_view opcode_hex, std::string_view operand_hex) {
-  if (waiting_.empty() && open_fixups_ == 0) {
-    emit(c_, take_prefix(std::move(text.listing)), opcode_hex, operand_hex);
+void TemplateBuilder::op(const Asm& text, std::string_view opcode_hex, std::string_view operand_hex) {
+  if (waiting_.empty() && open_fixups_ == 0 && !prefix_pending_) {
+    emit(c_, text.listing(), opcode_hex, operand_hex);
     return;
   }
-  add(std::move(text.listing), std::string(opcode_hex), std::string(operand_hex));
+  if (waiting_.empty() && open_fixups_ == 0) {
+    emit(c_, take_prefix(std::string(text.listing())), opcode_hex, operand_hex);
+    return;
+  }
+  add(std::string(text.listing()), std::string(opcode_hex), std::string(operand_hex));
 }
 
-void TemplateBuilder::op_at(Asm text, std::string_view opcode_hex, uint32_t address) {
-  if (waiting_.empty() && open_fixups_ == 0) {
-    emit_at(c_, take_prefix(std::move(text.listing)), opcode_hex, address);
+void TemplateBuilder::op_at(const Asm& text, std::string_view opcode_hex, uint32_t address) {
+  if (waiting_.empty() && open_fixups_ == 0 && !prefix_pending_) {
+    emit_at(c_, text.listing(), opcode_hex, address);
     return;
   }
-  add(std::move(text.listing), std::string(opcode_hex), HexText(address, 8));
+  if (waiting_.empty() && open_fixups_ == 0) {
+    emit_at(c_, take_prefix(std::string(text.listing())), opcode_hex, address);
+    return;
+  }
+  add(std::string(text.listing()), std::string(opcode_hex), HexText(address, 8));
 }
 
 void TemplateBuilder::blank_line() { add("", "", ""); }
