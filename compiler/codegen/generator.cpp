@@ -231,24 +231,24 @@ void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uin
 }
 
 void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n) {
-  std::string& listing = c.gen.listing;
-  // The address, a blank, the bytes' hex and a blank in one piece; an
-  // instruction has at most 15 bytes, longer runs take more rounds.
-  char line[9 + 2 * 16 + 1];
-  uint32_t address = current_address(c.image);
-  for (int i = 7; i >= 0; --i, address >>= 4) line[i] = kHexDigits[address & 15];
-  line[8] = ' ';
-  size_t used = 9;
-  for (size_t i = 0; i < n; ++i) {
-    line[used++] = kHexDigits[bytes[i] >> 4];
-    line[used++] = kHexDigits[bytes[i] & 15];
-    if (used == 9 + 2 * 16) {
-      listing.append(line, used);
-      used = 0;
-    }
+  InstructionLine line;
+  line.start(current_address(c.image));
+  if (n <= sizeof line.bytes) {
+    // The address, a blank, the bytes' hex and a blank; an instruction has
+    // at most 15 bytes.
+    char* out = line.text + line.length;
+    for (size_t i = 0; i < n; ++i, out += 2) put_hex_byte(out, bytes[i]);
+    *out = ' ';
+    line.length += 2 * n + 1;
+    if (n != 0) std::memcpy(line.bytes, bytes, n);
+    line.count = n;
+    list_and_store(c, line, text);
+    return;
   }
-  line[used++] = ' ';
-  listing.append(line, used);
+  std::string& listing = c.gen.listing;
+  listing.append(line.text, line.length);
+  for (size_t i = 0; i < n; ++i) listing.append(kHexPairs[bytes[i]].data(), 2);
+  listing += ' ';
   put_bytes(c.image, bytes, n);
   listing_line(c, text);
 }
