@@ -15,8 +15,13 @@ constexpr JumpForm kJumps[] = {
 }  // namespace
 
 const JumpForm* find_jump(std::string_view mnemonic) {
-  for (const JumpForm& f : kJumps)
-    if (f.mnemonic == mnemonic) return &f;
+  // Compared a character at a time: the mnemonics are two to four letters.
+  for (const JumpForm& f : kJumps) {
+    if (f.mnemonic.size() != mnemonic.size()) continue;
+    size_t i = 0;
+    while (i < mnemonic.size() && f.mnemonic[i] == mnemonic[i]) ++i;
+    if (i == mnemonic.size()) return &f;
+  }
   return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "codegen/operands.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
 
 #include "codegen/code_gen.h"
@@ -170,11 +172,27 @@ void copy_string_bounded(CodeGen& c, int capacity, bool to_caller_buffer) {
 }
 
 void listing_label(CodeGen& c, std::string_view text) {
-  listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
+  std::string line = HexText(current_address(c.image), 8);
+  line += ' ';
+  line += text;
+  listing_line(c, line);
 }
 
 void listing_header(CodeGen& c, std::string_view op_name, int a, int b) {
-  listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
+  // "name a b" put together in place: it heads most operations.
+  constexpr size_t kName = 32, kNumber = 11;  // an int takes at most 11 characters
+  char line[kName + 2 * (1 + kNumber)];
+  if (op_name.size() > kName) {
+    listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
+    return;
+  }
+  size_t n = op_name.size();
+  std::copy(op_name.begin(), op_name.end(), line);
+  for (const int value : {a, b}) {
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::to_chars(line + n, line + n + kNumber, value).ptr - line);
+  }
+  listing_line(c, std::string_view(line, n));
 }
 
 }  // namespace tarn

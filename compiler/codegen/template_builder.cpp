@@ -46,6 +46,7 @@ void TemplateBuilder::add(std::string listing, std::string opcode, std::string o
     waiting_bytes_ = 0;
   }
   waiting_bytes_ += static_cast<uint32_t>((opcode.size() + operand.size()) / 2);
+  if (waiting_.capacity() == 0) waiting_.reserve(16);  // a template's instructions, mostly
   waiting_.push_back(Waiting{std::move(listing), std::move(opcode), std::move(operand)});
 }
 
@@ -95,6 +96,7 @@ void TemplateBuilder::call_import(std::string_view function) {
 }
 
 TemplateLabel TemplateBuilder::label(std::string name) {
+  if (labels_.capacity() == 0) labels_.reserve(8);
   labels_.push_back(LabelState{std::move(name), false, 0, {}});
   return TemplateLabel{static_cast<int>(labels_.size()) - 1};
 }
@@ -117,7 +119,7 @@ void TemplateBuilder::place(TemplateLabel l, std::string prefix) {
   for (const Fixup& f : s.fixups) {
     const int64_t displacement = static_cast<int64_t>(s.address) - f.next;
     if (f.width == 1 && (displacement < -128 || displacement > 127))
-      generator_fault("short jump out of range in a template: " + f.text);
+      generator_fault("short jump out of range in a template: " + waiting_[f.instruction].listing);
     waiting_[f.instruction].operand = HexText(displacement, 2 * f.width);
     --open_fixups_;
   }
@@ -141,7 +143,7 @@ void TemplateBuilder::jump_to(std::string_view opcode, int width, TemplateLabel 
   }
   ++open_fixups_;
   add(std::move(listing), std::string(opcode), std::string(static_cast<size_t>(2 * width), '0'));
-  s.fixups.push_back(Fixup{waiting_.size() - 1, width, next, waiting_.back().listing});
+  s.fixups.push_back(Fixup{waiting_.size() - 1, width, next});
 }
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
@@ -149,7 +151,10 @@ void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
 }
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target, std::string listing) {
-  jump_to(HexText(jump_form(mnemonic).short_opcode, 2), 1, target, std::move(listing));
+  const uint8_t opcode = jump_form(mnemonic).short_opcode;
+  constexpr char kDigits[] = "0123456789abcdef";
+  const char hex[2] = {kDigits[opcode >> 4], kDigits[opcode & 15]};
+  jump_to(std::string_view(hex, 2), 1, target, std::move(listing));
 }
 
 void TemplateBuilder::jump_near(std::string_view mnemonic, TemplateLabel target, std::string listing) {

@@ -130,7 +130,6 @@ class TemplateBuilder {
     size_t instruction;  // in waiting_
     int width;           // 1 or 4 bytes
     uint32_t next;       // the address the displacement counts from
-    std::string text;
   };
   struct LabelState {
     std::string name;
