@@ -28,8 +28,12 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 bool fits_dword(int64_t value) { return value < (int64_t{1} << 32); }
 
 // The 8 hex digits of v, most significant first.
+void put_hex8(uint32_t v, char* out) {
+  for (int i = 7; i >= 0; --i, v >>= 4) out[i] = kHexDigits[v & 15];
+}
+
 std::string_view hex8(uint32_t v, char (&text)[8]) {
-  for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
+  put_hex8(v, text);
   return std::string_view(text, 8);
 }
 
@@ -44,6 +48,35 @@ void begin_item(Emitter& c, std::string_view name) {
 
 // One dword, listed: its bytes, then the directive, the name and the value.
 void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_view directive) {
+  ImageState& im = c.image;
+  if (fits_dword(value) && static_cast<size_t>(im.pos) + 4 < im.bytes.size() && name.size() + directive.size() <= 64) {
+    // The whole line but its end in one piece, when the dword fits the image
+    // as it is: the bytes low first, as emit_instruction lists and stores
+    // HexText(value, 8).
+    const auto v = static_cast<uint32_t>(value);
+    const uint32_t address = current_address(im);
+    char line[8 + 1 + 8 + 1 + 64 + 1 + 3 + 8];
+    put_hex8(address, line);
+    size_t n = 8;
+    line[n++] = ' ';
+    for (int i = 0; i < 4; ++i, n += 2) {
+      line[n] = kHexDigits[(v >> (8 * i + 4)) & 15];
+      line[n + 1] = kHexDigits[(v >> (8 * i)) & 15];
+    }
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::copy(directive.begin(), directive.end(), line + n) - line);
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::copy(name.begin(), name.end(), line + n) - line);
+    line[n++] = ' ';
+    line[n++] = '0';
+    line[n++] = 'x';
+    put_hex8(v, line + n);
+    n += 8;
+    AddVariable(c, name, address);
+    put_dword(im, v);
+    listing_write(c, std::string_view(line, n));
+    return;
+  }
   begin_item(c, name);
   if (fits_dword(value)) {
     // The bytes low first, as emit_instruction lists and stores HexText(value, 8).
