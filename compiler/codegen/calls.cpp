@@ -76,8 +76,8 @@ uint32_t data_item_size(const CodeGen& c, int i) {
     default: return 0;
   }
   if (is_reference(s)) return 4;  // a reference: only the address is live
-  auto it = c.gen.item_bytes.find(i);
-  return it == c.gen.item_bytes.end() ? 0 : it->second;
+  const std::vector<uint32_t>& bytes = c.gen.item_bytes;
+  return static_cast<size_t>(i) < bytes.size() ? bytes[static_cast<size_t>(i)] : 0;
 }
 
 void save_item(CodeGen& c, const SavedItem& it) {

@@ -240,6 +240,16 @@ void declare_variable(Emitter& c, const DataSymbol& s, const std::string& n, con
   }
 }
 
+// Adds to the bytes of the item named by `location`. Only symbol numbers are
+// ever looked up; a location beyond any symbol's is not kept.
+void count_item_bytes(std::vector<uint32_t>& item_bytes, int location, uint32_t bytes) {
+  constexpr int kMaxLocation = 1 << 24;
+  if (location <= 0 || location >= kMaxLocation) return;
+  const auto at = static_cast<size_t>(location);
+  if (at >= item_bytes.size()) item_bytes.resize(std::max(at + 1, 2 * item_bytes.size()), 0);
+  item_bytes[at] += bytes;
+}
+
 }  // namespace
 
 void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
@@ -288,7 +298,8 @@ void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
       case SymbolClass::kPointer: DeclareDword(c, n, 0); break;
       default: break;
     }
-    if (c.image.pos != start) c.gen.item_bytes[s.location] += static_cast<uint32_t>(c.image.pos - start);
+    if (c.image.pos != start)
+      count_item_bytes(c.gen.item_bytes, s.location, static_cast<uint32_t>(c.image.pos - start));
   }
 }
 

@@ -304,7 +304,7 @@ void sync_variable_index(const GeneratorState& g) {
   if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
       2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
     size_t slots = 1024;
-    while (2 * g.variables.size() > slots) slots *= 2;
+    while (2 * g.variables.size() > slots) slots *= 4;  // few rebuilds as a program's data is entered
     g.variable_slots.assign(slots, {});
     g.variable_names = 0;
     g.variables_indexed = 0;
@@ -382,6 +382,7 @@ uint32_t required_address(const Emitter& c, std::string_view name) {
 
 void AddVariable(Emitter& c, std::string_view name, uint32_t address) {
   sync_variable_index(c.gen);
+  if (c.gen.variables.capacity() == 0) c.gen.variables.reserve(512);
   c.gen.variables.push_back(TVariable{address, std::string(name)});
   sync_variable_index(c.gen);
 }

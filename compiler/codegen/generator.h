@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -63,9 +62,10 @@ struct GeneratorState {
   std::string listing;  // the text of "log.tmp", written out when the listing is closed
   std::string listing_path;
   std::vector<std::string> pending_patches;  // patch labels not yet consumed, in order
-  // Bytes the data step placed for each data item, keyed by the item's name
-  // (its symbol's location): an array's count includes its initial values.
-  std::map<int, uint32_t> item_bytes;
+  // Bytes the data step placed for each data item, under the item's name
+  // (its symbol's location, a small positive number): an array's count
+  // includes its initial values. 0 past the end.
+  std::vector<uint32_t> item_bytes;
 };
 
 // The generator core's view of a compile: the image it writes instructions
