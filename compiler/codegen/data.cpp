@@ -12,6 +12,7 @@
 
 #include "codegen/code_gen.h"
 #include "codegen/generator.h"
+#include "common/codepage.h"
 #include "common/text.h"
 #include "tables/symbol_fields.h"
 #include "tables/symtab.h"
@@ -105,12 +106,11 @@ void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_vi
 // entry of the table (which places the code) is always the run-time data's
 // final word, so entries for them would never be read.
 void silent_dwords(Emitter& c, int64_t value, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (fits_dword(value))
-      put_dword(c.image, static_cast<uint32_t>(value));  // the bytes of HexText(value, 8), low byte first
-    else
-      emit_instruction_silent(c, "", HexText(value, 8));
+  if (fits_dword(value)) {
+    put_dwords(c.image, static_cast<uint32_t>(value), count);  // the bytes of HexText(value, 8), low byte first
+    return;
   }
+  for (int i = 0; i < count; ++i) emit_instruction_silent(c, "", HexText(value, 8));
 }
 
 // The bytes of an empty string variable of capacity n: two 0 bytes, the run of
@@ -191,7 +191,12 @@ void DeclareStringArray(Emitter& c, std::string_view name, int capacity, int cou
   begin_item(c, name);
   put_text(c.image, bytes);
   listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
-  for (int i = 1; i < count; ++i) put_text(c.image, bytes);
+  if (count <= 1) return;
+  // The other elements: the same bytes, through the code page rule once.
+  std::vector<uint8_t> element(bytes.size());
+  std::transform(bytes.begin(), bytes.end(), element.begin(),
+                 [](char ch) { return cp1251_to_cp866(static_cast<unsigned char>(ch)); });
+  for (int i = 1; i < count; ++i) put_bytes(c.image, element.data(), element.size());
 }
 
 uint32_t single_bits(std::string_view text) {

@@ -118,6 +118,29 @@ void put_bytes_growing(ImageState& im, const uint8_t* bytes, size_t n) {
   im.pos += static_cast<int32_t>(n);
 }
 
+void put_dwords(ImageState& im, uint32_t d, int count) {
+  while (count > 0) {
+    // The dwords that fit the buffer as it is, with its byte to spare, go
+    // straight in; the next one grows it (or overflows) as put_dword does.
+    const size_t at = static_cast<size_t>(im.pos);
+    const size_t room = at + 1 < im.bytes.size() ? (im.bytes.size() - 1 - at) / 4 : 0;
+    const size_t n = std::min(room, static_cast<size_t>(count));
+    uint8_t* out = im.bytes.data() + at;
+    if (d == 0) {
+      std::fill_n(out, 4 * n, uint8_t{0});
+    } else {
+      for (size_t i = 0; i < n; ++i)
+        for (int k = 0; k < 4; ++k) out[4 * i + static_cast<size_t>(k)] = static_cast<uint8_t>(d >> (8 * k));
+    }
+    im.pos += static_cast<int32_t>(4 * n);
+    count -= static_cast<int>(n);
+    if (count > 0) {
+      put_dword(im, d);
+      --count;
+    }
+  }
+}
+
 void put_text(ImageState& im, std::string_view text) {
   if (text.empty()) return;
   make_room(im, static_cast<int32_t>(text.size()));

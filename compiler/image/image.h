@@ -69,6 +69,8 @@ inline void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
   for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
   im.pos += static_cast<int32_t>(n);
 }
+// `count` copies of one dword, as that many put_dword would place them.
+void put_dwords(ImageState& im, uint32_t d, int count);
 // One byte per character of code page 1251 text, Russian letters (Ё and ё
 // included) turned into their code page 866 bytes.
 void put_text(ImageState& im, std::string_view text);
