@@ -122,6 +122,29 @@ constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
 
 void put_hex_byte(char* out, uint8_t b) { std::memcpy(out, kHexPairs[b].data(), 2); }
 
+// Copies n bytes without a call for the short runs of an instruction's bytes
+// and texts: two overlapping pieces of a fixed size cover them.
+void copy_short(void* to, const void* from, size_t n) {
+  auto* d = static_cast<char*>(to);
+  const auto* s = static_cast<const char*>(from);
+  if (n > 32) {
+    std::memcpy(d, s, n);
+  } else if (n >= 16) {
+    std::memcpy(d, s, 16);
+    std::memcpy(d + n - 16, s + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(d, s, 8);
+    std::memcpy(d + n - 8, s + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(d, s, 4);
+    std::memcpy(d + n - 4, s + n - 4, 4);
+  } else if (n != 0) {
+    d[0] = s[0];
+    d[n / 2] = s[n / 2];
+    d[n - 1] = s[n - 1];
+  }
+}
+
 // An instruction's listing line, "address hex text" and the line end, put
 // together here to go to the listing in one piece, and its bytes.
 struct InstructionLine {
@@ -152,7 +175,8 @@ bool put_together(InstructionLine& line, uint32_t address, std::string_view opco
   line.start(address);
   char* out = line.text;
   size_t k = line.length;
-  for (char ch : opcode_hex) out[k++] = ch;
+  copy_short(out + k, opcode_hex.data(), opcode_hex.size());
+  k += opcode_hex.size();
   for (size_t i = operand_hex.size(); i >= 2; i -= 2) {
     out[k++] = operand_hex[i - 2];
     out[k++] = operand_hex[i - 1];
@@ -170,10 +194,10 @@ void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
   ImageState& im = c.image;
   const size_t at = static_cast<size_t>(im.pos);
   if (at + line.count < im.bytes.size() && line.length + text.size() + 2 <= sizeof line.text) {
-    std::memcpy(im.bytes.data() + at, line.bytes, line.count);
+    copy_short(im.bytes.data() + at, line.bytes, line.count);
     im.pos += static_cast<int32_t>(line.count);
     char* end = line.text + line.length;
-    if (!text.empty()) std::memcpy(end, text.data(), text.size());
+    copy_short(end, text.data(), text.size());
     end[text.size()] = '\r';
     end[text.size() + 1] = '\n';
     listing.append(line.text, line.length + text.size() + 2);
@@ -207,7 +231,8 @@ void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uin
     line.start(current_address(c.image));
     char* out = line.text;
     size_t k = line.length;
-    for (char ch : opcode_hex) out[k++] = ch;
+    copy_short(out + k, opcode_hex.data(), opcode_hex.size());
+    k += opcode_hex.size();
     for (int i = 0; i < 4; ++i, k += 2) {
       const uint8_t b = static_cast<uint8_t>(address >> (8 * i));
       line.bytes[line.count++] = b;
