@@ -124,7 +124,7 @@ void put_hex_byte(char* out, uint8_t b) { std::memcpy(out, kHexPairs[b].data(), 
 
 // Copies n bytes without a call for the short runs of an instruction's bytes
 // and texts: two overlapping pieces of a fixed size cover them.
-void copy_short(void* to, const void* from, size_t n) {
+[[gnu::always_inline]] inline void copy_short(void* to, const void* from, size_t n) {
   auto* d = static_cast<char*>(to);
   const auto* s = static_cast<const char*>(from);
   if (n > 32) {
@@ -324,8 +324,7 @@ GeneratorState::VariableSlot& variable_slot(const GeneratorState& g, std::string
 // last brought up to date are added (an earlier entry of the same name keeps
 // its place); a table that shrank, or slots more than half full, are indexed
 // afresh.
-void sync_variable_index(const GeneratorState& g) {
-  if (g.variables_indexed == g.variables.size() && !g.variable_slots.empty()) return;  // up to date
+void index_new_variables(const GeneratorState& g) {
   if (g.variables.size() < g.variables_indexed || g.variable_slots.empty() ||
       2 * (g.variable_names + g.variables.size() - g.variables_indexed) > g.variable_slots.size()) {
     size_t slots = 1024;
@@ -343,6 +342,11 @@ void sync_variable_index(const GeneratorState& g) {
       ++g.variable_names;
     }
   }
+}
+
+inline void sync_variable_index(const GeneratorState& g) {
+  if (g.variables_indexed == g.variables.size() && !g.variable_slots.empty()) return;  // up to date
+  index_new_variables(g);
 }
 
 std::string_view trimmed(std::string_view s) {
