@@ -376,7 +376,7 @@ const TVariable* find_variable(const Emitter& c, std::string_view name) {
   return &g.variables[position - 1];
 }
 
-uint32_t data_item_address(const Emitter& c, int n) {
+uint32_t look_up_data_item(const Emitter& c, int n) {
   const GeneratorState& g = c.gen;
   sync_variable_index(g);
   const size_t at = static_cast<size_t>(n);

@@ -100,8 +100,17 @@ std::string AddressOf(const Emitter& c, std::string_view name);
 // The same address as a number, for emit_at.
 uint32_t required_address(const Emitter& c, std::string_view name);
 // The address of data item n (named by the number in decimal): a generator
-// fault when it has none.
-uint32_t data_item_address(const Emitter& c, int n);
+// fault when it has none. An address found before is taken from where it was
+// kept while the table is as it was indexed.
+uint32_t look_up_data_item(const Emitter& c, int n);
+inline uint32_t data_item_address(const Emitter& c, int n) {
+  const GeneratorState& g = c.gen;
+  const auto at = static_cast<size_t>(n);
+  if (n > 0 && at < g.item_addresses.size() && g.item_addresses[at] != 0 && g.variables_indexed == g.variables.size() &&
+      !g.variable_slots.empty())
+    return g.item_addresses[at];
+  return look_up_data_item(c, n);
+}
 // The same address as a number, 0 when there is none: a lookup, not for code.
 uint32_t address_value(const Emitter& c, std::string_view name);
 // The first named address whose name equals `name` ignoring ASCII case, or

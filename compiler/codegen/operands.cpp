@@ -33,7 +33,6 @@ int symbol_count(const CodeGen& c) { return c.sym.count; }
 
 std::string addr(const CodeGen& c, int n) { return HexText(data_item_address(c, n), 8); }
 
-uint32_t addr_value(const CodeGen& c, int n) { return data_item_address(c, n); }
 const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
 TypeNumber type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const CodeGen& c, int n) { return is_reference(symbol_entry(c, n)); }

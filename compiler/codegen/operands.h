@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "codegen/code_gen.h"
+#include "codegen/generator.h"
 #include "codegen/symbol_view.h"
 #include "codegen/template_builder.h"
 
@@ -25,7 +27,7 @@ namespace tarn {
 struct CodeGen;
 
 std::string addr(const CodeGen& c, int n);  // AddressOf(decimal n)
-uint32_t addr_value(const CodeGen& c, int n);  // the same address as a number
+inline uint32_t addr_value(const CodeGen& c, int n) { return data_item_address(c, n); }  // the same address as a number
 const std::string& name_of(const CodeGen& c, int n);
 TypeNumber type_of(const CodeGen& c, int n);
 bool is_reference(const CodeGen& c, int n);
