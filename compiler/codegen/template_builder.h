@@ -73,6 +73,7 @@ struct TemplateLabel {
 class TemplateBuilder {
  public:
   explicit TemplateBuilder(CodeGen& c);
+  ~TemplateBuilder();
   TemplateBuilder(const TemplateBuilder&) = delete;
   TemplateBuilder& operator=(const TemplateBuilder&) = delete;
 
@@ -127,6 +128,7 @@ class TemplateBuilder {
     std::string operand;  // digit pairs, last pair first, as emit takes them
   };
   struct Fixup {
+    int label;           // the label jumped to
     size_t instruction;  // in waiting_
     int width;           // 1 or 4 bytes
     uint32_t next;       // the address the displacement counts from
@@ -135,7 +137,13 @@ class TemplateBuilder {
     std::string name;
     bool bound = false;
     uint32_t address = 0;
-    std::vector<Fixup> fixups;
+  };
+  // The builder's tables; a builder takes them from the ones its
+  // predecessors left, emptied, so that their room is made once.
+  struct Tables {
+    std::vector<Waiting> waiting;
+    std::vector<LabelState> labels;
+    std::vector<Fixup> fixups;  // of the labels not yet bound
   };
 
   void add(std::string listing, std::string opcode, std::string operand);
@@ -146,11 +154,13 @@ class TemplateBuilder {
   std::string take_prefix(std::string listing);
 
   CodeGen& c_;
-  std::vector<Waiting> waiting_;
+  Tables tables_;
+  std::vector<Waiting>& waiting_ = tables_.waiting;
   uint32_t waiting_start_ = 0;  // the address of waiting_'s first instruction
   uint32_t waiting_bytes_ = 0;
   int open_fixups_ = 0;
-  std::vector<LabelState> labels_;
+  std::vector<LabelState>& labels_ = tables_.labels;
+  std::vector<Fixup>& fixups_ = tables_.fixups;
   std::string prefix_;  // "e1: " for the next instruction
   bool prefix_pending_ = false;
 };
