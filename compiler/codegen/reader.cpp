@@ -42,19 +42,20 @@ int line_value(std::string_view line, const std::string& path) {
 // The number on a line that is a plain number of at most ten digits,
 // perhaps after a "-", read in the same pass that finds the line's end: p
 // moves past the line end. False, with p where it was, for anything else.
+// `end` is the NUL that ends a std::string's text: it stops the digits.
 bool plain_line_value(const char*& p, const char* end, int& value) {
   const char* q = p;
-  const bool negative = q < end && *q == '-';
+  const bool negative = *q == '-';
   if (negative) ++q;
   const char* digits = q;
   uint64_t v = 0;
-  while (q < end && q - digits < 10 && static_cast<unsigned char>(*q - '0') < 10)
-    v = v * 10 + static_cast<unsigned>(*q++ - '0');
-  if (q == digits || v > (negative ? 2147483648u : 2147483647u)) return false;
-  if (q < end && *q == '\r') ++q;
-  if (q < end && *q != '\n') return false;
+  while (static_cast<unsigned char>(*q - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*q++ - '0');  // wraps past 19 digits
+  if (q == digits || q - digits > 10 || v > (negative ? 2147483648u : 2147483647u)) return false;
+  if (*q == '\r') ++q;
+  if (q != end && *q != '\n') return false;
   value = negative ? static_cast<int>(-static_cast<int64_t>(v)) : static_cast<int>(v);
-  p = q < end ? q + 1 : q;
+  p = q != end ? q + 1 : q;
   return true;
 }
 
@@ -66,11 +67,11 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
   std::vector<PostfixRecord> records;
   records.reserve(bytes.size() / 8 + 1);  // a record takes at least eight bytes
   int values[4];
-  size_t count = 0;  // of the values read
-  const char* p = bytes.data();
+  int k = 0;  // values of the record being read
+  const char* p = bytes.c_str();
   const char* const end = p + bytes.size();
   while (p < end) {
-    int& value = values[count % 4];
+    int& value = values[k];
     if (!plain_line_value(p, end, value)) {
       const char* line_end = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       if (line_end == nullptr) line_end = end;
@@ -79,9 +80,12 @@ std::vector<PostfixRecord> read_postfix(const std::string& path) {
       value = line_value(line, path);
       p = line_end < end ? line_end + 1 : end;
     }
-    if (++count % 4 == 0) records.push_back({values[0], values[1], values[2], values[3]});
+    if (++k == 4) {
+      records.push_back({values[0], values[1], values[2], values[3]});
+      k = 0;
+    }
   }
-  if (count % 4 != 0) throw std::runtime_error("Incomplete record at the end of " + path);
+  if (k != 0) throw std::runtime_error("Incomplete record at the end of " + path);
   return records;
 }
 
