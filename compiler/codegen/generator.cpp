@@ -255,6 +255,52 @@ void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uin
   listing_line(c, text);
 }
 
+void emit_call_through_ebx(Emitter& c, std::string_view mov_text, uint32_t address, std::string_view call_text) {
+  ImageState& im = c.image;
+  const size_t at = static_cast<size_t>(im.pos);
+  constexpr size_t kLines = 2 * (9 + 14 + 1 + 2);  // both lines but their texts
+  if (at + 7 >= im.bytes.size() || mov_text.size() + call_text.size() + kLines > 256) {
+    emit_at(c, mov_text, "bb", address);
+    emit(c, call_text, "ffd3");
+    return;
+  }
+  // Both lines in one piece, both instructions' bytes in one copy.
+  char text[256];
+  const uint8_t bytes[7] = {0xbb,
+                            static_cast<uint8_t>(address),
+                            static_cast<uint8_t>(address >> 8),
+                            static_cast<uint8_t>(address >> 16),
+                            static_cast<uint8_t>(address >> 24),
+                            0xff,
+                            0xd3};
+  const uint32_t here = current_address(im);
+  size_t n = 0;
+  const auto put_address = [&](uint32_t a) {
+    for (int i = 3; i >= 0; --i, a >>= 8) put_hex_byte(text + n + 2 * static_cast<size_t>(i), static_cast<uint8_t>(a));
+    text[n + 8] = ' ';
+    n += 9;
+  };
+  const auto put_text = [&](std::string_view t) {
+    copy_short(text + n, t.data(), t.size());
+    n += t.size();
+    text[n++] = '\r';
+    text[n++] = '\n';
+  };
+  put_address(here);
+  for (size_t i = 0; i < 5; ++i, n += 2) put_hex_byte(text + n, bytes[i]);
+  text[n++] = ' ';
+  put_text(mov_text);
+  put_address(here + 5);
+  put_hex_byte(text + n, bytes[5]);
+  put_hex_byte(text + n + 2, bytes[6]);
+  n += 4;
+  text[n++] = ' ';
+  put_text(call_text);
+  copy_short(im.bytes.data() + at, bytes, sizeof bytes);
+  im.pos += static_cast<int32_t>(sizeof bytes);
+  c.gen.listing.append(text, n);
+}
+
 void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n) {
   InstructionLine line;
   line.start(current_address(c.image));

@@ -89,6 +89,9 @@ void emit(Emitter& c, std::string_view text, std::string_view opcode_hex, std::s
 void emit_at(Emitter& c, std::string_view text, std::string_view opcode_hex, uint32_t address);
 // The same for an instruction whose bytes are already known.
 void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n);
+// "mov ebx, address" (bb) and "call ebx" (ff d3), listed as emit_at and emit
+// list them, with the given texts.
+void emit_call_through_ebx(Emitter& c, std::string_view mov_text, uint32_t address, std::string_view call_text);
 
 // n as lower-case hex of `digits` digits (two's complement for negatives).
 std::string HexText(int64_t n, int digits);

@@ -135,8 +135,7 @@ void push_small(CodeGen& c, int value, Asm text) {
 }
 
 void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text) {
-  emit_at(c, mov_text.listing(), "bb", required_address(c, routine));
-  emit(c, call_text.listing(), "ffd3");
+  emit_call_through_ebx(c, mov_text.listing(), required_address(c, routine), call_text.listing());
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {
