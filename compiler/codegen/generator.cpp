@@ -167,7 +167,8 @@ struct InstructionLine {
 // operand_hex last pair first, their text as it is. Each text is digit pairs
 // alone (the rule), together at most 32 bytes; false for anything else, which
 // goes the general way.
-bool put_together(InstructionLine& line, uint32_t address, std::string_view opcode_hex, std::string_view operand_hex) {
+[[gnu::always_inline]] inline bool put_together(InstructionLine& line, uint32_t address, std::string_view opcode_hex,
+                                                std::string_view operand_hex) {
   if (opcode_hex.size() + operand_hex.size() > 64) return false;
   if (!plain_hex_bytes(opcode_hex, false, line.bytes, line.count, sizeof line.bytes) ||
       !plain_hex_bytes(operand_hex, true, line.bytes, line.count, sizeof line.bytes))
@@ -189,7 +190,7 @@ bool put_together(InstructionLine& line, uint32_t address, std::string_view opco
 // Stores the bytes and lists the line with the text. Bytes that make the
 // image grow go between the line's start and its text, so an image that
 // overflows leaves the start listed without the text.
-void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
+[[gnu::always_inline]] inline void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
   std::string& listing = c.gen.listing;
   ImageState& im = c.image;
   const size_t at = static_cast<size_t>(im.pos);
