@@ -147,8 +147,6 @@ void put_text(ImageState& im, std::string_view text) {
   for (char ch : text) im.bytes[static_cast<size_t>(im.pos++)] = cp1251_to_cp866(static_cast<unsigned char>(ch));
 }
 
-uint32_t current_address(const ImageState& im) { return address_of_offset(im.pos); }
-
 void set_code_section_size(ImageState& im, int n) {
   // Called from the growth rule too, so it writes in place without growing.
   if (im.bytes.size() < 512) im.bytes.resize(512, 0);

@@ -74,10 +74,10 @@ void put_dwords(ImageState& im, uint32_t d, int count);
 // One byte per character of code page 1251 text, Russian letters (Ё and ё
 // included) turned into their code page 866 bytes.
 void put_text(ImageState& im, std::string_view text);
-// The virtual address of the write position.
-uint32_t current_address(const ImageState& im);
 // The virtual address of a file offset inside the code section.
 inline uint32_t address_of_offset(int32_t p) { return kImageBase + kCodeRva + static_cast<uint32_t>(p - kCodeFileOffset); }
+// The virtual address of the write position.
+inline uint32_t current_address(const ImageState& im) { return address_of_offset(im.pos); }
 
 // The `.code` section header and SizeOfCode for a raw size of n bytes.
 void set_code_section_size(ImageState& im, int n);
