@@ -325,6 +325,102 @@ void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t 
   listing_line(c, text);
 }
 
+InstructionRun::InstructionRun(Emitter& c) : c_(c), start_(current_address(c.image)) {}
+
+bool InstructionRun::room_for(size_t text, size_t bytes) const {
+  return length_ + text <= sizeof text_ && count_ + bytes <= sizeof bytes_ &&
+         entries_count_ < sizeof entries_ / sizeof entries_[0];
+}
+
+void InstructionRun::line(std::initializer_list<std::string_view> pieces) {
+  size_t n = 2;
+  for (std::string_view piece : pieces) n += piece.size();
+  if (!room_for(n, 0)) {
+    commit();
+    if (!room_for(n, 0)) {
+      std::string& listing = c_.gen.listing;
+      for (std::string_view piece : pieces) listing.append(piece);
+      listing.append("\r\n", 2);
+      return;
+    }
+  }
+  Entry& e = entries_[entries_count_++];
+  e.line_start = static_cast<uint16_t>(length_);
+  for (std::string_view piece : pieces) {
+    copy_short(text_ + length_, piece.data(), piece.size());
+    length_ += piece.size();
+  }
+  e.text_start = static_cast<uint16_t>(length_);
+  text_[length_++] = '\r';
+  text_[length_++] = '\n';
+  e.line_end = static_cast<uint16_t>(length_);
+  e.byte_start = static_cast<uint8_t>(count_);
+  e.byte_count = 0;
+}
+
+void InstructionRun::op(std::string_view text, const uint8_t* bytes, size_t n) {
+  const size_t size = 9 + 2 * n + 1 + text.size() + 2;
+  if (n > 15 || !room_for(size, n)) {
+    commit();
+    if (n > 15 || !room_for(size, n)) {
+      emit_bytes(c_, text, bytes, n);
+      start_ = current_address(c_.image);
+      return;
+    }
+  }
+  Entry& e = entries_[entries_count_++];
+  e.line_start = static_cast<uint16_t>(length_);
+  uint32_t address = start_ + static_cast<uint32_t>(count_);
+  char* out = text_ + length_;
+  for (int i = 3; i >= 0; --i, address >>= 8) put_hex_byte(out + 2 * i, static_cast<uint8_t>(address));
+  out[8] = ' ';
+  out += 9;
+  for (size_t i = 0; i < n; ++i, out += 2) put_hex_byte(out, bytes[i]);
+  *out++ = ' ';
+  e.text_start = static_cast<uint16_t>(out - text_);
+  copy_short(out, text.data(), text.size());
+  out += text.size();
+  *out++ = '\r';
+  *out++ = '\n';
+  length_ = static_cast<size_t>(out - text_);
+  e.line_end = static_cast<uint16_t>(length_);
+  e.byte_start = static_cast<uint8_t>(count_);
+  e.byte_count = static_cast<uint8_t>(n);
+  copy_short(bytes_ + count_, bytes, n);
+  count_ += n;
+}
+
+void InstructionRun::op_at(std::string_view text, std::initializer_list<uint8_t> opcode, uint32_t address) {
+  uint8_t bytes[16];
+  size_t n = 0;
+  for (uint8_t b : opcode)
+    if (n < sizeof bytes - 4) bytes[n++] = b;
+  for (int i = 0; i < 4; ++i) bytes[n++] = static_cast<uint8_t>(address >> (8 * i));
+  op(text, bytes, n);
+}
+
+void InstructionRun::commit() {
+  ImageState& im = c_.image;
+  std::string& listing = c_.gen.listing;
+  const size_t at = static_cast<size_t>(im.pos);
+  if (count_ == 0 || at + count_ < im.bytes.size()) {
+    if (count_ != 0) std::memcpy(im.bytes.data() + at, bytes_, count_);
+    im.pos += static_cast<int32_t>(count_);
+    listing.append(text_, length_);
+  } else {
+    // As emit_bytes and listing_line write them: each line's start, its
+    // bytes, then the rest of the line.
+    for (size_t i = 0; i < entries_count_; ++i) {
+      const Entry& e = entries_[i];
+      listing.append(text_ + e.line_start, e.text_start - e.line_start);
+      if (e.byte_count != 0) put_bytes(im, bytes_ + e.byte_start, e.byte_count);
+      listing.append(text_ + e.text_start, e.line_end - e.text_start);
+    }
+  }
+  length_ = count_ = entries_count_ = 0;
+  start_ = current_address(im);
+}
+
 std::string HexText(int64_t n, int digits) { return hex_text(n, digits); }
 
 namespace {

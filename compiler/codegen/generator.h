@@ -93,6 +93,46 @@ void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t 
 // list them, with the given texts.
 void emit_call_through_ebx(Emitter& c, std::string_view mov_text, uint32_t address, std::string_view call_text);
 
+// A run of listing lines and instructions written as one piece: each line
+// is put together here as it is added, and `commit` stores all the bytes in
+// one copy and lists all the lines in one append when the bytes fit the image
+// as it is. Otherwise, or when the run is full, the lines go out one by one as
+// listing_line and emit_bytes write them, so an image that overflows leaves
+// the same listing. Nothing else may be emitted while a run holds lines; a
+// run's lines are lost unless committed (a template that faults commits what
+// came before the fault). Instructions are listed in lower-case hex.
+class InstructionRun {
+ public:
+  explicit InstructionRun(Emitter& c);
+  InstructionRun(const InstructionRun&) = delete;
+  InstructionRun& operator=(const InstructionRun&) = delete;
+
+  // A listing line of its own, made of pieces.
+  void line(std::initializer_list<std::string_view> pieces);
+  // One instruction of n bytes (at most 15).
+  void op(std::string_view text, const uint8_t* bytes, size_t n);
+  void op(std::string_view text, std::initializer_list<uint8_t> bytes) { op(text, bytes.begin(), bytes.size()); }
+  // One instruction: the opcode's bytes, then a 32-bit address low byte first.
+  void op_at(std::string_view text, std::initializer_list<uint8_t> opcode, uint32_t address);
+  void commit();
+
+ private:
+  struct Entry {
+    uint16_t line_start, text_start, line_end;  // in text_; text_start: after the bytes' hex
+    uint8_t byte_start, byte_count;
+  };
+  bool room_for(size_t text, size_t bytes) const;
+
+  Emitter& c_;
+  uint32_t start_;  // the address of the first byte
+  char text_[768];
+  size_t length_ = 0;
+  uint8_t bytes_[64];
+  size_t count_ = 0;
+  Entry entries_[16];
+  size_t entries_count_ = 0;
+};
+
 // n as lower-case hex of `digits` digits (two's complement for negatives).
 std::string HexText(int64_t n, int digits);
 
