@@ -190,13 +190,14 @@ struct InstructionLine {
 // Stores the bytes and lists the line with the text. Bytes that make the
 // image grow go between the line's start and its text, so an image that
 // overflows leaves the start listed without the text.
-[[gnu::always_inline]] inline void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
+[[gnu::always_inline]] inline void list_and_store(Emitter& c, InstructionLine& line, std::string_view text,
+                                                  const uint8_t* bytes, size_t count) {
   std::string& listing = c.gen.listing;
   ImageState& im = c.image;
   const size_t at = static_cast<size_t>(im.pos);
-  if (at + line.count < im.bytes.size() && line.length + text.size() + 2 <= sizeof line.text) {
-    copy_short(im.bytes.data() + at, line.bytes, line.count);
-    im.pos += static_cast<int32_t>(line.count);
+  if (at + count < im.bytes.size() && line.length + text.size() + 2 <= sizeof line.text) {
+    copy_short(im.bytes.data() + at, bytes, count);
+    im.pos += static_cast<int32_t>(count);
     char* end = line.text + line.length;
     copy_short(end, text.data(), text.size());
     end[text.size()] = '\r';
@@ -205,9 +206,13 @@ struct InstructionLine {
     return;
   }
   listing.append(line.text, line.length);
-  put_bytes(im, line.bytes, line.count);
+  put_bytes(im, bytes, count);
   listing.append(text);
   listing.append("\r\n", 2);
+}
+
+[[gnu::always_inline]] inline void list_and_store(Emitter& c, InstructionLine& line, std::string_view text) {
+  list_and_store(c, line, text, line.bytes, line.count);
 }
 
 }  // namespace
@@ -305,16 +310,14 @@ void emit_call_through_ebx(Emitter& c, std::string_view mov_text, uint32_t addre
 void emit_bytes(Emitter& c, std::string_view text, const uint8_t* bytes, size_t n) {
   InstructionLine line;
   line.start(current_address(c.image));
-  if (n <= sizeof line.bytes) {
+  if (n <= 64) {
     // The address, a blank, the bytes' hex and a blank; an instruction has
     // at most 15 bytes.
     char* out = line.text + line.length;
     for (size_t i = 0; i < n; ++i, out += 2) put_hex_byte(out, bytes[i]);
     *out = ' ';
     line.length += 2 * n + 1;
-    if (n != 0) std::memcpy(line.bytes, bytes, n);
-    line.count = n;
-    list_and_store(c, line, text);
+    list_and_store(c, line, text, bytes, n);
     return;
   }
   std::string& listing = c.gen.listing;
