@@ -95,6 +95,34 @@ void memory_op(CodeGen& c, Asm text, std::string_view plain_op, int n) {
   emit(c, std::string(text.listing()) + " [ecx]", ecx_form(plain_op));
 }
 
+void load_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  run.op_at(text, {0xa1}, addr_value(c, n));
+  if (is_reference(c, n)) run.op("mov eax, [eax]", {0x8b, 0x00});
+}
+
+void load_ebx(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  run.op_at(text, {0x8b, 0x1d}, addr_value(c, n));
+  if (is_reference(c, n)) run.op("mov ebx, [ebx]", {0x8b, 0x1b});
+}
+
+void store_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  if (!is_reference(c, n)) {
+    run.op_at(text, {0xa3}, addr_value(c, n));
+    return;
+  }
+  run.op_at("mov ecx, " + name_of(c, n), {0x8b, 0x0d}, addr_value(c, n));
+  run.op("mov [ecx], eax", {0x89, 0x01});
+}
+
+void memory_op(InstructionRun& run, const CodeGen& c, std::string_view text, uint8_t opcode, uint8_t modrm, int n) {
+  if (!is_reference(c, n)) {
+    run.op_at(text, {opcode, modrm}, addr_value(c, n));
+    return;
+  }
+  run.op_at("mov ecx, " + name_of(c, n), {0x8b, 0x0d}, addr_value(c, n));
+  run.op(std::string(text) + " [ecx]", {opcode, static_cast<uint8_t>((modrm & 0x38) | 0x01)});
+}
+
 void x87_load(CodeGen& c, int n) {
   if (is_integer_type(type_of(c, n)))
     memory_op(c, "fild " + name_of(c, n), "db05", n);

@@ -49,6 +49,12 @@ void load_ecx(CodeGen& c, int n, Asm text);
 // "mov X, eax" (a3).
 void store_eax(CodeGen& c, int n, Asm text);
 
+// The same into a run (the opcodes as bytes), for templates written as one.
+void load_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void load_ebx(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void store_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void memory_op(InstructionRun& run, const CodeGen& c, std::string_view text, uint8_t opcode, uint8_t modrm, int n);
+
 // An instruction with one memory operand X: `plain_op` is the opcode with the
 // absolute form's ModRM ("db05" fild, "d91d" fstp, "0305" add eax ...); the
 // reference form loads ecx from X and uses the same opcode with the [ecx]
