@@ -76,8 +76,8 @@ uint32_t data_item_size(const CodeGen& c, int i) {
     default: return 0;
   }
   if (is_reference(s)) return 4;  // a reference: only the address is live
-  auto it = c.gen.item_bytes.find(i);
-  return it == c.gen.item_bytes.end() ? 0 : it->second;
+  const std::vector<uint32_t>& bytes = c.gen.item_bytes;
+  return static_cast<size_t>(i) < bytes.size() ? bytes[static_cast<size_t>(i)] : 0;
 }
 
 void save_item(CodeGen& c, const SavedItem& it) {
@@ -194,16 +194,6 @@ int format_value(const CodeGen& c, int n) {
   int64_t v = 0;
   if (parse_int64(trim(s.name), v)) return static_cast<int>(v);
   return constant_value(s);
-}
-
-// The output routines take the width and decimals from the low byte of the
-// pushed value and cut a field that does not fit their buffer; a literal of
-// 256 or more would otherwise come out as its remainder (300 as 44), so it
-// is pushed as 255 and cut to fit like any other wide field.
-void push_format(CodeGen& c, int n, Asm zero_text) {
-  if (n == 0)
-    emit(c, zero_text.listing, "6a00");
-  else push_small(c, std::min(format_value(c, n), 255), "push " + name_of(c, n));
 }
 
 std::string skip_label(int routine) { return "_skip" + std::to_string(routine); }
@@ -391,49 +381,80 @@ void emit_return(CodeGen& c, int, int b, int) {
   t.op("ret", "c3");
 }
 
+namespace {
+
+// The pushes and the call of a write, as push_small, push_offset and
+// call_routine emit them, into a run.
+//
+// The output routines take the width and decimals from the low byte of the
+// pushed value and cut a field that does not fit their buffer; a literal of
+// 256 or more would otherwise come out as its remainder (300 as 44), so it
+// is pushed as 255 and cut to fit like any other wide field.
+void push_format(InstructionRun& run, const CodeGen& c, int n, std::string_view zero_text) {
+  if (n == 0) {
+    run.op(zero_text, {0x6a, 0x00});
+    return;
+  }
+  const int value = std::min(format_value(c, n), 255);
+  const std::string text = "push " + name_of(c, n);
+  if (value >= 0 && value <= 127) run.op(text, {0x6a, static_cast<uint8_t>(value)});
+  else run.op_at(text, {0x68}, static_cast<uint32_t>(value));
+}
+
+void push_offset(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  if (is_reference(c, n)) run.op_at(text, {0xff, 0x35}, addr_value(c, n));
+  else run.op_at(text, {0x68}, addr_value(c, n));
+}
+
+void call_routine(InstructionRun& run, const CodeGen& c, std::string_view routine, std::string_view mov_text,
+                  std::string_view call_text) {
+  run.op_at(mov_text, {0xbb}, required_address(c, routine));
+  run.op(call_text, {0xff, 0xd3});
+}
+
+}  // namespace
+
 void emit_write(CodeGen& c, int a, int b, int r) {
   const TypeNumber t = type_of(c, r);
   const std::string& name = name_of(c, r);
-  // Made once: this runs for every write of a program.
-  static const Asm kCall = Asm("call ebx").listed_as("call [ebx]");
   // Literals are written like variables: they have data items of their own.
-  // The listing line goes in pieces: a long literal is not copied into a
-  // temporary text first.
-  if (is_integer_type(t)) {
-    listing_write(c, "write(");
-    listing_write(c, name);
-    listing_line(c, ")");
-    push_format(c, a, "push 0");
-    push_offset(c, r, "push @" + name);
-    call_routine(c, "_int2st", "mov ebx, _int2st", kCall);
-  } else if (is_float_type(t)) {
-    listing_write(c, "WRITE(");
-    listing_write(c, name);
-    listing_line(c, ")");
-    push_format(c, b, Asm("push 0").listed_as("push "));
-    push_format(c, a, Asm("push 0").listed_as("push "));
-    push_offset(c, r, "push " + name);
-    call_routine(c, "_si2st", "mov ebx, offset _si2st ", kCall);
-  } else if (is_string_type(t)) {
-    listing_write(c, "WRITE('");
-    listing_write(c, name);
-    listing_line(c, "')");
-    push_format(c, a, "push 0");
-    push_offset(c, r, "push @" + std::to_string(r));
-    call_routine(c, "_wrstf", "mov ebx, _wrstf", kCall);
-  } else if (t == TypeNumber::kPointer) {
-    listing_write(c, "write(");
-    listing_write(c, name);
-    listing_line(c, ")");
+  if (t == TypeNumber::kPointer) {
+    listing_line(c, "write(" + name + ")");
     TemplateBuilder t(c);
     t.op("push 0", "6a00");
     t.op_at(Asm("mov edi, " + name).listed_as("mov edi, " + std::to_string(r)), "8b3d", addr_value(c, r));
     if (is_reference(c, r)) t.op("mov edi, [edi]", "8b3f");
     t.op("push edi", "57");
-    call_routine(c, "_int2hst", "mov ebx, _int2hst", kCall);
-  } else {
-    generator_fault("cannot write '" + name + "'");
+    call_routine(c, "_int2hst", "mov ebx, _int2hst", Asm("call ebx").listed_as("call [ebx]"));
+    return;
   }
+  if (!is_integer_type(t) && !is_float_type(t) && !is_string_type(t)) generator_fault("cannot write '" + name + "'");
+  // One run: this is written for every write of a program. What came
+  // before a fault is written as the plain emits would have left it.
+  InstructionRun run(c);
+  try {
+    if (is_integer_type(t)) {
+      run.line({"write(", name, ")"});
+      push_format(run, c, a, "push 0");
+      push_offset(run, c, r, "push @" + name);
+      call_routine(run, c, "_int2st", "mov ebx, _int2st", "call [ebx]");
+    } else if (is_float_type(t)) {
+      run.line({"WRITE(", name, ")"});
+      push_format(run, c, b, "push ");
+      push_format(run, c, a, "push ");
+      push_offset(run, c, r, "push " + name);
+      call_routine(run, c, "_si2st", "mov ebx, offset _si2st ", "call [ebx]");
+    } else {
+      run.line({"WRITE('", name, "')"});
+      push_format(run, c, a, "push 0");
+      push_offset(run, c, r, "push @" + std::to_string(r));
+      call_routine(run, c, "_wrstf", "mov ebx, _wrstf", "call [ebx]");
+    }
+  } catch (...) {
+    run.commit();
+    throw;
+  }
+  run.commit();
 }
 
 void emit_writeln(CodeGen& c, int, int, int) {

@@ -12,6 +12,7 @@
 
 #include "codegen/code_gen.h"
 #include "codegen/generator.h"
+#include "common/codepage.h"
 #include "common/text.h"
 #include "tables/symbol_fields.h"
 #include "tables/symtab.h"
@@ -28,8 +29,12 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 bool fits_dword(int64_t value) { return value < (int64_t{1} << 32); }
 
 // The 8 hex digits of v, most significant first.
+void put_hex8(uint32_t v, char* out) {
+  for (int i = 7; i >= 0; --i, v >>= 4) out[i] = kHexDigits[v & 15];
+}
+
 std::string_view hex8(uint32_t v, char (&text)[8]) {
-  for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
+  put_hex8(v, text);
   return std::string_view(text, 8);
 }
 
@@ -44,6 +49,35 @@ void begin_item(Emitter& c, std::string_view name) {
 
 // One dword, listed: its bytes, then the directive, the name and the value.
 void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_view directive) {
+  ImageState& im = c.image;
+  if (fits_dword(value) && static_cast<size_t>(im.pos) + 4 < im.bytes.size() && name.size() + directive.size() <= 64) {
+    // The whole line but its end in one piece, when the dword fits the image
+    // as it is: the bytes low first, as emit_instruction lists and stores
+    // HexText(value, 8).
+    const auto v = static_cast<uint32_t>(value);
+    const uint32_t address = current_address(im);
+    char line[8 + 1 + 8 + 1 + 64 + 1 + 3 + 8];
+    put_hex8(address, line);
+    size_t n = 8;
+    line[n++] = ' ';
+    for (int i = 0; i < 4; ++i, n += 2) {
+      line[n] = kHexDigits[(v >> (8 * i + 4)) & 15];
+      line[n + 1] = kHexDigits[(v >> (8 * i)) & 15];
+    }
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::copy(directive.begin(), directive.end(), line + n) - line);
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::copy(name.begin(), name.end(), line + n) - line);
+    line[n++] = ' ';
+    line[n++] = '0';
+    line[n++] = 'x';
+    put_hex8(v, line + n);
+    n += 8;
+    AddVariable(c, name, address);
+    put_dword(im, v);
+    listing_write(c, std::string_view(line, n));
+    return;
+  }
   begin_item(c, name);
   if (fits_dword(value)) {
     // The bytes low first, as emit_instruction lists and stores HexText(value, 8).
@@ -72,12 +106,11 @@ void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_vi
 // entry of the table (which places the code) is always the run-time data's
 // final word, so entries for them would never be read.
 void silent_dwords(Emitter& c, int64_t value, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (fits_dword(value))
-      put_dword(c.image, static_cast<uint32_t>(value));  // the bytes of HexText(value, 8), low byte first
-    else
-      emit_instruction_silent(c, "", HexText(value, 8));
+  if (fits_dword(value)) {
+    put_dwords(c.image, static_cast<uint32_t>(value), count);  // the bytes of HexText(value, 8), low byte first
+    return;
   }
+  for (int i = 0; i < count; ++i) emit_instruction_silent(c, "", HexText(value, 8));
 }
 
 // The bytes of an empty string variable of capacity n: two 0 bytes, the run of
@@ -158,7 +191,12 @@ void DeclareStringArray(Emitter& c, std::string_view name, int capacity, int cou
   begin_item(c, name);
   put_text(c.image, bytes);
   listing_line(c, "string " + std::string(name) + " '" + shown + "' x" + std::to_string(count));
-  for (int i = 1; i < count; ++i) put_text(c.image, bytes);
+  if (count <= 1) return;
+  // The other elements: the same bytes, through the code page rule once.
+  std::vector<uint8_t> element(bytes.size());
+  std::transform(bytes.begin(), bytes.end(), element.begin(),
+                 [](char ch) { return cp1251_to_cp866(static_cast<unsigned char>(ch)); });
+  for (int i = 1; i < count; ++i) put_bytes(c.image, element.data(), element.size());
 }
 
 uint32_t single_bits(std::string_view text) {
@@ -205,6 +243,16 @@ void declare_variable(Emitter& c, const DataSymbol& s, const std::string& n, con
     case TypeNumber::kPointer: DeclareDword(c, n, 0); break;
     default: break;
   }
+}
+
+// Adds to the bytes of the item named by `location`. Only symbol numbers are
+// ever looked up; a location beyond any symbol's is not kept.
+void count_item_bytes(std::vector<uint32_t>& item_bytes, int location, uint32_t bytes) {
+  constexpr int kMaxLocation = 1 << 24;
+  if (location <= 0 || location >= kMaxLocation) return;
+  const auto at = static_cast<size_t>(location);
+  if (at >= item_bytes.size()) item_bytes.resize(std::max(at + 1, 2 * item_bytes.size()), 0);
+  item_bytes[at] += bytes;
 }
 
 }  // namespace
@@ -255,7 +303,8 @@ void declare_symbols(Emitter& c, std::vector<DataSymbol>& symbols) {
       case SymbolClass::kPointer: DeclareDword(c, n, 0); break;
       default: break;
     }
-    if (c.image.pos != start) c.gen.item_bytes[s.location] += static_cast<uint32_t>(c.image.pos - start);
+    if (c.image.pos != start)
+      count_item_bytes(c.gen.item_bytes, s.location, static_cast<uint32_t>(c.image.pos - start));
   }
 }
 

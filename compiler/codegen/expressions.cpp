@@ -61,18 +61,26 @@ void assign_pointer(CodeGen& c, int a, int b) {
 
 // ---- arithmetic ----------------------------------------------------------
 
+// Written as one run; what came before a fault is written as the plain emits
+// would have left it.
 void integer_arith(CodeGen& c, int op_code, int a, int b, int r) {
-  load_eax(c, a, "mov eax, " + name_of(c, a));
-  if (op_code == PLUS_OP) {
-    memory_op(c, "add eax, " + name_of(c, b), "0305", b);
-  } else if (op_code == MINUS_OP) {
-    memory_op(c, "sub eax, " + name_of(c, b), "2b05", b);
-  } else {
-    load_ebx(c, b, "mov ebx, " + name_of(c, b));
-    TemplateBuilder t(c);
-    t.op(Asm("mul ebx").listed_as("mul bx"), "f7e3");
+  InstructionRun run(c);
+  try {
+    load_eax(run, c, a, "mov eax, " + name_of(c, a));
+    if (op_code == PLUS_OP) {
+      memory_op(run, c, "add eax, " + name_of(c, b), 0x03, 0x05, b);
+    } else if (op_code == MINUS_OP) {
+      memory_op(run, c, "sub eax, " + name_of(c, b), 0x2b, 0x05, b);
+    } else {
+      load_ebx(run, c, b, "mov ebx, " + name_of(c, b));
+      run.op(Asm("mul ebx").listed_as("mul bx").listing(), {0xf7, 0xe3});
+    }
+    store_eax(run, c, r, "mov " + name_of(c, r) + ", eax");
+  } catch (...) {
+    run.commit();
+    throw;
   }
-  store_eax(c, r, "mov " + name_of(c, r) + ", eax");
+  run.commit();
 }
 
 void float_arith(CodeGen& c, int op_code, int a, int b, int r) {
@@ -270,10 +278,18 @@ void set_rounding(CodeGen& c, const char* variable, const ControlMask* and_mask,
 void emit_assign(CodeGen& c, int a, int b, int) {
   listing_header(c, "assign_op", a, b);
   switch (type_of(c, a)) {
-    case TypeNumber::kInteger:
-      load_eax(c, b, "mov eax, " + name_of(c, b));
-      store_eax(c, a, "mov " + name_of(c, a) + ", eax");
+    case TypeNumber::kInteger: {
+      InstructionRun run(c);
+      try {
+        load_eax(run, c, b, "mov eax, " + name_of(c, b));
+        store_eax(run, c, a, "mov " + name_of(c, a) + ", eax");
+      } catch (...) {
+        run.commit();
+        throw;
+      }
+      run.commit();
       break;
+    }
     case TypeNumber::kFloat:
       if (is_integer_type(type_of(c, b))) {
         memory_op(c, "fild " + name_of(c, b), "db05", b);

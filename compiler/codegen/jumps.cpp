@@ -1,5 +1,8 @@
 #include "codegen/jumps.h"
 
+#include <array>
+#include <iterator>
+
 namespace tarn {
 
 namespace {
@@ -14,9 +17,30 @@ constexpr JumpForm kJumps[] = {
 
 }  // namespace
 
+namespace {
+
+// A mnemonic of up to four letters as one number, 0 for a longer one.
+constexpr uint32_t packed(std::string_view mnemonic) {
+  if (mnemonic.empty() || mnemonic.size() > 4) return 0;
+  uint32_t key = 0;
+  for (char ch : mnemonic) key = key << 8 | static_cast<unsigned char>(ch);
+  return key;
+}
+
+constexpr auto kKeys = [] {
+  std::array<uint32_t, std::size(kJumps)> keys{};
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = packed(kJumps[i].mnemonic);
+  return keys;
+}();
+
+}  // namespace
+
 const JumpForm* find_jump(std::string_view mnemonic) {
-  for (const JumpForm& f : kJumps)
-    if (f.mnemonic == mnemonic) return &f;
+  // Compared as numbers: the mnemonics are two to four letters.
+  const uint32_t key = packed(mnemonic);
+  if (key == 0) return nullptr;
+  for (size_t i = 0; i < kKeys.size(); ++i)
+    if (kKeys[i] == key) return &kJumps[i];
   return nullptr;
 }
 

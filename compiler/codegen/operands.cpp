@@ -1,5 +1,7 @@
 #include "codegen/operands.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
 
 #include "codegen/code_gen.h"
@@ -29,13 +31,8 @@ const TSymbolbableRecord& symbol_entry(const CodeGen& c, int n) {
 
 int symbol_count(const CodeGen& c) { return c.sym.count; }
 
-std::string addr(const CodeGen& c, int n) { return AddressOf(c, std::to_string(n)); }
+std::string addr(const CodeGen& c, int n) { return HexText(data_item_address(c, n), 8); }
 
-uint32_t addr_value(const CodeGen& c, int n) {
-  const std::string name = std::to_string(n);
-  if (const TVariable* v = find_variable(c, name)) return v->VarAddr;
-  generator_fault("no address for '" + name + "'");
-}
 const std::string& name_of(const CodeGen& c, int n) { return symbol_entry(c, n).name; }
 TypeNumber type_of(const CodeGen& c, int n) { return symbol_entry(c, n).symboltype; }
 bool is_reference(const CodeGen& c, int n) { return is_reference(symbol_entry(c, n)); }
@@ -61,28 +58,28 @@ std::string ecx_form(std::string_view plain_op) {
 }  // namespace
 
 void load_eax(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "a1", addr_value(c, n));
+  emit_at(c, text.listing(), "a1", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov eax, [eax]", "8b00");
 }
 
 void load_ebx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b1d", addr_value(c, n));
+  emit_at(c, text.listing(), "8b1d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ebx, [ebx]", "8b1b");
 }
 
 void load_edx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b15", addr_value(c, n));
+  emit_at(c, text.listing(), "8b15", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov edx, [edx]", "8b12");
 }
 
 void load_ecx(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, "8b0d", addr_value(c, n));
+  emit_at(c, text.listing(), "8b0d", addr_value(c, n));
   if (is_reference(c, n)) emit(c, "mov ecx, [ecx]", "8b09");
 }
 
 void store_eax(CodeGen& c, int n, Asm text) {
   if (!is_reference(c, n)) {
-    emit_at(c, text.listing, "a3", addr_value(c, n));
+    emit_at(c, text.listing(), "a3", addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
@@ -91,11 +88,39 @@ void store_eax(CodeGen& c, int n, Asm text) {
 
 void memory_op(CodeGen& c, Asm text, std::string_view plain_op, int n) {
   if (!is_reference(c, n)) {
-    emit_at(c, text.listing, plain_op, addr_value(c, n));
+    emit_at(c, text.listing(), plain_op, addr_value(c, n));
     return;
   }
   emit_at(c, "mov ecx, " + name_of(c, n), "8b0d", addr_value(c, n));
-  emit(c, text.listing + " [ecx]", ecx_form(plain_op));
+  emit(c, std::string(text.listing()) + " [ecx]", ecx_form(plain_op));
+}
+
+void load_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  run.op_at(text, {0xa1}, addr_value(c, n));
+  if (is_reference(c, n)) run.op("mov eax, [eax]", {0x8b, 0x00});
+}
+
+void load_ebx(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  run.op_at(text, {0x8b, 0x1d}, addr_value(c, n));
+  if (is_reference(c, n)) run.op("mov ebx, [ebx]", {0x8b, 0x1b});
+}
+
+void store_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text) {
+  if (!is_reference(c, n)) {
+    run.op_at(text, {0xa3}, addr_value(c, n));
+    return;
+  }
+  run.op_at("mov ecx, " + name_of(c, n), {0x8b, 0x0d}, addr_value(c, n));
+  run.op("mov [ecx], eax", {0x89, 0x01});
+}
+
+void memory_op(InstructionRun& run, const CodeGen& c, std::string_view text, uint8_t opcode, uint8_t modrm, int n) {
+  if (!is_reference(c, n)) {
+    run.op_at(text, {opcode, modrm}, addr_value(c, n));
+    return;
+  }
+  run.op_at("mov ecx, " + name_of(c, n), {0x8b, 0x0d}, addr_value(c, n));
+  run.op(std::string(text) + " [ecx]", {opcode, static_cast<uint8_t>((modrm & 0x38) | 0x01)});
 }
 
 void x87_load(CodeGen& c, int n) {
@@ -113,7 +138,7 @@ void x87_store(CodeGen& c, int n) {
 }
 
 void lea_esi(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b35" : "8d35", addr_value(c, n));
 }
 
 void lea_esi(TemplateBuilder& t, int n, Asm text) {
@@ -121,27 +146,24 @@ void lea_esi(TemplateBuilder& t, int n, Asm text) {
 }
 
 void lea_edi(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b3d" : "8d3d", addr_value(c, n));
 }
 
 void mov_esi_offset(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "8b35" : "be", addr_value(c, n));
 }
 
 void push_offset(CodeGen& c, int n, Asm text) {
-  emit_at(c, text.listing, is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
+  emit_at(c, text.listing(), is_reference(c, n) ? "ff35" : "68", addr_value(c, n));
 }
 
 void push_small(CodeGen& c, int value, Asm text) {
-  if (value >= 0 && value <= 127)
-    emit(c, text.listing, "6a" + HexText(value, 2));
-  else
-    emit(c, text.listing, "68", HexText(value, 8));
+  if (value >= 0 && value <= 127) emit(c, text.listing(), "6a" + HexText(value, 2));
+  else emit(c, text.listing(), "68", HexText(value, 8));
 }
 
 void call_routine(CodeGen& c, std::string_view routine, const Asm& mov_text, const Asm& call_text) {
-  emit_at(c, mov_text.listing, "bb", required_address(c, routine));
-  emit(c, call_text.listing, "ffd3");
+  emit_call_through_ebx(c, mov_text.listing(), required_address(c, routine), call_text.listing());
 }
 
 void ImportCall(CodeGen& c, std::string_view function) {
@@ -176,11 +198,27 @@ void copy_string_bounded(CodeGen& c, int capacity, bool to_caller_buffer) {
 }
 
 void listing_label(CodeGen& c, std::string_view text) {
-  listing_line(c, HexText(current_address(c.image), 8) + " " + std::string(text));
+  std::string line = HexText(current_address(c.image), 8);
+  line += ' ';
+  line += text;
+  listing_line(c, line);
 }
 
 void listing_header(CodeGen& c, std::string_view op_name, int a, int b) {
-  listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
+  // "name a b" put together in place: it heads most operations.
+  constexpr size_t kName = 32, kNumber = 11;  // an int takes at most 11 characters
+  char line[kName + 2 * (1 + kNumber)];
+  if (op_name.size() > kName) {
+    listing_line(c, std::string(op_name) + " " + std::to_string(a) + " " + std::to_string(b));
+    return;
+  }
+  size_t n = op_name.size();
+  std::copy(op_name.begin(), op_name.end(), line);
+  for (const int value : {a, b}) {
+    line[n++] = ' ';
+    n = static_cast<size_t>(std::to_chars(line + n, line + n + kNumber, value).ptr - line);
+  }
+  listing_line(c, std::string_view(line, n));
 }
 
 }  // namespace tarn

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "codegen/code_gen.h"
+#include "codegen/generator.h"
 #include "codegen/symbol_view.h"
 #include "codegen/template_builder.h"
 
@@ -25,7 +27,7 @@ namespace tarn {
 struct CodeGen;
 
 std::string addr(const CodeGen& c, int n);  // AddressOf(decimal n)
-uint32_t addr_value(const CodeGen& c, int n);  // the same address as a number
+inline uint32_t addr_value(const CodeGen& c, int n) { return data_item_address(c, n); }  // the same address as a number
 const std::string& name_of(const CodeGen& c, int n);
 TypeNumber type_of(const CodeGen& c, int n);
 bool is_reference(const CodeGen& c, int n);
@@ -46,6 +48,12 @@ void load_edx(CodeGen& c, int n, Asm text);
 void load_ecx(CodeGen& c, int n, Asm text);
 // "mov X, eax" (a3).
 void store_eax(CodeGen& c, int n, Asm text);
+
+// The same into a run (the opcodes as bytes), for templates written as one.
+void load_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void load_ebx(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void store_eax(InstructionRun& run, const CodeGen& c, int n, std::string_view text);
+void memory_op(InstructionRun& run, const CodeGen& c, std::string_view text, uint8_t opcode, uint8_t modrm, int n);
 
 // An instruction with one memory operand X: `plain_op` is the opcode with the
 // absolute form's ModRM ("db05" fild, "d91d" fstp, "0305" add eax ...); the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -38,27 +39,53 @@ int line_value(std::string_view line, const std::string& path) {
   return static_cast<int>(v);
 }
 
+// The number on a line that is a plain number of at most ten digits,
+// perhaps after a "-", read in the same pass that finds the line's end: p
+// moves past the line end. False, with p where it was, for anything else.
+// `end` is the NUL that ends a std::string's text: it stops the digits.
+bool plain_line_value(const char*& p, const char* end, int& value) {
+  const char* q = p;
+  const bool negative = *q == '-';
+  if (negative) ++q;
+  const char* digits = q;
+  uint64_t v = 0;
+  while (static_cast<unsigned char>(*q - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*q++ - '0');  // wraps past 19 digits
+  if (q == digits || q - digits > 10 || v > (negative ? 2147483648u : 2147483647u)) return false;
+  if (*q == '\r') ++q;
+  if (q != end && *q != '\n') return false;
+  value = negative ? static_cast<int>(-static_cast<int64_t>(v)) : static_cast<int>(v);
+  p = q != end ? q + 1 : q;
+  return true;
+}
+
 // The records of a postfix file. Any line that is not one integer, or a
 // record cut short, makes the whole file unusable.
 std::vector<PostfixRecord> read_postfix(const std::string& path) {
   std::string bytes;
   if (!platform::read_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
-  std::vector<int> values;
-  values.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t end = bytes.find('\n', pos);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view line(bytes.data() + pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    values.push_back(line_value(line, path));
-    pos = end + 1;
-  }
-  if (values.size() % 4 != 0) throw std::runtime_error("Incomplete record at the end of " + path);
   std::vector<PostfixRecord> records;
-  records.reserve(values.size() / 4);
-  for (size_t i = 0; i < values.size(); i += 4)
-    records.push_back({values[i], values[i + 1], values[i + 2], values[i + 3]});
+  records.reserve(bytes.size() / 8 + 1);  // a record takes at least eight bytes
+  int values[4];
+  int k = 0;  // values of the record being read
+  const char* p = bytes.c_str();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    int& value = values[k];
+    if (!plain_line_value(p, end, value)) {
+      const char* line_end = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      if (line_end == nullptr) line_end = end;
+      std::string_view line(p, static_cast<size_t>(line_end - p));
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      value = line_value(line, path);
+      p = line_end < end ? line_end + 1 : end;
+    }
+    if (++k == 4) {
+      records.push_back({values[0], values[1], values[2], values[3]});
+      k = 0;
+    }
+  }
+  if (k != 0) throw std::runtime_error("Incomplete record at the end of " + path);
   return records;
 }
 

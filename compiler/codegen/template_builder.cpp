@@ -23,7 +23,32 @@ int register_number(std::string_view reg) {
 
 }  // namespace
 
-TemplateBuilder::TemplateBuilder(CodeGen& c) : c_(c) {}
+namespace {
+
+// Emptied tables of builders that are done, for the next ones.
+template <typename Tables>
+std::vector<Tables>& spare_tables() {
+  thread_local std::vector<Tables> spare;
+  return spare;
+}
+
+}  // namespace
+
+TemplateBuilder::TemplateBuilder(CodeGen& c) : c_(c) {
+  std::vector<Tables>& spare = spare_tables<Tables>();
+  if (!spare.empty()) {
+    tables_ = std::move(spare.back());
+    spare.pop_back();
+  }
+}
+
+TemplateBuilder::~TemplateBuilder() {
+  tables_.waiting.clear();
+  tables_.labels.clear();
+  tables_.fixups.clear();
+  std::vector<Tables>& spare = spare_tables<Tables>();
+  if (spare.size() < 8) spare.push_back(std::move(tables_));
+}
 
 uint32_t TemplateBuilder::address_here() const {
   return waiting_.empty() ? current_address(c_.image) : waiting_start_ + waiting_bytes_;
@@ -49,20 +74,28 @@ void TemplateBuilder::add(std::string listing, std::string opcode, std::string o
   waiting_.push_back(Waiting{std::move(listing), std::move(opcode), std::move(operand)});
 }
 
-void TemplateBuilder::op(Asm text, std::string_view opcode_hex, std::string_view operand_hex) {
-  if (waiting_.empty() && open_fixups_ == 0) {
-    emit(c_, take_prefix(std::move(text.listing)), opcode_hex, operand_hex);
+void TemplateBuilder::op(const Asm& text, std::string_view opcode_hex, std::string_view operand_hex) {
+  if (waiting_.empty() && open_fixups_ == 0 && !prefix_pending_) {
+    emit(c_, text.listing(), opcode_hex, operand_hex);
     return;
   }
-  add(std::move(text.listing), std::string(opcode_hex), std::string(operand_hex));
+  if (waiting_.empty() && open_fixups_ == 0) {
+    emit(c_, take_prefix(std::string(text.listing())), opcode_hex, operand_hex);
+    return;
+  }
+  add(std::string(text.listing()), std::string(opcode_hex), std::string(operand_hex));
 }
 
-void TemplateBuilder::op_at(Asm text, std::string_view opcode_hex, uint32_t address) {
-  if (waiting_.empty() && open_fixups_ == 0) {
-    emit_at(c_, take_prefix(std::move(text.listing)), opcode_hex, address);
+void TemplateBuilder::op_at(const Asm& text, std::string_view opcode_hex, uint32_t address) {
+  if (waiting_.empty() && open_fixups_ == 0 && !prefix_pending_) {
+    emit_at(c_, text.listing(), opcode_hex, address);
     return;
   }
-  add(std::move(text.listing), std::string(opcode_hex), HexText(address, 8));
+  if (waiting_.empty() && open_fixups_ == 0) {
+    emit_at(c_, take_prefix(std::string(text.listing())), opcode_hex, address);
+    return;
+  }
+  add(std::string(text.listing()), std::string(opcode_hex), HexText(address, 8));
 }
 
 void TemplateBuilder::blank_line() { add("", "", ""); }
@@ -87,7 +120,7 @@ void TemplateBuilder::call_import(std::string_view function) {
 }
 
 TemplateLabel TemplateBuilder::label(std::string name) {
-  labels_.push_back(LabelState{std::move(name), false, 0, {}});
+  labels_.push_back(LabelState{std::move(name), false, 0});
   return TemplateLabel{static_cast<int>(labels_.size()) - 1};
 }
 
@@ -106,14 +139,20 @@ void TemplateBuilder::place(TemplateLabel l, std::string prefix) {
     prefix_ = std::move(prefix);
     prefix_pending_ = true;
   }
-  for (const Fixup& f : s.fixups) {
+  size_t kept = 0;
+  for (size_t i = 0; i < fixups_.size(); ++i) {
+    const Fixup& f = fixups_[i];
+    if (f.label != l.id) {
+      fixups_[kept++] = f;
+      continue;
+    }
     const int64_t displacement = static_cast<int64_t>(s.address) - f.next;
     if (f.width == 1 && (displacement < -128 || displacement > 127))
-      generator_fault("short jump out of range in a template: " + f.text);
+      generator_fault("short jump out of range in a template: " + waiting_[f.instruction].listing);
     waiting_[f.instruction].operand = HexText(displacement, 2 * f.width);
     --open_fixups_;
   }
-  s.fixups.clear();
+  fixups_.resize(kept);
   flush_if_nothing_waits();
 }
 
@@ -133,7 +172,7 @@ void TemplateBuilder::jump_to(std::string_view opcode, int width, TemplateLabel 
   }
   ++open_fixups_;
   add(std::move(listing), std::string(opcode), std::string(static_cast<size_t>(2 * width), '0'));
-  s.fixups.push_back(Fixup{waiting_.size() - 1, width, next, waiting_.back().listing});
+  fixups_.push_back(Fixup{target.id, waiting_.size() - 1, width, next});
 }
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
@@ -141,7 +180,10 @@ void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
 }
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target, std::string listing) {
-  jump_to(HexText(jump_form(mnemonic).short_opcode, 2), 1, target, std::move(listing));
+  const uint8_t opcode = jump_form(mnemonic).short_opcode;
+  constexpr char kDigits[] = "0123456789abcdef";
+  const char hex[2] = {kDigits[opcode >> 4], kDigits[opcode & 15]};
+  jump_to(std::string_view(hex, 2), 1, target, std::move(listing));
 }
 
 void TemplateBuilder::jump_near(std::string_view mnemonic, TemplateLabel target, std::string listing) {
@@ -155,14 +197,14 @@ void TemplateBuilder::flush_if_nothing_waits() {
   if (open_fixups_ != 0 || waiting_.empty()) return;
   if (current_address(c_.image) != waiting_start_)
     generator_fault("code emitted past a template while its jump waited for a label");
-  std::vector<Waiting> ready;
-  ready.swap(waiting_);
-  for (const Waiting& w : ready) emit(c_, w.listing, w.opcode, w.operand);
+  for (const Waiting& w : waiting_) emit(c_, w.listing, w.opcode, w.operand);
+  waiting_.clear();
 }
 
 void TemplateBuilder::finish() {
-  for (const LabelState& s : labels_)
-    if (!s.fixups.empty()) generator_fault("template label never bound: " + s.name);
+  for (size_t id = 0; id < labels_.size(); ++id)
+    for (const Fixup& f : fixups_)
+      if (f.label == static_cast<int>(id)) generator_fault("template label never bound: " + labels_[id].name);
   if (prefix_pending_) generator_fault("template label without an instruction: " + prefix_);
   flush_if_nothing_waits();
 }

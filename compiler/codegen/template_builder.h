@@ -27,18 +27,43 @@ namespace tarn {
 
 struct CodeGen;
 
-// What an instruction is, and what the listing shows for it.
-struct Asm {
-  Asm(std::string assembly) : text(assembly), listing(std::move(assembly)) {}  // NOLINT: a text is an Asm
-  Asm(const char* assembly) : text(assembly), listing(text) {}                  // NOLINT
+// What an instruction is, and what the listing shows for it. A fixed text (a
+// literal, or a text that outlives the instruction's emission) is used where
+// it stands; a text made for the instruction is kept here.
+class Asm {
+ public:
+  Asm(const char* assembly) : fixed_text_(assembly) {}                              // NOLINT: a text is an Asm
+  Asm(std::string_view assembly) : fixed_text_(assembly) {}                         // NOLINT
+  Asm(std::string assembly) : made_text_(std::move(assembly)), text_made_(true) {}  // NOLINT
   // The listing shows `shown` (an empty text, an older spelling, another
   // mnemonic) instead of the instruction's text.
-  Asm&& listed_as(std::string shown) && {
-    listing = std::move(shown);
+  Asm&& listed_as(const char* shown) && {
+    fixed_shown_ = shown;
+    shown_ = Shown::kFixed;
     return std::move(*this);
   }
-  std::string text;     // the instruction its bytes encode
-  std::string listing;  // the listing's text for it
+  Asm&& listed_as(std::string shown) && {
+    made_shown_ = std::move(shown);
+    shown_ = Shown::kMade;
+    return std::move(*this);
+  }
+  // The instruction its bytes encode.
+  std::string_view text() const { return text_made_ ? std::string_view(made_text_) : fixed_text_; }
+  // The listing's text for it.
+  std::string_view listing() const {
+    switch (shown_) {
+      case Shown::kFixed: return fixed_shown_;
+      case Shown::kMade: return made_shown_;
+      default: return text();
+    }
+  }
+
+ private:
+  enum class Shown : uint8_t { kText, kFixed, kMade };
+  std::string_view fixed_text_, fixed_shown_;
+  std::string made_text_, made_shown_;
+  bool text_made_ = false;
+  Shown shown_ = Shown::kText;
 };
 
 struct TemplateLabel {
@@ -48,6 +73,7 @@ struct TemplateLabel {
 class TemplateBuilder {
  public:
   explicit TemplateBuilder(CodeGen& c);
+  ~TemplateBuilder();
   TemplateBuilder(const TemplateBuilder&) = delete;
   TemplateBuilder& operator=(const TemplateBuilder&) = delete;
 
@@ -56,8 +82,8 @@ class TemplateBuilder {
   // One instruction, as emit and emit_at take it: the opcode's hex, then an
   // operand whose digit pairs are stored last pair first (HexText(n, 8) of
   // an immediate), or a 32-bit address stored low byte first.
-  void op(Asm text, std::string_view opcode_hex, std::string_view operand_hex = {});
-  void op_at(Asm text, std::string_view opcode_hex, uint32_t address);
+  void op(const Asm& text, std::string_view opcode_hex, std::string_view operand_hex = {});
+  void op_at(const Asm& text, std::string_view opcode_hex, uint32_t address);
   // A listing line with an address and neither bytes nor text.
   void blank_line();
 
@@ -102,16 +128,22 @@ class TemplateBuilder {
     std::string operand;  // digit pairs, last pair first, as emit takes them
   };
   struct Fixup {
+    int label;           // the label jumped to
     size_t instruction;  // in waiting_
     int width;           // 1 or 4 bytes
     uint32_t next;       // the address the displacement counts from
-    std::string text;
   };
   struct LabelState {
     std::string name;
     bool bound = false;
     uint32_t address = 0;
-    std::vector<Fixup> fixups;
+  };
+  // The builder's tables; a builder takes them from the ones its
+  // predecessors left, emptied, so that their room is made once.
+  struct Tables {
+    std::vector<Waiting> waiting;
+    std::vector<LabelState> labels;
+    std::vector<Fixup> fixups;  // of the labels not yet bound
   };
 
   void add(std::string listing, std::string opcode, std::string operand);
@@ -122,11 +154,13 @@ class TemplateBuilder {
   std::string take_prefix(std::string listing);
 
   CodeGen& c_;
-  std::vector<Waiting> waiting_;
+  Tables tables_;
+  std::vector<Waiting>& waiting_ = tables_.waiting;
   uint32_t waiting_start_ = 0;  // the address of waiting_'s first instruction
   uint32_t waiting_bytes_ = 0;
   int open_fixups_ = 0;
-  std::vector<LabelState> labels_;
+  std::vector<LabelState>& labels_ = tables_.labels;
+  std::vector<Fixup>& fixups_ = tables_.fixups;
   std::string prefix_;  // "e1: " for the next instruction
   bool prefix_pending_ = false;
 };

@@ -111,11 +111,34 @@ void put_dword(ImageState& im, uint32_t d) {
   for (int i = 0; i < 4; ++i) im.bytes[static_cast<size_t>(im.pos++)] = static_cast<uint8_t>(d >> (8 * i));
 }
 
-void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
+void put_bytes_growing(ImageState& im, const uint8_t* bytes, size_t n) {
   if (n == 0) return;
   make_room(im, static_cast<int32_t>(n));
   std::copy_n(bytes, n, im.bytes.begin() + im.pos);
   im.pos += static_cast<int32_t>(n);
+}
+
+void put_dwords(ImageState& im, uint32_t d, int count) {
+  while (count > 0) {
+    // The dwords that fit the buffer as it is, with its byte to spare, go
+    // straight in; the next one grows it (or overflows) as put_dword does.
+    const size_t at = static_cast<size_t>(im.pos);
+    const size_t room = at + 1 < im.bytes.size() ? (im.bytes.size() - 1 - at) / 4 : 0;
+    const size_t n = std::min(room, static_cast<size_t>(count));
+    uint8_t* out = im.bytes.data() + at;
+    if (d == 0) {
+      std::fill_n(out, 4 * n, uint8_t{0});
+    } else {
+      for (size_t i = 0; i < n; ++i)
+        for (int k = 0; k < 4; ++k) out[4 * i + static_cast<size_t>(k)] = static_cast<uint8_t>(d >> (8 * k));
+    }
+    im.pos += static_cast<int32_t>(4 * n);
+    count -= static_cast<int>(n);
+    if (count > 0) {
+      put_dword(im, d);
+      --count;
+    }
+  }
 }
 
 void put_text(ImageState& im, std::string_view text) {
@@ -123,8 +146,6 @@ void put_text(ImageState& im, std::string_view text) {
   make_room(im, static_cast<int32_t>(text.size()));
   for (char ch : text) im.bytes[static_cast<size_t>(im.pos++)] = cp1251_to_cp866(static_cast<unsigned char>(ch));
 }
-
-uint32_t current_address(const ImageState& im) { return address_of_offset(im.pos); }
 
 void set_code_section_size(ImageState& im, int n) {
   // Called from the growth rule too, so it writes in place without growing.

@@ -57,14 +57,27 @@ void seek(ImageState& im, int32_t p);
 void put_byte(ImageState& im, uint8_t b);
 void put_word(ImageState& im, uint16_t w);
 void put_dword(ImageState& im, uint32_t d);
-void put_bytes(ImageState& im, const uint8_t* bytes, size_t n);
+// Bytes that fit the buffer as it is go straight in; the rest grow it first.
+void put_bytes_growing(ImageState& im, const uint8_t* bytes, size_t n);
+inline void put_bytes(ImageState& im, const uint8_t* bytes, size_t n) {
+  const size_t at = static_cast<size_t>(im.pos);
+  if (at + n >= im.bytes.size()) {
+    put_bytes_growing(im, bytes, n);
+    return;
+  }
+  uint8_t* out = im.bytes.data() + at;
+  for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
+  im.pos += static_cast<int32_t>(n);
+}
+// `count` copies of one dword, as that many put_dword would place them.
+void put_dwords(ImageState& im, uint32_t d, int count);
 // One byte per character of code page 1251 text, Russian letters (Ё and ё
 // included) turned into their code page 866 bytes.
 void put_text(ImageState& im, std::string_view text);
-// The virtual address of the write position.
-uint32_t current_address(const ImageState& im);
 // The virtual address of a file offset inside the code section.
 inline uint32_t address_of_offset(int32_t p) { return kImageBase + kCodeRva + static_cast<uint32_t>(p - kCodeFileOffset); }
+// The virtual address of the write position.
+inline uint32_t current_address(const ImageState& im) { return address_of_offset(im.pos); }
 
 // The `.code` section header and SizeOfCode for a raw size of n bytes.
 void set_code_section_size(ImageState& im, int n);
