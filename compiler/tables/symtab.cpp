@@ -5,10 +5,11 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
-#include "common/text.h"
 #include "base/diagnostics.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace tarn {
@@ -24,10 +25,35 @@ void check_room(const SymbolTable& t, ErrorReporter& errors) {
   if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
 }
 
+uint64_t load8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+uint32_t load4(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Eight bytes at a time: string literals are often long. The last word
+// overlaps the one before it; only which slot a name takes depends on it.
 uint32_t name_hash(std::string_view name) {
-  uint32_t h = 2166136261u;
-  for (unsigned char ch : name) h = (h ^ ch) * 16777619u;
-  return h;
+  constexpr uint64_t kMix = 0x9E3779B97F4A7C15u;
+  const char* p = name.data();
+  const size_t n = name.size();
+  uint64_t h = n * kMix;
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 <= n; i += 8) h = (h ^ load8(p + i)) * kMix;
+    if (n % 8 != 0) h = (h ^ load8(p + n - 8)) * kMix;
+  } else if (n >= 4) {
+    h = (h ^ (uint64_t{load4(p)} << 32 | load4(p + n - 4))) * kMix;
+  } else if (n > 0) {
+    const auto byte = [p](size_t i) { return uint64_t{static_cast<unsigned char>(p[i])}; };
+    h = (h ^ (byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1))) * kMix;
+  }
+  return static_cast<uint32_t>((h ^ (h >> 29)) * kMix >> 40);
 }
 
 // The slot holding the newest position of `name`, or the empty slot where it
@@ -76,7 +102,8 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
   for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symboltype == TypeNumber::kStringLiteral || e.name != name) continue;
+    // Every position on the chain holds `name`.
+    if (e.symboltype == TypeNumber::kStringLiteral) continue;
     if (is_global_class(e.symbolclass)) {
       symbol_class = e.symbolclass;
       code = e.location;
@@ -96,7 +123,7 @@ namespace {
 int newest_literal(const SymbolTable& t, std::string_view text, const TypeNumber* type) {
   for (int i = newest_named(t, text); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && (!type || e.symboltype == *type)) return i;
+    if (e.symbolclass == SymbolClass::kLiteral && (!type || e.symboltype == *type)) return i;
   }
   return 0;
 }
