@@ -8,6 +8,8 @@
 // that an error report echoes one real line and its caret finds the token.
 #include "frontend/lexer.h"
 
+#include <array>
+
 #include "common/text.h"
 #include "tables/symbol_fields.h"
 
@@ -66,34 +68,108 @@ bool skip_line_comment(LexerState& lex) {
   }
 }
 
+// Character classes for the runs below. kSpecial marks what read_char always
+// has more to do for: NUL, CR, LF, "{" and "/".
+enum : uint8_t { kSpecial = 1, kNameChar = 2, kDigitChar = 4, kBlankChar = 8, kEndsStringRun = 16 };
+
+constexpr std::array<uint8_t, 256> kCharClass = [] {
+  std::array<uint8_t, 256> t{};
+  for (char ch : {'\0', '\r', '\n', '{', '/'}) t[static_cast<size_t>(ch)] |= kSpecial;
+  for (char ch : {'\0', '\r', '\n', '{', '\''}) t[static_cast<size_t>(ch)] |= kEndsStringRun;
+  for (int ch = 'a'; ch <= 'z'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar;
+  for (int ch = 'A'; ch <= 'Z'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar;
+  for (int ch = '0'; ch <= '9'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar | kDigitChar;
+  t['_'] |= kNameChar;
+  t[' '] |= kBlankChar;
+  t['\t'] |= kBlankChar;
+  return t;
+}();
+
+uint8_t char_class(char ch) { return kCharClass[static_cast<unsigned char>(ch)]; }
+
+// Nothing waits: the next character comes straight from the source.
+bool reading_plainly(const LexerState& lex) { return lex.pushed_back == 0 && !lex.line_end_pending; }
+
 // Takes the longest run of source characters, from the read position on, that
 // read_char would hand on one by one with nothing to do but add them to the
-// line text, and that `wanted` accepts; adds the run to the line text and
-// returns it. Empty while a character or a line end waits. A NUL, CR, LF,
-// "{" and (outside string literals) "/" always end the run: read_char has
-// more to do for them.
-template <typename Wanted>
-std::string_view take_plain_run(LexerState& lex, Wanted wanted) {
-  if (lex.pushed_back != 0 || lex.line_end_pending) return {};
+// line text: those of class `wanted` (none of them special), or inside a
+// string literal those that do not end its run. Adds the run to the line text
+// and returns it. Empty while a character or a line end waits. The source
+// text ends with its terminating NUL, which ends every run.
+std::string_view take_plain_run(LexerState& lex, uint8_t wanted) {
+  if (!reading_plainly(lex)) return {};
   SourceFile& src = lex.source;
-  const size_t start = src.pos;
-  size_t end = start;
-  for (; end < src.bytes.size(); ++end) {
-    const char ch = src.bytes[end];
-    if (ch == 0 || ch == '\r' || ch == '\n' || ch == '{' || (ch == '/' && !lex.string_mode) || !wanted(ch)) break;
+  const char* const start = src.bytes.data() + src.pos;
+  const char* end = start;
+  if (wanted == kEndsStringRun) {
+    while (!(char_class(*end) & kEndsStringRun)) ++end;
+  } else {
+    while (char_class(*end) & wanted) ++end;
   }
-  src.pos = end;
-  const std::string_view run(src.bytes.data() + start, end - start);
+  const std::string_view run(start, static_cast<size_t>(end - start));
+  src.pos += run.size();
   lex.line_text.append(run);
   return run;
 }
 
 bool is_blank(char ch) { return ch == ' ' || ch == '\t'; }
-bool is_name_char(char ch) { return is_letter(ch) || is_digit(ch) || ch == '_'; }
+bool is_name_char(char ch) { return (char_class(ch) & kNameChar) != 0; }
+
+// read_char's common case, inline: a character that only joins the line text.
+char next_char(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  if (reading_plainly(lex)) {
+    SourceFile& src = lex.source;
+    const char ch = src.bytes.data()[src.pos];
+    if (!(char_class(ch) & kSpecial)) {
+      ++src.pos;
+      lex.line_text.push_back(ch);
+      return ch;
+    }
+  }
+  return read_char(c);
+}
+
+// The first character that is not a blank, as a loop over read_char finds
+// it. Blanks, carriage returns and line feeds are taken here: a line end
+// counts when the next character is read, and here that is at once.
+char first_after_blanks(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  SourceFile& src = lex.source;
+  for (;;) {
+    if (!reading_plainly(lex) || lex.string_mode) {
+      const char ch = read_char(c);
+      if (!is_blank(ch)) return ch;
+      continue;
+    }
+    take_plain_run(lex, kBlankChar);
+    const char ch = src.bytes.data()[src.pos];
+    if (!(char_class(ch) & kSpecial)) {
+      ++src.pos;
+      lex.line_text.push_back(ch);
+      return ch;
+    }
+    if (ch == '\r') {
+      ++src.pos;
+    } else if (ch == '\n') {
+      ++src.pos;
+      new_line(lex);
+    } else {
+      const char next = read_char(c);
+      if (!is_blank(next)) return next;
+    }
+  }
+}
 
 // Through a std::string parameter: GCC 12 for mingw misreads short literal
 // assignments here as overlapping copies (-Wrestrict).
 void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
+
+void set_sign(Token& tok, TokenKind kind, int code, std::string_view text) {
+  tok.kind = kind;
+  tok.code = code;
+  tok.text.assign(text.data(), text.size());
+}
 
 void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
@@ -127,27 +203,27 @@ int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
 void read_exponent(FrontEnd& c, std::string& text, char ch) {
   if (ch == 'E' || ch == 'e') {
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
     if (ch != '+' && ch != '-') report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
     if (is_digit(ch)) {
       text += ch;
-      ch = read_char(c);
+      ch = next_char(c);
       if (!is_digit(ch)) report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
       text += ch;
-      ch = read_char(c);
+      ch = next_char(c);
     }
   }
   push_back_char(c, ch);
 }
 
 char read_digits(FrontEnd& c, std::string& text) {
-  text.append(take_plain_run(c.lex, is_digit));
-  char ch = read_char(c);
+  text.append(take_plain_run(c.lex, kDigitChar));
+  char ch = next_char(c);
   while (is_digit(ch)) {
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
   }
   return ch;
 }
@@ -178,7 +254,7 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     tok.code = -1;
     return;
   }
-  ch = read_char(c);
+  ch = next_char(c);
   if (is_digit(ch)) {
     text += '.';
     text += ch;
@@ -199,15 +275,17 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
   report_with_token(c, ErrorCode::kInternal, text + ".", "Syntax error.");
 }
 
-// A string literal after its opening quote; false when the line ended first.
+// A string literal after its opening quote, built in the token's own text;
+// false when the line ended first.
 bool read_string(FrontEnd& c, Token& tok, bool raw) {
   LexerState& lex = c.lex;
   lex.string_mode = true;
-  std::string text;
+  std::string& text = tok.text;
+  text.clear();
   bool closed = false;
   for (;;) {
-    text.append(take_plain_run(lex, [](char ch) { return ch != '\''; }));
-    char ch = read_char(c);
+    text.append(take_plain_run(lex, kEndsStringRun));
+    char ch = next_char(c);
     if (ch == '\'') {
       closed = true;
       break;
@@ -216,7 +294,6 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
     text += ch;
   }
   lex.string_mode = false;
-  tok.text = std::move(text);
   if (!closed) {
     tok.kind = TokenKind::kOpenString;
     return false;
@@ -231,17 +308,28 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
   return true;
 }
 
+// A name, lower case, in the token's own text. The character after it is
+// read (a comment or line end after the name is taken before the name is
+// looked up, as an error report must see) and given back; a character that
+// read_char would only hand on is simply left in the source when the name
+// becomes the last token at once.
 void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   LexerState& lex = c.lex;
-  std::string name(1, lower(first));
-  for (char ch : take_plain_run(lex, is_name_char)) name += lower(ch);
-  char ch = read_char(c);
-  while (is_name_char(ch)) {
-    name += lower(ch);
-    ch = read_char(c);
+  std::string& name = tok.text;
+  name.clear();
+  name.push_back(first);
+  name.append(take_plain_run(lex, kNameChar));
+  const bool plain_after =
+      !raw && reading_plainly(lex) && !(char_class(lex.source.bytes.data()[lex.source.pos]) & kSpecial);
+  if (!plain_after) {
+    char ch = read_char(c);
+    while (is_name_char(ch)) {
+      name += ch;
+      ch = next_char(c);
+    }
+    push_back_char(c, ch);
   }
-  push_back_char(c, ch);
-  tok.text = name;
+  for (char& ch : name) ch = lower(ch);
   const int scope = lex.current_procedure;
   SymbolClass symbol_class = SymbolClass::kNone;
   int code = 0;
@@ -296,98 +384,94 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     lex.pushed_back_token.clear();
     return false;
   }
-  char ch = read_char(c);
-  while (is_blank(ch)) {
-    take_plain_run(lex, is_blank);
-    ch = read_char(c);
-  }
+  const char ch = first_after_blanks(c);
   bool delivered = true;
-  auto sign = [&](TokenKind kind, int code, std::string text) {
-    tok.kind = kind;
-    tok.code = code;
-    tok.text = std::move(text);
-  };
-  if (ch == 0) {
-    delivered = false;
-  } else if (is_letter(ch)) {
-    read_name(c, tok, ch, raw);
-    if (raw && tok.kind == TokenKind::kTypeName) return true;  // the caret keeps its place
-  } else if (is_digit(ch)) {
-    read_number(c, tok, ch, raw);
-  } else if (ch == '\'') {
-    delivered = read_string(c, tok, raw);
-  } else if (ch == '+') {
-    sign(TokenKind::kArith, kPlus, "+");
-  } else if (ch == '-') {
-    sign(TokenKind::kArith, kMinus, "-");
-  } else if (ch == '*') {
-    sign(TokenKind::kArith, kStar, "*");
-  } else if (ch == '/') {
-    sign(TokenKind::kArith, kSlash, "/");
-  } else if (ch == '(') {
-    sign(TokenKind::kSeparator, kOpenParen, "(");
-  } else if (ch == ')') {
-    sign(TokenKind::kSeparator, kCloseParen, ")");
-  } else if (ch == ',') {
-    sign(TokenKind::kSeparator, kComma, ",");
-  } else if (ch == ';') {
-    sign(TokenKind::kSeparator, kSemicolon, ";");
-  } else if (ch == '[') {
-    sign(TokenKind::kSeparator, kOpenBracket, "[");
-  } else if (ch == ']') {
-    sign(TokenKind::kSeparator, kCloseBracket, "]");
-  } else if (ch == '^') {
-    sign(TokenKind::kSeparator, kCaret, "^");
-  } else if (ch == ':') {
-    char next = read_char(c);
-    if (next == '=') {
-      sign(TokenKind::kSeparator, kAssign, ":=");
-    } else {
-      push_back_char(c, next);
-      sign(TokenKind::kSeparator, kColon, ":");
-    }
-  } else if (ch == '.' && raw) {
-    sign(TokenKind::kSeparator, kDot, ".");
-  } else if (ch == '.') {
-    // "." and ".." carry no kind or code of their own.
-    char next = read_char(c);
-    if (next == '.') {
-      set_text(tok, "..");
-    } else {
-      push_back_char(c, next);
-      set_text(tok, ".");
-    }
-  } else if (!raw && (ch == '!' || ch == '<' || ch == '=' || ch == '>')) {
-    tok.kind = TokenKind::kRelation;
-    tok.text = std::string(1, ch);
-    if (ch == '=') {
-      tok.code = kEqual;
-    } else {
-      char next = read_char(c);
-      if (ch == '<' && next == '=') {
-        tok.code = kLessEqual;
-        set_text(tok, "<=");
-      } else if (ch == '<' && next == '>') {
-        tok.code = kNotEqual;
-      } else if (ch == '<') {
-        tok.code = kLess;
+  switch (ch) {
+    case 0: delivered = false; break;
+    case '\'': delivered = read_string(c, tok, raw); break;
+    case '+': set_sign(tok, TokenKind::kArith, kPlus, "+"); break;
+    case '-': set_sign(tok, TokenKind::kArith, kMinus, "-"); break;
+    case '*': set_sign(tok, TokenKind::kArith, kStar, "*"); break;
+    case '/': set_sign(tok, TokenKind::kArith, kSlash, "/"); break;
+    case '(': set_sign(tok, TokenKind::kSeparator, kOpenParen, "("); break;
+    case ')': set_sign(tok, TokenKind::kSeparator, kCloseParen, ")"); break;
+    case ',': set_sign(tok, TokenKind::kSeparator, kComma, ","); break;
+    case ';': set_sign(tok, TokenKind::kSeparator, kSemicolon, ";"); break;
+    case '[': set_sign(tok, TokenKind::kSeparator, kOpenBracket, "["); break;
+    case ']': set_sign(tok, TokenKind::kSeparator, kCloseBracket, "]"); break;
+    case '^': set_sign(tok, TokenKind::kSeparator, kCaret, "^"); break;
+    case ':': {
+      const char next = next_char(c);
+      if (next == '=') {
+        set_sign(tok, TokenKind::kSeparator, kAssign, ":=");
+      } else {
         push_back_char(c, next);
-      } else if (ch == '>' && next == '=') {
-        tok.code = kGreaterEqual;
-        set_text(tok, ">=");
-      } else if (ch == '>') {
-        tok.code = kGreater;
-        push_back_char(c, next);
-      } else if (next == '=') {
-        tok.code = kNotEqual;  // "!=" keeps the text "!"
+        set_sign(tok, TokenKind::kSeparator, kColon, ":");
+      }
+      break;
+    }
+    case '.':
+      if (raw) {
+        set_sign(tok, TokenKind::kSeparator, kDot, ".");
+      } else {
+        // "." and ".." carry no kind or code of their own.
+        const char next = next_char(c);
+        if (next == '.') {
+          set_text(tok, "..");
+        } else {
+          push_back_char(c, next);
+          set_text(tok, ".");
+        }
+      }
+      break;
+    case '!':
+    case '<':
+    case '=':
+    case '>':
+      if (raw) {
+        tok.kind = TokenKind::kOther;
+        tok.text.assign(1, ch);
+        break;
+      }
+      tok.kind = TokenKind::kRelation;
+      tok.text.assign(1, ch);
+      if (ch == '=') {
+        tok.code = kEqual;
+      } else {
+        const char next = next_char(c);
+        if (ch == '<' && next == '=') {
+          tok.code = kLessEqual;
+          set_text(tok, "<=");
+        } else if (ch == '<' && next == '>') {
+          tok.code = kNotEqual;
+        } else if (ch == '<') {
+          tok.code = kLess;
+          push_back_char(c, next);
+        } else if (ch == '>' && next == '=') {
+          tok.code = kGreaterEqual;
+          set_text(tok, ">=");
+        } else if (ch == '>') {
+          tok.code = kGreater;
+          push_back_char(c, next);
+        } else if (next == '=') {
+          tok.code = kNotEqual;  // "!=" keeps the text "!"
+        } else {
+          tok.kind = TokenKind::kOther;
+          push_back_char(c, next);
+        }
+      }
+      break;
+    default:
+      if (is_letter(ch)) {
+        read_name(c, tok, ch, raw);
+        if (raw && tok.kind == TokenKind::kTypeName) return true;  // the caret keeps its place
+      } else if (is_digit(ch)) {
+        read_number(c, tok, ch, raw);
       } else {
         tok.kind = TokenKind::kOther;
-        push_back_char(c, next);
+        tok.text.assign(1, ch);
       }
-    }
-  } else {
-    tok.kind = TokenKind::kOther;
-    tok.text = std::string(1, ch);
+      break;
   }
   set_last(c, tok.text);
   return delivered;
