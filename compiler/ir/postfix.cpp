@@ -9,6 +9,7 @@
 #include "ir/postfix.h"
 
 #include <charconv>
+#include <cstring>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -238,24 +239,56 @@ void result_type(const PostfixContext& c, int op, const Operands& o, TypeNumber&
   }
 }
 
-// One line of a postfix file: the text and CR LF, appended in place.
-void append_line(std::string& out, std::string_view text) {
-  out.append(text);
-  out.append("\r\n", 2);
-}
+// The lines of one record, gathered here and appended to the file's text in
+// one go; a line longer than the buffer goes straight to the text.
+class RecordLines {
+ public:
+  explicit RecordLines(std::string& out) : out_(out) {}
+  RecordLines(const RecordLines&) = delete;
+  RecordLines& operator=(const RecordLines&) = delete;
 
-void append_line(std::string& out, int value) {
-  char line[16];  // "-2147483648" and CR LF at most
-  char* end = std::to_chars(line, line + sizeof line, value).ptr;
-  *end++ = '\r';
-  *end++ = '\n';
-  out.append(line, static_cast<size_t>(end - line));
-}
+  void line(std::string_view text) {
+    if (used_ + text.size() + 2 > sizeof buffer_) {
+      flush();
+      if (text.size() + 2 > sizeof buffer_) {
+        out_.append(text);
+        out_.append("\r\n", 2);
+        return;
+      }
+    }
+    std::memcpy(buffer_ + used_, text.data(), text.size());
+    used_ += text.size();
+    end_line();
+  }
+
+  void line(int value) {
+    if (used_ + kLongestNumberLine > sizeof buffer_) flush();
+    used_ = static_cast<size_t>(std::to_chars(buffer_ + used_, buffer_ + sizeof buffer_, value).ptr - buffer_);
+    end_line();
+  }
+
+  void flush() {
+    out_.append(buffer_, used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kLongestNumberLine = 13;  // "-2147483648" and CR LF
+
+  void end_line() {
+    buffer_[used_++] = '\r';
+    buffer_[used_++] = '\n';
+  }
+
+  std::string& out_;
+  char buffer_[256];
+  size_t used_ = 0;
+};
 
 // An operand in "postfix_.tmp": small values as numbers, others by name.
-void append_readable_operand(const PostfixContext& c, std::string& out, int value) {
-  if (value < 26) append_line(out, value);
-  else append_line(out, sym_at(c.sym, value).name);
+void readable_operand(const PostfixContext& c, RecordLines& out, int value) {
+  if (value < 26) out.line(value);
+  else out.line(sym_at(c.sym, value).name);
 }
 
 int location_of(const PostfixContext& c, int position) {
@@ -267,18 +300,22 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
   int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
   int r = o.r != 0 ? location_of(c, o.r) : temporary != 0 ? location_of(c, temporary) : 0;
-  for (int v : {op, a, b, r}) append_line(p.numeric, v);
+  RecordLines numeric(p.numeric);
+  for (int v : {op, a, b, r}) numeric.line(v);
+  numeric.flush();
 
+  RecordLines readable(p.readable);
   const char* name = operation_name(op);
-  if (*name) append_line(p.readable, name);
-  else append_line(p.readable, op);
-  if (o.a != 0) append_readable_operand(c, p.readable, o.a);
+  if (*name) readable.line(name);
+  else readable.line(op);
+  if (o.a != 0) readable_operand(c, readable, o.a);
   if (o.b != 0) {
-    if (op == WD_NEW) append_line(p.readable, o.b);
-    else append_readable_operand(c, p.readable, o.b);
+    if (op == WD_NEW) readable.line(o.b);
+    else readable_operand(c, readable, o.b);
   }
-  if (o.r != 0) append_line(p.readable, sym_at(c.sym, o.r).name);
-  else if (temporary != 0) append_line(p.readable, sym_at(c.sym, temporary).name);
+  if (o.r != 0) readable.line(sym_at(c.sym, o.r).name);
+  else if (temporary != 0) readable.line(sym_at(c.sym, temporary).name);
+  readable.flush();
 }
 
 // prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
