@@ -243,26 +243,57 @@ std::string pop_name(SymbolTable& t) {
   return std::move(t.names[--t.name_count]);
 }
 
+namespace {
+
+// A field of the dump: at most eleven characters ("-2147483648").
+char* put_number(char* out, int64_t n) {
+  if (n >= 0 && n < 10) {
+    *out = static_cast<char>('0' + n);
+    return out + 1;
+  }
+  return std::to_chars(out, out + 11, n).ptr;
+}
+
+char* end_line(char* out) {
+  out[0] = '\r';
+  out[1] = '\n';
+  return out + 2;
+}
+
+// A line of the dump's own shape: an optional "-", one to nine digits, CR LF.
+// Anything else is left to the general reading, with nothing taken.
+bool take_plain_number(std::string_view all, size_t& pos, int64_t& value) {
+  size_t p = pos;
+  const bool negative = p < all.size() && all[p] == '-';
+  if (negative) ++p;
+  const size_t first = p;
+  int64_t v = 0;
+  for (; p < all.size() && p - first < 9 && all[p] >= '0' && all[p] <= '9'; ++p) v = v * 10 + (all[p] - '0');
+  if (p == first || p + 1 >= all.size() || all[p] != '\r' || all[p + 1] != '\n') return false;
+  value = negative ? -v : v;
+  pos = p + 2;
+  return true;
+}
+
+}  // namespace
+
 void dump_symbol_table(const SymbolTable& t, const std::string& path) {
-  std::string text;
-  text.reserve(static_cast<size_t>(t.count) * 40);
-  auto line = [&text](int64_t n) {
-    char digits[24];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-    text.append(digits, end);
-    text.append("\r\n", 2);
-  };
+  // Seven lines a record: the name and six numbers. The text is sized for
+  // the longest numbers first and cut to what was written.
+  constexpr size_t kNumbersRoom = 6 * (11 + 2);
+  size_t room = 0;
+  for (int i = 1; i <= t.count; ++i) room += t.entries[i].name.size() + 2 + kNumbersRoom;
+  std::string text(room, '\0');
+  char* out = text.data();
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
-    text.append(e.name);
-    text.append("\r\n", 2);
-    line(static_cast<int>(e.symbolclass));
-    line(static_cast<int>(e.symboltype));
-    line(e.location);
-    line(e.procname);
-    line(e.tag);
-    line(e.tag2);
+    std::memcpy(out, e.name.data(), e.name.size());
+    out = end_line(out + e.name.size());
+    for (int64_t n : {int64_t{static_cast<int>(e.symbolclass)}, int64_t{static_cast<int>(e.symboltype)},
+                      int64_t{e.location}, int64_t{e.procname}, int64_t{e.tag}, int64_t{e.tag2}})
+      out = end_line(put_number(out, n));
   }
+  text.resize(static_cast<size_t>(out - text.data()));
   if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
@@ -301,7 +332,29 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
   };
   int records = 0;
   std::array<std::string_view, 7> lines;
+  std::array<int64_t, 6> numbers;
   while (records < kSymbolCapacity) {
+    // A record as the dump writes it is read in one pass.
+    const size_t name_end = all.find('\n', pos);
+    if (name_end != std::string_view::npos) {
+      size_t p = name_end + 1;
+      size_t k = 0;
+      while (k < numbers.size() && take_plain_number(all, p, numbers[k])) ++k;
+      if (k == numbers.size()) {
+        std::string_view name = all.substr(pos, name_end - pos);
+        if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+        TSymbolbableRecord& e = t.entries[++records];
+        e.name.assign(name);
+        e.symbolclass = static_cast<SymbolClass>(numbers[0]);
+        e.symboltype = static_cast<TypeNumber>(numbers[1]);
+        e.location = static_cast<int32_t>(numbers[2]);
+        e.procname = static_cast<int32_t>(numbers[3]);
+        e.tag = static_cast<uint8_t>(numbers[4]);
+        e.tag2 = static_cast<int32_t>(numbers[5]);
+        pos = p;
+        continue;
+      }
+    }
     size_t n = 0;
     while (n < lines.size() && pos < all.size()) lines[n++] = next_line();
     if (n < lines.size()) break;
