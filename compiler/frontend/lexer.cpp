@@ -90,12 +90,29 @@ uint8_t char_class(char ch) { return kCharClass[static_cast<unsigned char>(ch)];
 // Nothing waits: the next character comes straight from the source.
 bool reading_plainly(const LexerState& lex) { return lex.pushed_back == 0 && !lex.line_end_pending; }
 
+// While a token is read, the characters that read_char would only add to the
+// line text are taken from the source without it, and join the line text in
+// one piece before anything else happens to it: before read_char, before
+// anything that may report an error, and when the token is complete.
+void join_line_text(LexerState& lex) {
+  const size_t pos = lex.source.pos;
+  if (pos > lex.taken_from) lex.line_text.append(lex.source.bytes, lex.taken_from, pos - lex.taken_from);
+  lex.taken_from = pos;
+}
+
+char read_char_joined(FrontEnd& c) {
+  join_line_text(c.lex);
+  const char ch = read_char(c);
+  c.lex.taken_from = c.lex.source.pos;
+  return ch;
+}
+
 // Takes the longest run of source characters, from the read position on, that
 // read_char would hand on one by one with nothing to do but add them to the
 // line text: those of class `wanted` (none of them special), or inside a
-// string literal those that do not end its run. Adds the run to the line text
-// and returns it. Empty while a character or a line end waits. The source
-// text ends with its terminating NUL, which ends every run.
+// string literal those that do not end its run. Returns the run, which joins
+// the line text later. Empty while a character or a line end waits. The
+// source text ends with its terminating NUL, which ends every run.
 std::string_view take_plain_run(LexerState& lex, uint8_t wanted) {
   if (!reading_plainly(lex)) return {};
   SourceFile& src = lex.source;
@@ -108,7 +125,6 @@ std::string_view take_plain_run(LexerState& lex, uint8_t wanted) {
   }
   const std::string_view run(start, static_cast<size_t>(end - start));
   src.pos += run.size();
-  lex.line_text.append(run);
   return run;
 }
 
@@ -123,11 +139,10 @@ char next_char(FrontEnd& c) {
     const char ch = src.bytes.data()[src.pos];
     if (!(char_class(ch) & kSpecial)) {
       ++src.pos;
-      lex.line_text.push_back(ch);
       return ch;
     }
   }
-  return read_char(c);
+  return read_char_joined(c);
 }
 
 // The first character that is not a blank, as a loop over read_char finds
@@ -138,7 +153,7 @@ char first_after_blanks(FrontEnd& c) {
   SourceFile& src = lex.source;
   for (;;) {
     if (!reading_plainly(lex) || lex.string_mode) {
-      const char ch = read_char(c);
+      const char ch = read_char_joined(c);
       if (!is_blank(ch)) return ch;
       continue;
     }
@@ -146,16 +161,17 @@ char first_after_blanks(FrontEnd& c) {
     const char ch = src.bytes.data()[src.pos];
     if (!(char_class(ch) & kSpecial)) {
       ++src.pos;
-      lex.line_text.push_back(ch);
       return ch;
     }
     if (ch == '\r') {
-      ++src.pos;
+      join_line_text(lex);
+      lex.taken_from = ++src.pos;
     } else if (ch == '\n') {
-      ++src.pos;
+      // The line text so far is left behind with its line.
+      lex.taken_from = ++src.pos;
       new_line(lex);
     } else {
-      const char next = read_char(c);
+      const char next = read_char_joined(c);
       if (!is_blank(next)) return next;
     }
   }
@@ -174,6 +190,7 @@ void set_sign(Token& tok, TokenKind kind, int code, std::string_view text) {
 void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
 [[noreturn]] void report_with_token(FrontEnd& c, ErrorCode code, const std::string& token, const std::string& arg) {
+  join_line_text(c.lex);
   set_last(c, token);
   report_error(c.errors, code, arg);
 }
@@ -190,6 +207,7 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
 int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
+  join_line_text(c.lex);  // a full table is reported
   if (const int earlier = find_literal(c.sym, text, type)) return c.sym.entries[earlier].location;
   int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
@@ -322,7 +340,7 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   const bool plain_after =
       !raw && reading_plainly(lex) && !(char_class(lex.source.bytes.data()[lex.source.pos]) & kSpecial);
   if (!plain_after) {
-    char ch = read_char(c);
+    char ch = read_char_joined(c);
     while (is_name_char(ch)) {
       name += ch;
       ch = next_char(c);
@@ -367,6 +385,7 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
                            : lex.heading_kind == 0 || lex.heading_kind == 1 ? SymbolClass::kProcedure
                                                                             : SymbolClass::kFunction;
     set_last(c, name);
+    join_line_text(lex);
     symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared, scope,
            code);
     tok.kind = token_kind_of(declared);
@@ -384,6 +403,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     lex.pushed_back_token.clear();
     return false;
   }
+  lex.taken_from = lex.source.pos;
   const char ch = first_after_blanks(c);
   bool delivered = true;
   switch (ch) {
@@ -464,7 +484,10 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     default:
       if (is_letter(ch)) {
         read_name(c, tok, ch, raw);
-        if (raw && tok.kind == TokenKind::kTypeName) return true;  // the caret keeps its place
+        if (raw && tok.kind == TokenKind::kTypeName) {
+          join_line_text(lex);
+          return true;  // the caret keeps its place
+        }
       } else if (is_digit(ch)) {
         read_number(c, tok, ch, raw);
       } else {
@@ -473,6 +496,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       }
       break;
   }
+  join_line_text(lex);
   set_last(c, tok.text);
   return delivered;
 }

@@ -26,6 +26,7 @@ struct LexerState {
   SourceFile source;
   int line_number = 1;
   std::string line_text;        // characters of the current line delivered so far
+  size_t taken_from = 0;        // while a token is read: where the characters taken yet to join line_text begin
   bool line_end_pending = false;  // a bare LF was read: the next line starts at the next read
   std::string last_token_text;  // the caret goes under its last occurrence
   char pushed_back = 0;         // one character given back; 0 = none
