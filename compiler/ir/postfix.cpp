@@ -8,6 +8,7 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -28,7 +29,7 @@ struct OpInfo {
   int result;  // 1: yields a value
 };
 
-const OpInfo kOps[] = {
+constexpr OpInfo kOps[] = {
     {PLUS_OP, "PLUS_OP", 2, 1},        {MINUS_OP, "MINUS_OP", 2, 1},     {MULT_OP, "MULT_OP", 2, 1},
     {ASIGN_OP, "ASIGN_OP", 2, 0},      {DIV_OP, "DIV_OP", 2, 1},         {WD_PROG, "WD_PROG", 1, 0},
     {WD_PROC, "WD_PROC", 1, 0},        {WD_IF, "WD_IF", 2, 0},           {WD_ELSE, "WD_ELSE", 2, 0},
@@ -239,56 +240,62 @@ void result_type(const PostfixContext& c, int op, const Operands& o, TypeNumber&
   }
 }
 
-// The lines of one record, gathered here and appended to the file's text in
-// one go; a line longer than the buffer goes straight to the text.
-class RecordLines {
- public:
-  explicit RecordLines(std::string& out) : out_(out) {}
-  RecordLines(const RecordLines&) = delete;
-  RecordLines& operator=(const RecordLines&) = delete;
+// The name of an operation in "postfix_.tmp", by -code; empty for those
+// written as codes.
+constexpr std::array<std::string_view, 1 - kLowestOp> kOperationNames = [] {
+  std::array<std::string_view, 1 - kLowestOp> names{};
+  for (const OpInfo& op : kOps) names[static_cast<size_t>(-op.code)] = op.name;
+  return names;
+}();
 
-  void line(std::string_view text) {
-    if (used_ + text.size() + 2 > sizeof buffer_) {
-      flush();
-      if (text.size() + 2 > sizeof buffer_) {
-        out_.append(text);
-        out_.append("\r\n", 2);
-        return;
-      }
-    }
-    std::memcpy(buffer_ + used_, text.data(), text.size());
-    used_ += text.size();
-    end_line();
+std::string_view name_of_operation(int code) {
+  return code <= 0 && code >= kLowestOp ? kOperationNames[static_cast<size_t>(-code)] : std::string_view();
+}
+
+// The room a line of a record takes at most, but for a symbol's name.
+constexpr size_t kLineRoom = 24;
+
+// One line of a postfix file, written at `out`: a number or a text, and CR LF.
+char* end_line(char* out) {
+  out[0] = '\r';
+  out[1] = '\n';
+  return out + 2;
+}
+
+char* put_line(char* out, int value) {
+  uint32_t u = static_cast<uint32_t>(value);
+  if (value < 0) {
+    *out++ = '-';
+    u = 0u - u;
   }
-
-  void line(int value) {
-    if (used_ + kLongestNumberLine > sizeof buffer_) flush();
-    used_ = static_cast<size_t>(std::to_chars(buffer_ + used_, buffer_ + sizeof buffer_, value).ptr - buffer_);
-    end_line();
+  if (u < 10) {
+    *out++ = static_cast<char>('0' + u);
+  } else if (u < 100) {
+    out[0] = static_cast<char>('0' + u / 10);
+    out[1] = static_cast<char>('0' + u % 10);
+    out += 2;
+  } else if (u < 1000) {
+    out[0] = static_cast<char>('0' + u / 100);
+    out[1] = static_cast<char>('0' + u / 10 % 10);
+    out[2] = static_cast<char>('0' + u % 10);
+    out += 3;
+  } else {
+    out = std::to_chars(out, out + 10, u).ptr;
   }
+  return end_line(out);
+}
 
-  void flush() {
-    out_.append(buffer_, used_);
-    used_ = 0;
-  }
-
- private:
-  static constexpr size_t kLongestNumberLine = 13;  // "-2147483648" and CR LF
-
-  void end_line() {
-    buffer_[used_++] = '\r';
-    buffer_[used_++] = '\n';
-  }
-
-  std::string& out_;
-  char buffer_[256];
-  size_t used_ = 0;
-};
+char* put_line(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return end_line(out + text.size());
+}
 
 // An operand in "postfix_.tmp": small values as numbers, others by name.
-void readable_operand(const PostfixContext& c, RecordLines& out, int value) {
-  if (value < 26) out.line(value);
-  else out.line(sym_at(c.sym, value).name);
+bool named_operand(int value) { return value >= 26; }
+
+char* put_readable_operand(const PostfixContext& c, char* out, int value) {
+  if (named_operand(value)) return put_line(out, sym_at(c.sym, value).name);
+  return put_line(out, value);
 }
 
 int location_of(const PostfixContext& c, int position) {
@@ -300,22 +307,23 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
   int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
   int r = o.r != 0 ? location_of(c, o.r) : temporary != 0 ? location_of(c, temporary) : 0;
-  RecordLines numeric(p.numeric);
-  for (int v : {op, a, b, r}) numeric.line(v);
-  numeric.flush();
+  char* out = p.numeric.room(4 * kLineRoom);
+  for (int v : {op, a, b, r}) out = put_line(out, v);
+  p.numeric.commit(out);
 
-  RecordLines readable(p.readable);
-  const char* name = operation_name(op);
-  if (*name) readable.line(name);
-  else readable.line(op);
-  if (o.a != 0) readable_operand(c, readable, o.a);
-  if (o.b != 0) {
-    if (op == WD_NEW) readable.line(o.b);
-    else readable_operand(c, readable, o.b);
-  }
-  if (o.r != 0) readable.line(sym_at(c.sym, o.r).name);
-  else if (temporary != 0) readable.line(sym_at(c.sym, temporary).name);
-  readable.flush();
+  // The operation and up to three operands; names need their own room.
+  const int result = o.r != 0 ? o.r : temporary;
+  size_t room = 4 * kLineRoom;
+  if (o.a != 0 && named_operand(o.a)) room += sym_at(c.sym, o.a).name.size();
+  if (o.b != 0 && op != WD_NEW && named_operand(o.b)) room += sym_at(c.sym, o.b).name.size();
+  if (result != 0) room += sym_at(c.sym, result).name.size();
+  out = p.readable.room(room);
+  const std::string_view name = name_of_operation(op);
+  out = name.empty() ? put_line(out, op) : put_line(out, name);
+  if (o.a != 0) out = put_readable_operand(c, out, o.a);
+  if (o.b != 0) out = op == WD_NEW ? put_line(out, o.b) : put_readable_operand(c, out, o.b);
+  if (result != 0) out = put_line(out, sym_at(c.sym, result).name);
+  p.readable.commit(out);
 }
 
 // prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
@@ -326,9 +334,10 @@ std::string numbered(const char* prefix, int n) {
   return s;
 }
 
-void write_work_file(const std::string& work_folder, const char* name, const std::string& bytes) {
+void write_work_file(const std::string& work_folder, const char* name, const GrowingText& text) {
   const std::string path = work_folder + name;
-  if (!platform::write_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
+  if (!platform::write_file(path, std::string(text.text())))
+    throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void create_work_file(const std::string& work_folder, const char* name) {
@@ -338,15 +347,17 @@ void create_work_file(const std::string& work_folder, const char* name) {
 
 }  // namespace
 
+void GrowingText::grow(size_t n) {
+  const size_t capacity = std::max({2 * capacity_, size_ + n, size_t{4096}});
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ != 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
 const char* operation_name(int code) {
-  // Indexed by -code, built once from kOps.
-  static const std::array<const char*, 1 - kLowestOp> names = [] {
-    std::array<const char*, 1 - kLowestOp> n{};
-    n.fill("");
-    for (const OpInfo& op : kOps) n[-op.code] = op.name;
-    return n;
-  }();
-  return code <= 0 && code >= kLowestOp ? names[-code] : "";
+  const std::string_view name = name_of_operation(code);
+  return name.empty() ? "" : name.data();  // the names are literals
 }
 
 void build_operation_table(PostfixState& p) {
@@ -363,8 +374,8 @@ void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   p.readable.clear();
   // Room for a long program's records, so that they are rarely copied while
   // they grow.
-  p.numeric.reserve(64 * 1024);
-  p.readable.reserve(64 * 1024);
+  p.numeric.room(64 * 1024);
+  p.readable.room(64 * 1024);
   // Created here so that a work folder that cannot be written stops the
   // compile before the source is read; their bytes are written on closing.
   create_work_file(work_folder, "postfix_.tmp");
