@@ -326,12 +326,13 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   p.readable.commit(out);
 }
 
-// prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
-// an overlapping copy (-Wrestrict) in optimised builds.
-std::string numbered(const char* prefix, int n) {
-  std::string s(prefix);
-  s += std::to_string(n);
-  return s;
+// prefix + n, made in one piece: the names of temporaries and labels are
+// short enough to need no allocation.
+std::string numbered(std::string_view prefix, int n) {
+  char text[32];
+  std::memcpy(text, prefix.data(), prefix.size());
+  char* end = std::to_chars(text + prefix.size(), text + sizeof text, n).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 void write_work_file(const std::string& work_folder, const char* name, const GrowingText& text) {
