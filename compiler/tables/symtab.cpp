@@ -90,10 +90,16 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
   sync_name_index(t);  // a table shortened since the last lookup is indexed afresh before it grows
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
-  e = TSymbolbableRecord{};
-  e.name = name;
-  e.symbolclass = symbol_class;
+  e.name.assign(name);  // keeps the entry's own buffer
   e.procname = scope;
+  e.symbolclass = symbol_class;
+  e.symboltype = TypeNumber::kNone;
+  e.location = 0;
+  e.tag = 0;
+  e.tag2 = 0;
+  e.tag3 = 0;
+  e.tag4 = 0;
+  e.tag5 = 0;
   return position;
 }
 

@@ -61,6 +61,7 @@ constexpr int kFirstUserType = 101;
 // The type number of user type `number` (from kFirstUserType on).
 inline TypeNumber user_type(int number) { return static_cast<TypeNumber>(number); }
 
+// append_entry sets every field of a new entry: a field added here is set there too.
 struct TSymbolbableRecord {
   std::string name;      // lower case; literals as written, strings without quotes
   int32_t procname = 0;  // scope: position of the owning routine, 0 = global
