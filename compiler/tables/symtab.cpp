@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "base/diagnostics.h"
@@ -284,13 +285,14 @@ bool take_plain_number(std::string_view all, size_t& pos, int64_t& value) {
 }  // namespace
 
 void dump_symbol_table(const SymbolTable& t, const std::string& path) {
-  // Seven lines a record: the name and six numbers. The text is sized for
-  // the longest numbers first and cut to what was written.
+  // Seven lines a record: the name and six numbers. They are written into a
+  // buffer with room for the longest numbers, which the text then copies: a
+  // text of that size made first would be filled twice.
   constexpr size_t kNumbersRoom = 6 * (11 + 2);
   size_t room = 0;
   for (int i = 1; i <= t.count; ++i) room += t.entries[i].name.size() + 2 + kNumbersRoom;
-  std::string text(room, '\0');
-  char* out = text.data();
+  const std::unique_ptr<char[]> buffer(new char[room + 1]);
+  char* out = buffer.get();
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
     std::memcpy(out, e.name.data(), e.name.size());
@@ -299,7 +301,7 @@ void dump_symbol_table(const SymbolTable& t, const std::string& path) {
                       int64_t{e.location}, int64_t{e.procname}, int64_t{e.tag}, int64_t{e.tag2}})
       out = end_line(put_number(out, n));
   }
-  text.resize(static_cast<size_t>(out - text.data()));
+  const std::string text(buffer.get(), static_cast<size_t>(out - buffer.get()));
   if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
