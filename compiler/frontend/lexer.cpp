@@ -386,8 +386,14 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
                                                                             : SymbolClass::kFunction;
     set_last(c, name);
     join_line_text(lex);
-    symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared, scope,
-           code);
+    if (!lex.declaration_mode && found) {
+      // What symbol() would resolve: its first look-up is the one above.
+      check_room(c.sym, c.errors);
+      declared = symbol_class;
+    } else {
+      symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared,
+             scope, code);
+    }
     tok.kind = token_kind_of(declared);
     tok.code = code;
   } else {

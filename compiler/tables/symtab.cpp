@@ -22,10 +22,6 @@ bool is_global_class(SymbolClass symbol_class) {
          symbol_class == SymbolClass::kFunction;
 }
 
-void check_room(const SymbolTable& t, ErrorReporter& errors) {
-  if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
-}
-
 uint64_t load8(const char* p) {
   uint64_t v;
   std::memcpy(&v, p, sizeof v);
@@ -105,6 +101,10 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
 }
 
 }  // namespace
+
+void check_room(const SymbolTable& t, ErrorReporter& errors) {
+  if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
+}
 
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
   for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {

@@ -128,6 +128,10 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass
 int find_literal(const SymbolTable& t, std::string_view text);
 int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type);
 
+// Error 0 "Symboltable overflow" when the table is full, as symbol() reports
+// it in every mode before anything else.
+void check_room(const SymbolTable& t, ErrorReporter& errors);
+
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
 // (class 5) reuses an earlier entry of the same text. Resolve: looks in
