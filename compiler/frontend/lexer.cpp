@@ -90,21 +90,20 @@ uint8_t char_class(char ch) { return kCharClass[static_cast<unsigned char>(ch)];
 // Nothing waits: the next character comes straight from the source.
 bool reading_plainly(const LexerState& lex) { return lex.pushed_back == 0 && !lex.line_end_pending; }
 
-// While a token is read, the characters that read_char would only add to the
-// line text are taken from the source without it, and join the line text in
-// one piece before anything else happens to it: before read_char, before
-// anything that may report an error, and when the token is complete.
+// The characters that read_char would only add to the line text are taken
+// from the source without it, and join the line text in one piece before
+// anything else happens to it: before read_char, at a line end, and before
+// anything that may report an error; when the token is complete too, unless
+// a LineTextReporter sees to the reports.
 void join_line_text(LexerState& lex) {
   const size_t pos = lex.source.pos;
-  if (pos > lex.taken_from) lex.line_text.append(lex.source.bytes, lex.taken_from, pos - lex.taken_from);
+  if (pos > lex.taken_from) lex.line_text.append(lex.source.bytes.data() + lex.taken_from, pos - lex.taken_from);
   lex.taken_from = pos;
 }
 
-char read_char_joined(FrontEnd& c) {
-  join_line_text(c.lex);
-  const char ch = read_char(c);
-  c.lex.taken_from = c.lex.source.pos;
-  return ch;
+// Before something that may report, where no LineTextReporter joins.
+void join_before_report(LexerState& lex) {
+  if (!lex.line_text_deferred) join_line_text(lex);
 }
 
 // Takes the longest run of source characters, from the read position on, that
@@ -142,7 +141,7 @@ char next_char(FrontEnd& c) {
       return ch;
     }
   }
-  return read_char_joined(c);
+  return read_char(c);
 }
 
 // The first character that is not a blank, as a loop over read_char finds
@@ -153,7 +152,7 @@ char first_after_blanks(FrontEnd& c) {
   SourceFile& src = lex.source;
   for (;;) {
     if (!reading_plainly(lex) || lex.string_mode) {
-      const char ch = read_char_joined(c);
+      const char ch = read_char(c);
       if (!is_blank(ch)) return ch;
       continue;
     }
@@ -171,7 +170,7 @@ char first_after_blanks(FrontEnd& c) {
       lex.taken_from = ++src.pos;
       new_line(lex);
     } else {
-      const char next = read_char_joined(c);
+      const char next = read_char(c);
       if (!is_blank(next)) return next;
     }
   }
@@ -190,7 +189,7 @@ void set_sign(Token& tok, TokenKind kind, int code, std::string_view text) {
 void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
 [[noreturn]] void report_with_token(FrontEnd& c, ErrorCode code, const std::string& token, const std::string& arg) {
-  join_line_text(c.lex);
+  join_before_report(c.lex);
   set_last(c, token);
   report_error(c.errors, code, arg);
 }
@@ -207,7 +206,7 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
 int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
-  join_line_text(c.lex);  // a full table is reported
+  join_before_report(c.lex);  // a full table is reported
   if (const int earlier = find_literal(c.sym, text, type)) return c.sym.entries[earlier].location;
   int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
@@ -340,7 +339,7 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   const bool plain_after =
       !raw && reading_plainly(lex) && !(char_class(lex.source.bytes.data()[lex.source.pos]) & kSpecial);
   if (!plain_after) {
-    char ch = read_char_joined(c);
+    char ch = read_char(c);
     while (is_name_char(ch)) {
       name += ch;
       ch = next_char(c);
@@ -385,7 +384,7 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
                            : lex.heading_kind == 0 || lex.heading_kind == 1 ? SymbolClass::kProcedure
                                                                             : SymbolClass::kFunction;
     set_last(c, name);
-    join_line_text(lex);
+    join_before_report(lex);
     if (!lex.declaration_mode && found) {
       // What symbol() would resolve: its first look-up is the one above.
       check_room(c.sym, c.errors);
@@ -409,7 +408,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     lex.pushed_back_token.clear();
     return false;
   }
-  lex.taken_from = lex.source.pos;
+  if (!lex.line_text_deferred) lex.taken_from = lex.source.pos;
   const char ch = first_after_blanks(c);
   bool delivered = true;
   switch (ch) {
@@ -491,7 +490,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       if (is_letter(ch)) {
         read_name(c, tok, ch, raw);
         if (raw && tok.kind == TokenKind::kTypeName) {
-          join_line_text(lex);
+          join_before_report(lex);
           return true;  // the caret keeps its place
         }
       } else if (is_digit(ch)) {
@@ -502,7 +501,7 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       }
       break;
   }
-  join_line_text(lex);
+  join_before_report(lex);
   set_last(c, tok.text);
   return delivered;
 }
@@ -576,7 +575,9 @@ void enter_keyword(FrontEnd& c, const char* word, SymbolClass kind, int code) {
 
 }  // namespace
 
-char read_char(FrontEnd& c) {
+namespace {
+
+char take_char(FrontEnd& c) {
   LexerState& lex = c.lex;
   if (lex.pushed_back != 0) {
     char ch = lex.pushed_back;
@@ -619,6 +620,16 @@ char read_char(FrontEnd& c) {
   return ch;
 }
 
+}  // namespace
+
+char read_char(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  join_line_text(lex);
+  const char ch = take_char(c);
+  lex.taken_from = lex.source.pos;
+  return ch;
+}
+
 void push_back_char(FrontEnd& c, char ch) { c.lex.pushed_back = ch; }
 
 bool read_token(FrontEnd& c, Token& tok) { return read_any(c, tok, false); }
@@ -657,6 +668,7 @@ void build_keyword_table(FrontEnd& c) {
 }
 
 const std::string& complete_current_line(LexerState& lex) {
+  join_line_text(lex);
   SourceFile& src = lex.source;
   while (!lex.line_end_pending && src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
     char ch = src.bytes[src.pos++];
@@ -668,5 +680,19 @@ const std::string& complete_current_line(LexerState& lex) {
 bool at_end_of_source(const LexerState& lex) {
   return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
 }
+
+LineTextReporter::LineTextReporter(LexerState& lex, ErrorReporter& next) : lex_(lex), next_(next) {
+  lex_.taken_from = lex_.source.pos;
+  lex_.line_text_deferred = true;
+}
+
+LineTextReporter::~LineTextReporter() { lex_.line_text_deferred = false; }
+
+void LineTextReporter::report(ErrorCode code, std::string_view arg) {
+  join_line_text(lex_);
+  report_error(next_, code, arg);
+}
+
+void LineTextReporter::finish() { join_line_text(lex_); }
 
 }  // namespace tarn
