@@ -329,8 +329,9 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
 // read (a comment or line end after the name is taken before the name is
 // looked up, as an error report must see) and given back; a character that
 // read_char would only hand on is simply left in the source when the name
-// becomes the last token at once.
-void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
+// becomes the last token at once. True when the last token's text is as it
+// must stay: the name itself, or for a type name the token before it.
+bool read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   LexerState& lex = c.lex;
   std::string& name = tok.text;
   name.clear();
@@ -370,9 +371,9 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
     if (found && symbol_class == SymbolClass::kTypeName) {
       tok.kind = TokenKind::kTypeName;
       tok.code = code;
-      return;
+      return true;  // the caret keeps its place
     }
-    if (!found) return;
+    if (!found) return false;
   }
   if (lex.declaration_mode && found &&
       (symbol_class == SymbolClass::kFunction || symbol_class == SymbolClass::kMathFunction))
@@ -395,10 +396,11 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
     }
     tok.kind = token_kind_of(declared);
     tok.code = code;
-  } else {
-    tok.kind = token_kind_of(symbol_class);
-    tok.code = code;
+    return true;
   }
+  tok.kind = token_kind_of(symbol_class);
+  tok.code = code;
+  return false;
 }
 
 bool read_any(FrontEnd& c, Token& tok, bool raw) {
@@ -488,10 +490,9 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
       break;
     default:
       if (is_letter(ch)) {
-        read_name(c, tok, ch, raw);
-        if (raw && tok.kind == TokenKind::kTypeName) {
+        if (read_name(c, tok, ch, raw)) {
           join_before_report(lex);
-          return true;  // the caret keeps its place
+          return true;
         }
       } else if (is_digit(ch)) {
         read_number(c, tok, ch, raw);
