@@ -429,7 +429,7 @@ void emit_postfix(PostfixContext& c, int value) {
 }
 
 int new_sys_label(PostfixContext& c) {
-  return declare_named(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++), SymbolClass::kSysLabel);
+  return declare_label(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++));
 }
 
 int push_operand(PostfixContext& c, int value) {

@@ -188,14 +188,29 @@ int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::s
   return code;
 }
 
+namespace {
+
+// What symbol() declares, less the look-up for a duplicate.
+int declare_generated(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name,
+                      SymbolClass symbol_class) {
+  check_room(t, errors);
+  const int position = append_entry(t, errors, name, symbol_class, owner);
+  t.entries[position].location = position;
+  return position;
+}
+
+}  // namespace
+
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type) {
-  SymbolClass symbol_class = SymbolClass::kVariable;
-  int code = 0;
-  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
+  const int code = declare_generated(t, errors, owner, name, SymbolClass::kVariable);
   TSymbolbableRecord& e = t.entries[code];
   e.symboltype = type;
   e.procname = owner;
   return code;
+}
+
+int declare_label(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name) {
+  return declare_generated(t, errors, owner, name, SymbolClass::kSysLabel);
 }
 
 TTblFun create_signature(int key, TypeNumber result_type) {

@@ -145,8 +145,12 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
 int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope);
 // Declared in scope 0; the position.
 int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, SymbolClass symbol_class);
-// A class 1 entry of the given type owned by the current routine; the position.
+// The postfix emitter's own entries, named by it ("_t1", "_sys1"): no name in
+// a source begins with "_", so no earlier entry holds one and none is looked
+// for. A temporary is a class 1 entry of the given type owned by the current
+// routine, a jump label one of class 6; the position.
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type);
+int declare_label(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name);
 
 // Function table.
 TTblFun create_signature(int key, TypeNumber result_type);
