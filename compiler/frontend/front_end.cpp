@@ -9,7 +9,12 @@ void run_front_end(FrontEnd& c, const std::string& work_folder) {
   build_operation_table(c.post);
   open_postfix_files(c.post, work_folder);
   try {
-    parse_source_file(c);
+    // The parse reports through `errors`, which brings the line text up to
+    // date first: the lexer need not do so after every token.
+    LineTextReporter errors(c.lex, c.errors);
+    FrontEnd parse{{c.sym, c.types, c.post, errors, c.owner}, c.lex};
+    parse_source_file(parse);
+    errors.finish();
   } catch (...) {
     close_postfix_files(c.post, work_folder);
     throw;

@@ -8,6 +8,8 @@
 // that an error report echoes one real line and its caret finds the token.
 #include "frontend/lexer.h"
 
+#include <array>
+
 #include "common/text.h"
 #include "tables/symbol_fields.h"
 
@@ -66,38 +68,128 @@ bool skip_line_comment(LexerState& lex) {
   }
 }
 
+// Character classes for the runs below. kSpecial marks what read_char always
+// has more to do for: NUL, CR, LF, "{" and "/".
+enum : uint8_t { kSpecial = 1, kNameChar = 2, kDigitChar = 4, kBlankChar = 8, kEndsStringRun = 16 };
+
+constexpr std::array<uint8_t, 256> kCharClass = [] {
+  std::array<uint8_t, 256> t{};
+  for (char ch : {'\0', '\r', '\n', '{', '/'}) t[static_cast<size_t>(ch)] |= kSpecial;
+  for (char ch : {'\0', '\r', '\n', '{', '\''}) t[static_cast<size_t>(ch)] |= kEndsStringRun;
+  for (int ch = 'a'; ch <= 'z'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar;
+  for (int ch = 'A'; ch <= 'Z'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar;
+  for (int ch = '0'; ch <= '9'; ++ch) t[static_cast<size_t>(ch)] |= kNameChar | kDigitChar;
+  t['_'] |= kNameChar;
+  t[' '] |= kBlankChar;
+  t['\t'] |= kBlankChar;
+  return t;
+}();
+
+uint8_t char_class(char ch) { return kCharClass[static_cast<unsigned char>(ch)]; }
+
+// Nothing waits: the next character comes straight from the source.
+bool reading_plainly(const LexerState& lex) { return lex.pushed_back == 0 && !lex.line_end_pending; }
+
+// The characters that read_char would only add to the line text are taken
+// from the source without it, and join the line text in one piece before
+// anything else happens to it: before read_char, at a line end, and before
+// anything that may report an error; when the token is complete too, unless
+// a LineTextReporter sees to the reports.
+void join_line_text(LexerState& lex) {
+  const size_t pos = lex.source.pos;
+  if (pos > lex.taken_from) lex.line_text.append(lex.source.bytes.data() + lex.taken_from, pos - lex.taken_from);
+  lex.taken_from = pos;
+}
+
+// Before something that may report, where no LineTextReporter joins.
+void join_before_report(LexerState& lex) {
+  if (!lex.line_text_deferred) join_line_text(lex);
+}
+
 // Takes the longest run of source characters, from the read position on, that
 // read_char would hand on one by one with nothing to do but add them to the
-// line text, and that `wanted` accepts; adds the run to the line text and
-// returns it. Empty while a character or a line end waits. A NUL, CR, LF,
-// "{" and (outside string literals) "/" always end the run: read_char has
-// more to do for them.
-template <typename Wanted>
-std::string_view take_plain_run(LexerState& lex, Wanted wanted) {
-  if (lex.pushed_back != 0 || lex.line_end_pending) return {};
+// line text: those of class `wanted` (none of them special), or inside a
+// string literal those that do not end its run. Returns the run, which joins
+// the line text later. Empty while a character or a line end waits. The
+// source text ends with its terminating NUL, which ends every run.
+std::string_view take_plain_run(LexerState& lex, uint8_t wanted) {
+  if (!reading_plainly(lex)) return {};
   SourceFile& src = lex.source;
-  const size_t start = src.pos;
-  size_t end = start;
-  for (; end < src.bytes.size(); ++end) {
-    const char ch = src.bytes[end];
-    if (ch == 0 || ch == '\r' || ch == '\n' || ch == '{' || (ch == '/' && !lex.string_mode) || !wanted(ch)) break;
+  const char* const start = src.bytes.data() + src.pos;
+  const char* end = start;
+  if (wanted == kEndsStringRun) {
+    while (!(char_class(*end) & kEndsStringRun)) ++end;
+  } else {
+    while (char_class(*end) & wanted) ++end;
   }
-  src.pos = end;
-  const std::string_view run(src.bytes.data() + start, end - start);
-  lex.line_text.append(run);
+  const std::string_view run(start, static_cast<size_t>(end - start));
+  src.pos += run.size();
   return run;
 }
 
 bool is_blank(char ch) { return ch == ' ' || ch == '\t'; }
-bool is_name_char(char ch) { return is_letter(ch) || is_digit(ch) || ch == '_'; }
+bool is_name_char(char ch) { return (char_class(ch) & kNameChar) != 0; }
+
+// read_char's common case, inline: a character that only joins the line text.
+char next_char(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  if (reading_plainly(lex)) {
+    SourceFile& src = lex.source;
+    const char ch = src.bytes.data()[src.pos];
+    if (!(char_class(ch) & kSpecial)) {
+      ++src.pos;
+      return ch;
+    }
+  }
+  return read_char(c);
+}
+
+// The first character that is not a blank, as a loop over read_char finds
+// it. Blanks, carriage returns and line feeds are taken here: a line end
+// counts when the next character is read, and here that is at once.
+char first_after_blanks(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  SourceFile& src = lex.source;
+  for (;;) {
+    if (!reading_plainly(lex) || lex.string_mode) {
+      const char ch = read_char(c);
+      if (!is_blank(ch)) return ch;
+      continue;
+    }
+    take_plain_run(lex, kBlankChar);
+    const char ch = src.bytes.data()[src.pos];
+    if (!(char_class(ch) & kSpecial)) {
+      ++src.pos;
+      return ch;
+    }
+    if (ch == '\r') {
+      join_line_text(lex);
+      lex.taken_from = ++src.pos;
+    } else if (ch == '\n') {
+      // The line text so far is left behind with its line.
+      lex.taken_from = ++src.pos;
+      new_line(lex);
+    } else {
+      const char next = read_char(c);
+      if (!is_blank(next)) return next;
+    }
+  }
+}
 
 // Through a std::string parameter: GCC 12 for mingw misreads short literal
 // assignments here as overlapping copies (-Wrestrict).
 void set_text(Token& tok, std::string text) { tok.text = std::move(text); }
 
+void set_sign(Token& tok, TokenKind kind, int code, std::string_view text) {
+  tok.kind = kind;
+  tok.code = code;
+  tok.text.assign(text.data(), text.size());
+}
+
 void set_last(FrontEnd& c, const std::string& text) { c.lex.last_token_text = text; }
 
 [[noreturn]] void report_with_token(FrontEnd& c, ErrorCode code, const std::string& token, const std::string& arg) {
+  join_before_report(c.lex);
   set_last(c, token);
   report_error(c.errors, code, arg);
 }
@@ -114,6 +206,7 @@ void check_integer(FrontEnd& c, const std::string& digits) {
 // the string '12' and the number 12 need data of different shapes, and one
 // shared entry would hand one of them the other's bytes.
 int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
+  join_before_report(c.lex);  // a full table is reported
   if (const int earlier = find_literal(c.sym, text, type)) return c.sym.entries[earlier].location;
   int code = add_raw_entry(c.sym, c.errors, text, SymbolClass::kLiteral, c.lex.current_procedure);
   TSymbolbableRecord& e = sym_at(c.sym, code);
@@ -127,27 +220,27 @@ int enter_literal(FrontEnd& c, const std::string& text, TypeNumber type) {
 void read_exponent(FrontEnd& c, std::string& text, char ch) {
   if (ch == 'E' || ch == 'e') {
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
     if (ch != '+' && ch != '-') report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
     if (is_digit(ch)) {
       text += ch;
-      ch = read_char(c);
+      ch = next_char(c);
       if (!is_digit(ch)) report_with_token(c, ErrorCode::kBadFloatConstant, text, text);
       text += ch;
-      ch = read_char(c);
+      ch = next_char(c);
     }
   }
   push_back_char(c, ch);
 }
 
 char read_digits(FrontEnd& c, std::string& text) {
-  text.append(take_plain_run(c.lex, is_digit));
-  char ch = read_char(c);
+  text.append(take_plain_run(c.lex, kDigitChar));
+  char ch = next_char(c);
   while (is_digit(ch)) {
     text += ch;
-    ch = read_char(c);
+    ch = next_char(c);
   }
   return ch;
 }
@@ -178,7 +271,7 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
     tok.code = -1;
     return;
   }
-  ch = read_char(c);
+  ch = next_char(c);
   if (is_digit(ch)) {
     text += '.';
     text += ch;
@@ -199,15 +292,17 @@ void read_number(FrontEnd& c, Token& tok, char first, bool raw) {
   report_with_token(c, ErrorCode::kInternal, text + ".", "Syntax error.");
 }
 
-// A string literal after its opening quote; false when the line ended first.
+// A string literal after its opening quote, built in the token's own text;
+// false when the line ended first.
 bool read_string(FrontEnd& c, Token& tok, bool raw) {
   LexerState& lex = c.lex;
   lex.string_mode = true;
-  std::string text;
+  std::string& text = tok.text;
+  text.clear();
   bool closed = false;
   for (;;) {
-    text.append(take_plain_run(lex, [](char ch) { return ch != '\''; }));
-    char ch = read_char(c);
+    text.append(take_plain_run(lex, kEndsStringRun));
+    char ch = next_char(c);
     if (ch == '\'') {
       closed = true;
       break;
@@ -216,7 +311,6 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
     text += ch;
   }
   lex.string_mode = false;
-  tok.text = std::move(text);
   if (!closed) {
     tok.kind = TokenKind::kOpenString;
     return false;
@@ -231,17 +325,29 @@ bool read_string(FrontEnd& c, Token& tok, bool raw) {
   return true;
 }
 
-void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
+// A name, lower case, in the token's own text. The character after it is
+// read (a comment or line end after the name is taken before the name is
+// looked up, as an error report must see) and given back; a character that
+// read_char would only hand on is simply left in the source when the name
+// becomes the last token at once. True when the last token's text is as it
+// must stay: the name itself, or for a type name the token before it.
+bool read_name(FrontEnd& c, Token& tok, char first, bool raw) {
   LexerState& lex = c.lex;
-  std::string name(1, lower(first));
-  for (char ch : take_plain_run(lex, is_name_char)) name += lower(ch);
-  char ch = read_char(c);
-  while (is_name_char(ch)) {
-    name += lower(ch);
-    ch = read_char(c);
+  std::string& name = tok.text;
+  name.clear();
+  name.push_back(first);
+  name.append(take_plain_run(lex, kNameChar));
+  const bool plain_after =
+      !raw && reading_plainly(lex) && !(char_class(lex.source.bytes.data()[lex.source.pos]) & kSpecial);
+  if (!plain_after) {
+    char ch = read_char(c);
+    while (is_name_char(ch)) {
+      name += ch;
+      ch = next_char(c);
+    }
+    push_back_char(c, ch);
   }
-  push_back_char(c, ch);
-  tok.text = name;
+  for (char& ch : name) ch = lower(ch);
   const int scope = lex.current_procedure;
   SymbolClass symbol_class = SymbolClass::kNone;
   int code = 0;
@@ -265,9 +371,9 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
     if (found && symbol_class == SymbolClass::kTypeName) {
       tok.kind = TokenKind::kTypeName;
       tok.code = code;
-      return;
+      return true;  // the caret keeps its place
     }
-    if (!found) return;
+    if (!found) return false;
   }
   if (lex.declaration_mode && found &&
       (symbol_class == SymbolClass::kFunction || symbol_class == SymbolClass::kMathFunction))
@@ -279,14 +385,22 @@ void read_name(FrontEnd& c, Token& tok, char first, bool raw) {
                            : lex.heading_kind == 0 || lex.heading_kind == 1 ? SymbolClass::kProcedure
                                                                             : SymbolClass::kFunction;
     set_last(c, name);
-    symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared, scope,
-           code);
+    join_before_report(lex);
+    if (!lex.declaration_mode && found) {
+      // What symbol() would resolve: its first look-up is the one above.
+      check_room(c.sym, c.errors);
+      declared = symbol_class;
+    } else {
+      symbol(c.sym, c.errors, c.lex.current_procedure, lex.declaration_mode ? kDeclare : kResolve, name, declared,
+             scope, code);
+    }
     tok.kind = token_kind_of(declared);
     tok.code = code;
-  } else {
-    tok.kind = token_kind_of(symbol_class);
-    tok.code = code;
+    return true;
   }
+  tok.kind = token_kind_of(symbol_class);
+  tok.code = code;
+  return false;
 }
 
 bool read_any(FrontEnd& c, Token& tok, bool raw) {
@@ -296,99 +410,99 @@ bool read_any(FrontEnd& c, Token& tok, bool raw) {
     lex.pushed_back_token.clear();
     return false;
   }
-  char ch = read_char(c);
-  while (is_blank(ch)) {
-    take_plain_run(lex, is_blank);
-    ch = read_char(c);
-  }
+  if (!lex.line_text_deferred) lex.taken_from = lex.source.pos;
+  const char ch = first_after_blanks(c);
   bool delivered = true;
-  auto sign = [&](TokenKind kind, int code, std::string text) {
-    tok.kind = kind;
-    tok.code = code;
-    tok.text = std::move(text);
-  };
-  if (ch == 0) {
-    delivered = false;
-  } else if (is_letter(ch)) {
-    read_name(c, tok, ch, raw);
-    if (raw && tok.kind == TokenKind::kTypeName) return true;  // the caret keeps its place
-  } else if (is_digit(ch)) {
-    read_number(c, tok, ch, raw);
-  } else if (ch == '\'') {
-    delivered = read_string(c, tok, raw);
-  } else if (ch == '+') {
-    sign(TokenKind::kArith, kPlus, "+");
-  } else if (ch == '-') {
-    sign(TokenKind::kArith, kMinus, "-");
-  } else if (ch == '*') {
-    sign(TokenKind::kArith, kStar, "*");
-  } else if (ch == '/') {
-    sign(TokenKind::kArith, kSlash, "/");
-  } else if (ch == '(') {
-    sign(TokenKind::kSeparator, kOpenParen, "(");
-  } else if (ch == ')') {
-    sign(TokenKind::kSeparator, kCloseParen, ")");
-  } else if (ch == ',') {
-    sign(TokenKind::kSeparator, kComma, ",");
-  } else if (ch == ';') {
-    sign(TokenKind::kSeparator, kSemicolon, ";");
-  } else if (ch == '[') {
-    sign(TokenKind::kSeparator, kOpenBracket, "[");
-  } else if (ch == ']') {
-    sign(TokenKind::kSeparator, kCloseBracket, "]");
-  } else if (ch == '^') {
-    sign(TokenKind::kSeparator, kCaret, "^");
-  } else if (ch == ':') {
-    char next = read_char(c);
-    if (next == '=') {
-      sign(TokenKind::kSeparator, kAssign, ":=");
-    } else {
-      push_back_char(c, next);
-      sign(TokenKind::kSeparator, kColon, ":");
-    }
-  } else if (ch == '.' && raw) {
-    sign(TokenKind::kSeparator, kDot, ".");
-  } else if (ch == '.') {
-    // "." and ".." carry no kind or code of their own.
-    char next = read_char(c);
-    if (next == '.') {
-      set_text(tok, "..");
-    } else {
-      push_back_char(c, next);
-      set_text(tok, ".");
-    }
-  } else if (!raw && (ch == '!' || ch == '<' || ch == '=' || ch == '>')) {
-    tok.kind = TokenKind::kRelation;
-    tok.text = std::string(1, ch);
-    if (ch == '=') {
-      tok.code = kEqual;
-    } else {
-      char next = read_char(c);
-      if (ch == '<' && next == '=') {
-        tok.code = kLessEqual;
-        set_text(tok, "<=");
-      } else if (ch == '<' && next == '>') {
-        tok.code = kNotEqual;
-      } else if (ch == '<') {
-        tok.code = kLess;
+  switch (ch) {
+    case 0: delivered = false; break;
+    case '\'': delivered = read_string(c, tok, raw); break;
+    case '+': set_sign(tok, TokenKind::kArith, kPlus, "+"); break;
+    case '-': set_sign(tok, TokenKind::kArith, kMinus, "-"); break;
+    case '*': set_sign(tok, TokenKind::kArith, kStar, "*"); break;
+    case '/': set_sign(tok, TokenKind::kArith, kSlash, "/"); break;
+    case '(': set_sign(tok, TokenKind::kSeparator, kOpenParen, "("); break;
+    case ')': set_sign(tok, TokenKind::kSeparator, kCloseParen, ")"); break;
+    case ',': set_sign(tok, TokenKind::kSeparator, kComma, ","); break;
+    case ';': set_sign(tok, TokenKind::kSeparator, kSemicolon, ";"); break;
+    case '[': set_sign(tok, TokenKind::kSeparator, kOpenBracket, "["); break;
+    case ']': set_sign(tok, TokenKind::kSeparator, kCloseBracket, "]"); break;
+    case '^': set_sign(tok, TokenKind::kSeparator, kCaret, "^"); break;
+    case ':': {
+      const char next = next_char(c);
+      if (next == '=') {
+        set_sign(tok, TokenKind::kSeparator, kAssign, ":=");
+      } else {
         push_back_char(c, next);
-      } else if (ch == '>' && next == '=') {
-        tok.code = kGreaterEqual;
-        set_text(tok, ">=");
-      } else if (ch == '>') {
-        tok.code = kGreater;
-        push_back_char(c, next);
-      } else if (next == '=') {
-        tok.code = kNotEqual;  // "!=" keeps the text "!"
+        set_sign(tok, TokenKind::kSeparator, kColon, ":");
+      }
+      break;
+    }
+    case '.':
+      if (raw) {
+        set_sign(tok, TokenKind::kSeparator, kDot, ".");
+      } else {
+        // "." and ".." carry no kind or code of their own.
+        const char next = next_char(c);
+        if (next == '.') {
+          set_text(tok, "..");
+        } else {
+          push_back_char(c, next);
+          set_text(tok, ".");
+        }
+      }
+      break;
+    case '!':
+    case '<':
+    case '=':
+    case '>':
+      if (raw) {
+        tok.kind = TokenKind::kOther;
+        tok.text.assign(1, ch);
+        break;
+      }
+      tok.kind = TokenKind::kRelation;
+      tok.text.assign(1, ch);
+      if (ch == '=') {
+        tok.code = kEqual;
+      } else {
+        const char next = next_char(c);
+        if (ch == '<' && next == '=') {
+          tok.code = kLessEqual;
+          set_text(tok, "<=");
+        } else if (ch == '<' && next == '>') {
+          tok.code = kNotEqual;
+        } else if (ch == '<') {
+          tok.code = kLess;
+          push_back_char(c, next);
+        } else if (ch == '>' && next == '=') {
+          tok.code = kGreaterEqual;
+          set_text(tok, ">=");
+        } else if (ch == '>') {
+          tok.code = kGreater;
+          push_back_char(c, next);
+        } else if (next == '=') {
+          tok.code = kNotEqual;  // "!=" keeps the text "!"
+        } else {
+          tok.kind = TokenKind::kOther;
+          push_back_char(c, next);
+        }
+      }
+      break;
+    default:
+      if (is_letter(ch)) {
+        if (read_name(c, tok, ch, raw)) {
+          join_before_report(lex);
+          return true;
+        }
+      } else if (is_digit(ch)) {
+        read_number(c, tok, ch, raw);
       } else {
         tok.kind = TokenKind::kOther;
-        push_back_char(c, next);
+        tok.text.assign(1, ch);
       }
-    }
-  } else {
-    tok.kind = TokenKind::kOther;
-    tok.text = std::string(1, ch);
+      break;
   }
+  join_before_report(lex);
   set_last(c, tok.text);
   return delivered;
 }
@@ -462,7 +576,9 @@ void enter_keyword(FrontEnd& c, const char* word, SymbolClass kind, int code) {
 
 }  // namespace
 
-char read_char(FrontEnd& c) {
+namespace {
+
+char take_char(FrontEnd& c) {
   LexerState& lex = c.lex;
   if (lex.pushed_back != 0) {
     char ch = lex.pushed_back;
@@ -505,6 +621,16 @@ char read_char(FrontEnd& c) {
   return ch;
 }
 
+}  // namespace
+
+char read_char(FrontEnd& c) {
+  LexerState& lex = c.lex;
+  join_line_text(lex);
+  const char ch = take_char(c);
+  lex.taken_from = lex.source.pos;
+  return ch;
+}
+
 void push_back_char(FrontEnd& c, char ch) { c.lex.pushed_back = ch; }
 
 bool read_token(FrontEnd& c, Token& tok) { return read_any(c, tok, false); }
@@ -543,6 +669,7 @@ void build_keyword_table(FrontEnd& c) {
 }
 
 const std::string& complete_current_line(LexerState& lex) {
+  join_line_text(lex);
   SourceFile& src = lex.source;
   while (!lex.line_end_pending && src.pos < src.bytes.size() && src.bytes[src.pos] != '\n') {
     char ch = src.bytes[src.pos++];
@@ -554,5 +681,19 @@ const std::string& complete_current_line(LexerState& lex) {
 bool at_end_of_source(const LexerState& lex) {
   return lex.source.pos >= lex.source.bytes.size() && lex.pushed_back == 0 && lex.pushed_back_token.empty();
 }
+
+LineTextReporter::LineTextReporter(LexerState& lex, ErrorReporter& next) : lex_(lex), next_(next) {
+  lex_.taken_from = lex_.source.pos;
+  lex_.line_text_deferred = true;
+}
+
+LineTextReporter::~LineTextReporter() { lex_.line_text_deferred = false; }
+
+void LineTextReporter::report(ErrorCode code, std::string_view arg) {
+  join_line_text(lex_);
+  report_error(next_, code, arg);
+}
+
+void LineTextReporter::finish() { join_line_text(lex_); }
 
 }  // namespace tarn

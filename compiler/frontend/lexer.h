@@ -26,6 +26,8 @@ struct LexerState {
   SourceFile source;
   int line_number = 1;
   std::string line_text;        // characters of the current line delivered so far
+  size_t taken_from = 0;        // where the characters taken yet to join line_text begin
+  bool line_text_deferred = false;  // they join it once a line and before a report (see LineTextReporter)
   bool line_end_pending = false;  // a bare LF was read: the next line starts at the next read
   std::string last_token_text;  // the caret goes under its last occurrence
   char pushed_back = 0;         // one character given back; 0 = none
@@ -124,5 +126,25 @@ const std::string& complete_current_line(LexerState& lex);
 // Nothing is left to deliver: the source is read to its end and no character
 // or token was given back.
 bool at_end_of_source(const LexerState& lex);
+
+// While it lives, the characters the lexer takes join the line text once a
+// line, and before any report goes on through it, instead of after every
+// token: every report of the front end must then pass through it.
+class LineTextReporter final : public ErrorReporter {
+ public:
+  LineTextReporter(LexerState& lex, ErrorReporter& next);
+  ~LineTextReporter();
+  LineTextReporter(const LineTextReporter&) = delete;
+  LineTextReporter& operator=(const LineTextReporter&) = delete;
+
+  [[noreturn]] void report(ErrorCode code, std::string_view arg) override;
+
+  // The line text brought up to date, as the report would see it.
+  void finish();
+
+ private:
+  LexerState& lex_;
+  ErrorReporter& next_;
+};
 
 }  // namespace tarn

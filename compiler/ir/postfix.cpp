@@ -8,7 +8,9 @@
 // item. Both files end their lines with CR LF; names are code page 1251.
 #include "ir/postfix.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -27,7 +29,7 @@ struct OpInfo {
   int result;  // 1: yields a value
 };
 
-const OpInfo kOps[] = {
+constexpr OpInfo kOps[] = {
     {PLUS_OP, "PLUS_OP", 2, 1},        {MINUS_OP, "MINUS_OP", 2, 1},     {MULT_OP, "MULT_OP", 2, 1},
     {ASIGN_OP, "ASIGN_OP", 2, 0},      {DIV_OP, "DIV_OP", 2, 1},         {WD_PROG, "WD_PROG", 1, 0},
     {WD_PROC, "WD_PROC", 1, 0},        {WD_IF, "WD_IF", 2, 0},           {WD_ELSE, "WD_ELSE", 2, 0},
@@ -238,24 +240,62 @@ void result_type(const PostfixContext& c, int op, const Operands& o, TypeNumber&
   }
 }
 
-// One line of a postfix file: the text and CR LF, appended in place.
-void append_line(std::string& out, std::string_view text) {
-  out.append(text);
-  out.append("\r\n", 2);
+// The name of an operation in "postfix_.tmp", by -code; empty for those
+// written as codes.
+constexpr std::array<std::string_view, 1 - kLowestOp> kOperationNames = [] {
+  std::array<std::string_view, 1 - kLowestOp> names{};
+  for (const OpInfo& op : kOps) names[static_cast<size_t>(-op.code)] = op.name;
+  return names;
+}();
+
+std::string_view name_of_operation(int code) {
+  return code <= 0 && code >= kLowestOp ? kOperationNames[static_cast<size_t>(-code)] : std::string_view();
 }
 
-void append_line(std::string& out, int value) {
-  char line[16];  // "-2147483648" and CR LF at most
-  char* end = std::to_chars(line, line + sizeof line, value).ptr;
-  *end++ = '\r';
-  *end++ = '\n';
-  out.append(line, static_cast<size_t>(end - line));
+// The room a line of a record takes at most, but for a symbol's name.
+constexpr size_t kLineRoom = 24;
+
+// One line of a postfix file, written at `out`: a number or a text, and CR LF.
+char* end_line(char* out) {
+  out[0] = '\r';
+  out[1] = '\n';
+  return out + 2;
+}
+
+char* put_line(char* out, int value) {
+  uint32_t u = static_cast<uint32_t>(value);
+  if (value < 0) {
+    *out++ = '-';
+    u = 0u - u;
+  }
+  if (u < 10) {
+    *out++ = static_cast<char>('0' + u);
+  } else if (u < 100) {
+    out[0] = static_cast<char>('0' + u / 10);
+    out[1] = static_cast<char>('0' + u % 10);
+    out += 2;
+  } else if (u < 1000) {
+    out[0] = static_cast<char>('0' + u / 100);
+    out[1] = static_cast<char>('0' + u / 10 % 10);
+    out[2] = static_cast<char>('0' + u % 10);
+    out += 3;
+  } else {
+    out = std::to_chars(out, out + 10, u).ptr;
+  }
+  return end_line(out);
+}
+
+char* put_line(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return end_line(out + text.size());
 }
 
 // An operand in "postfix_.tmp": small values as numbers, others by name.
-void append_readable_operand(const PostfixContext& c, std::string& out, int value) {
-  if (value < 26) append_line(out, value);
-  else append_line(out, sym_at(c.sym, value).name);
+bool named_operand(int value) { return value >= 26; }
+
+char* put_readable_operand(const PostfixContext& c, char* out, int value) {
+  if (named_operand(value)) return put_line(out, sym_at(c.sym, value).name);
+  return put_line(out, value);
 }
 
 int location_of(const PostfixContext& c, int position) {
@@ -267,31 +307,38 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   int a = o.a == 0 ? 0 : plain_a(op) ? o.a : location_of(c, o.a);
   int b = o.b == 0 ? 0 : (o.b < 26 || op == WD_NEW) ? o.b : location_of(c, o.b);
   int r = o.r != 0 ? location_of(c, o.r) : temporary != 0 ? location_of(c, temporary) : 0;
-  for (int v : {op, a, b, r}) append_line(p.numeric, v);
+  char* out = p.numeric.room(4 * kLineRoom);
+  for (int v : {op, a, b, r}) out = put_line(out, v);
+  p.numeric.commit(out);
 
-  const char* name = operation_name(op);
-  if (*name) append_line(p.readable, name);
-  else append_line(p.readable, op);
-  if (o.a != 0) append_readable_operand(c, p.readable, o.a);
-  if (o.b != 0) {
-    if (op == WD_NEW) append_line(p.readable, o.b);
-    else append_readable_operand(c, p.readable, o.b);
-  }
-  if (o.r != 0) append_line(p.readable, sym_at(c.sym, o.r).name);
-  else if (temporary != 0) append_line(p.readable, sym_at(c.sym, temporary).name);
+  // The operation and up to three operands; names need their own room.
+  const int result = o.r != 0 ? o.r : temporary;
+  size_t room = 4 * kLineRoom;
+  if (o.a != 0 && named_operand(o.a)) room += sym_at(c.sym, o.a).name.size();
+  if (o.b != 0 && op != WD_NEW && named_operand(o.b)) room += sym_at(c.sym, o.b).name.size();
+  if (result != 0) room += sym_at(c.sym, result).name.size();
+  out = p.readable.room(room);
+  const std::string_view name = name_of_operation(op);
+  out = name.empty() ? put_line(out, op) : put_line(out, name);
+  if (o.a != 0) out = put_readable_operand(c, out, o.a);
+  if (o.b != 0) out = op == WD_NEW ? put_line(out, o.b) : put_readable_operand(c, out, o.b);
+  if (result != 0) out = put_line(out, sym_at(c.sym, result).name);
+  p.readable.commit(out);
 }
 
-// prefix + n, built by appending: GCC 12 misreads "literal" + std::string as
-// an overlapping copy (-Wrestrict) in optimised builds.
-std::string numbered(const char* prefix, int n) {
-  std::string s(prefix);
-  s += std::to_string(n);
-  return s;
+// prefix + n, made in one piece: the names of temporaries and labels are
+// short enough to need no allocation.
+std::string numbered(std::string_view prefix, int n) {
+  char text[32];
+  std::memcpy(text, prefix.data(), prefix.size());
+  char* end = std::to_chars(text + prefix.size(), text + sizeof text, n).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
-void write_work_file(const std::string& work_folder, const char* name, const std::string& bytes) {
+void write_work_file(const std::string& work_folder, const char* name, const GrowingText& text) {
   const std::string path = work_folder + name;
-  if (!platform::write_file(path, bytes)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
+  if (!platform::write_file(path, std::string(text.text())))
+    throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void create_work_file(const std::string& work_folder, const char* name) {
@@ -301,15 +348,17 @@ void create_work_file(const std::string& work_folder, const char* name) {
 
 }  // namespace
 
+void GrowingText::grow(size_t n) {
+  const size_t capacity = std::max({2 * capacity_, size_ + n, size_t{4096}});
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ != 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
 const char* operation_name(int code) {
-  // Indexed by -code, built once from kOps.
-  static const std::array<const char*, 1 - kLowestOp> names = [] {
-    std::array<const char*, 1 - kLowestOp> n{};
-    n.fill("");
-    for (const OpInfo& op : kOps) n[-op.code] = op.name;
-    return n;
-  }();
-  return code <= 0 && code >= kLowestOp ? names[-code] : "";
+  const std::string_view name = name_of_operation(code);
+  return name.empty() ? "" : name.data();  // the names are literals
 }
 
 void build_operation_table(PostfixState& p) {
@@ -326,8 +375,8 @@ void open_postfix_files(PostfixState& p, const std::string& work_folder) {
   p.readable.clear();
   // Room for a long program's records, so that they are rarely copied while
   // they grow.
-  p.numeric.reserve(64 * 1024);
-  p.readable.reserve(64 * 1024);
+  p.numeric.room(64 * 1024);
+  p.readable.room(64 * 1024);
   // Created here so that a work folder that cannot be written stops the
   // compile before the source is read; their bytes are written on closing.
   create_work_file(work_folder, "postfix_.tmp");
@@ -380,7 +429,7 @@ void emit_postfix(PostfixContext& c, int value) {
 }
 
 int new_sys_label(PostfixContext& c) {
-  return declare_named(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++), SymbolClass::kSysLabel);
+  return declare_label(c.sym, c.errors, c.owner, numbered("_sys", c.post.label_counter++));
 }
 
 int push_operand(PostfixContext& c, int value) {

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/diagnostics.h"
 #include "tables/symtab.h"
@@ -39,14 +41,35 @@ constexpr int kLowestOp = -125;
 
 constexpr int kOperandStackCapacity = 50;
 
+// A work file's text while it grows: records are written straight into its
+// buffer, without a check and a copy per piece.
+class GrowingText {
+ public:
+  // Room for `n` more bytes at the end: write them there, then commit the end.
+  char* room(size_t n) {
+    if (capacity_ - size_ < n) grow(n);
+    return data_.get() + size_;
+  }
+  void commit(const char* end) { size_ = static_cast<size_t>(end - data_.get()); }
+  void clear() { size_ = 0; }
+  std::string_view text() const { return {data_.get(), size_}; }
+
+ private:
+  void grow(size_t n);
+
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
 struct PostfixState {
   // Indexed by -code: operands popped, and 1 when the operation yields a value.
   std::array<int, 126> arity{};
   std::array<int, 126> result_flag{};
   int temporary_counter = 0;  // "_t" + n
   int label_counter = 0;      // "_sys" + n
-  std::string numeric;        // "postfix.tmp" so far
-  std::string readable;       // "postfix_.tmp" so far
+  GrowingText numeric;        // "postfix.tmp" so far
+  GrowingText readable;       // "postfix_.tmp" so far
   bool open = false;
   std::array<int, kOperandStackCapacity> operands{};  // the emitter's operand stack
   int operand_pointer = 0;  // 0 = empty

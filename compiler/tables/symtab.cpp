@@ -5,10 +5,12 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
-#include "common/text.h"
 #include "base/diagnostics.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace tarn {
@@ -20,14 +22,35 @@ bool is_global_class(SymbolClass symbol_class) {
          symbol_class == SymbolClass::kFunction;
 }
 
-void check_room(const SymbolTable& t, ErrorReporter& errors) {
-  if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
+uint64_t load8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
+uint32_t load4(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Eight bytes at a time: string literals are often long. The last word
+// overlaps the one before it; only which slot a name takes depends on it.
 uint32_t name_hash(std::string_view name) {
-  uint32_t h = 2166136261u;
-  for (unsigned char ch : name) h = (h ^ ch) * 16777619u;
-  return h;
+  constexpr uint64_t kMix = 0x9E3779B97F4A7C15u;
+  const char* p = name.data();
+  const size_t n = name.size();
+  uint64_t h = n * kMix;
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 <= n; i += 8) h = (h ^ load8(p + i)) * kMix;
+    if (n % 8 != 0) h = (h ^ load8(p + n - 8)) * kMix;
+  } else if (n >= 4) {
+    h = (h ^ (uint64_t{load4(p)} << 32 | load4(p + n - 4))) * kMix;
+  } else if (n > 0) {
+    const auto byte = [p](size_t i) { return uint64_t{static_cast<unsigned char>(p[i])}; };
+    h = (h ^ (byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1))) * kMix;
+  }
+  return static_cast<uint32_t>((h ^ (h >> 29)) * kMix >> 40);
 }
 
 // The slot holding the newest position of `name`, or the empty slot where it
@@ -64,19 +87,30 @@ int append_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name,
   sync_name_index(t);  // a table shortened since the last lookup is indexed afresh before it grows
   int position = ++t.count;
   TSymbolbableRecord& e = t.entries[position];
-  e = TSymbolbableRecord{};
-  e.name = name;
-  e.symbolclass = symbol_class;
+  e.name.assign(name);  // keeps the entry's own buffer
   e.procname = scope;
+  e.symbolclass = symbol_class;
+  e.symboltype = TypeNumber::kNone;
+  e.location = 0;
+  e.tag = 0;
+  e.tag2 = 0;
+  e.tag3 = 0;
+  e.tag4 = 0;
+  e.tag5 = 0;
   return position;
 }
 
 }  // namespace
 
+void check_room(const SymbolTable& t, ErrorReporter& errors) {
+  if (t.count >= kSymbolCapacity) errors.report(ErrorCode::kInternal, "Symboltable overflow");
+}
+
 bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass& symbol_class, int& code) {
   for (int i = newest_named(t, name); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symboltype == TypeNumber::kStringLiteral || e.name != name) continue;
+    // Every position on the chain holds `name`.
+    if (e.symboltype == TypeNumber::kStringLiteral) continue;
     if (is_global_class(e.symbolclass)) {
       symbol_class = e.symbolclass;
       code = e.location;
@@ -96,7 +130,7 @@ namespace {
 int newest_literal(const SymbolTable& t, std::string_view text, const TypeNumber* type) {
   for (int i = newest_named(t, text); i != 0; i = t.older_same_name[static_cast<size_t>(i)]) {
     const TSymbolbableRecord& e = t.entries[static_cast<size_t>(i)];
-    if (e.symbolclass == SymbolClass::kLiteral && e.name == text && (!type || e.symboltype == *type)) return i;
+    if (e.symbolclass == SymbolClass::kLiteral && (!type || e.symboltype == *type)) return i;
   }
   return 0;
 }
@@ -154,14 +188,29 @@ int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::s
   return code;
 }
 
+namespace {
+
+// What symbol() declares, less the look-up for a duplicate.
+int declare_generated(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name,
+                      SymbolClass symbol_class) {
+  check_room(t, errors);
+  const int position = append_entry(t, errors, name, symbol_class, owner);
+  t.entries[position].location = position;
+  return position;
+}
+
+}  // namespace
+
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type) {
-  SymbolClass symbol_class = SymbolClass::kVariable;
-  int code = 0;
-  symbol(t, errors, owner, kDeclare, name, symbol_class, 0, code);
+  const int code = declare_generated(t, errors, owner, name, SymbolClass::kVariable);
   TSymbolbableRecord& e = t.entries[code];
   e.symboltype = type;
   e.procname = owner;
   return code;
+}
+
+int declare_label(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name) {
+  return declare_generated(t, errors, owner, name, SymbolClass::kSysLabel);
 }
 
 TTblFun create_signature(int key, TypeNumber result_type) {
@@ -216,26 +265,58 @@ std::string pop_name(SymbolTable& t) {
   return std::move(t.names[--t.name_count]);
 }
 
+namespace {
+
+// A field of the dump: at most eleven characters ("-2147483648").
+char* put_number(char* out, int64_t n) {
+  if (n >= 0 && n < 10) {
+    *out = static_cast<char>('0' + n);
+    return out + 1;
+  }
+  return std::to_chars(out, out + 11, n).ptr;
+}
+
+char* end_line(char* out) {
+  out[0] = '\r';
+  out[1] = '\n';
+  return out + 2;
+}
+
+// A line of the dump's own shape: an optional "-", one to nine digits, CR LF.
+// Anything else is left to the general reading, with nothing taken.
+bool take_plain_number(std::string_view all, size_t& pos, int64_t& value) {
+  size_t p = pos;
+  const bool negative = p < all.size() && all[p] == '-';
+  if (negative) ++p;
+  const size_t first = p;
+  int64_t v = 0;
+  for (; p < all.size() && p - first < 9 && all[p] >= '0' && all[p] <= '9'; ++p) v = v * 10 + (all[p] - '0');
+  if (p == first || p + 1 >= all.size() || all[p] != '\r' || all[p + 1] != '\n') return false;
+  value = negative ? -v : v;
+  pos = p + 2;
+  return true;
+}
+
+}  // namespace
+
 void dump_symbol_table(const SymbolTable& t, const std::string& path) {
-  std::string text;
-  text.reserve(static_cast<size_t>(t.count) * 40);
-  auto line = [&text](int64_t n) {
-    char digits[24];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-    text.append(digits, end);
-    text.append("\r\n", 2);
-  };
+  // Seven lines a record: the name and six numbers. They are written into a
+  // buffer with room for the longest numbers, which the text then copies: a
+  // text of that size made first would be filled twice.
+  constexpr size_t kNumbersRoom = 6 * (11 + 2);
+  size_t room = 0;
+  for (int i = 1; i <= t.count; ++i) room += t.entries[i].name.size() + 2 + kNumbersRoom;
+  const std::unique_ptr<char[]> buffer(new char[room + 1]);
+  char* out = buffer.get();
   for (int i = 1; i <= t.count; ++i) {
     const TSymbolbableRecord& e = t.entries[i];
-    text.append(e.name);
-    text.append("\r\n", 2);
-    line(static_cast<int>(e.symbolclass));
-    line(static_cast<int>(e.symboltype));
-    line(e.location);
-    line(e.procname);
-    line(e.tag);
-    line(e.tag2);
+    std::memcpy(out, e.name.data(), e.name.size());
+    out = end_line(out + e.name.size());
+    for (int64_t n : {int64_t{static_cast<int>(e.symbolclass)}, int64_t{static_cast<int>(e.symboltype)},
+                      int64_t{e.location}, int64_t{e.procname}, int64_t{e.tag}, int64_t{e.tag2}})
+      out = end_line(put_number(out, n));
   }
+  const std::string text(buffer.get(), static_cast<size_t>(out - buffer.get()));
   if (!platform::write_file(path, text)) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
@@ -274,7 +355,29 @@ void reload_symbol_table(SymbolTable& t, const std::string& path) {
   };
   int records = 0;
   std::array<std::string_view, 7> lines;
+  std::array<int64_t, 6> numbers;
   while (records < kSymbolCapacity) {
+    // A record as the dump writes it is read in one pass.
+    const size_t name_end = all.find('\n', pos);
+    if (name_end != std::string_view::npos) {
+      size_t p = name_end + 1;
+      size_t k = 0;
+      while (k < numbers.size() && take_plain_number(all, p, numbers[k])) ++k;
+      if (k == numbers.size()) {
+        std::string_view name = all.substr(pos, name_end - pos);
+        if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+        TSymbolbableRecord& e = t.entries[++records];
+        e.name.assign(name);
+        e.symbolclass = static_cast<SymbolClass>(numbers[0]);
+        e.symboltype = static_cast<TypeNumber>(numbers[1]);
+        e.location = static_cast<int32_t>(numbers[2]);
+        e.procname = static_cast<int32_t>(numbers[3]);
+        e.tag = static_cast<uint8_t>(numbers[4]);
+        e.tag2 = static_cast<int32_t>(numbers[5]);
+        pos = p;
+        continue;
+      }
+    }
     size_t n = 0;
     while (n < lines.size() && pos < all.size()) lines[n++] = next_line();
     if (n < lines.size()) break;

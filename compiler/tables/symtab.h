@@ -61,6 +61,7 @@ constexpr int kFirstUserType = 101;
 // The type number of user type `number` (from kFirstUserType on).
 inline TypeNumber user_type(int number) { return static_cast<TypeNumber>(number); }
 
+// append_entry sets every field of a new entry: a field added here is set there too.
 struct TSymbolbableRecord {
   std::string name;      // lower case; literals as written, strings without quotes
   int32_t procname = 0;  // scope: position of the owning routine, 0 = global
@@ -127,6 +128,10 @@ bool look_up(const SymbolTable& t, std::string_view name, int scope, SymbolClass
 int find_literal(const SymbolTable& t, std::string_view text);
 int find_literal(const SymbolTable& t, std::string_view text, TypeNumber type);
 
+// Error 0 "Symboltable overflow" when the table is full, as symbol() reports
+// it in every mode before anything else.
+void check_room(const SymbolTable& t, ErrorReporter& errors);
+
 // The one way names and literals enter the table (see SymbolMode). Declare:
 // `symbol_class` in, `code` in for classes 3 and 11, out otherwise; a literal
 // (class 5) reuses an earlier entry of the same text. Resolve: looks in
@@ -140,8 +145,12 @@ void symbol(SymbolTable& t, ErrorReporter& errors, int owner, int mode, const st
 int add_raw_entry(SymbolTable& t, ErrorReporter& errors, const std::string& name, SymbolClass symbol_class, int scope);
 // Declared in scope 0; the position.
 int declare_named(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, SymbolClass symbol_class);
-// A class 1 entry of the given type owned by the current routine; the position.
+// The postfix emitter's own entries, named by it ("_t1", "_sys1"): no name in
+// a source begins with "_", so no earlier entry holds one and none is looked
+// for. A temporary is a class 1 entry of the given type owned by the current
+// routine, a jump label one of class 6; the position.
 int declare_temporary(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name, TypeNumber type);
+int declare_label(SymbolTable& t, ErrorReporter& errors, int owner, const std::string& name);
 
 // Function table.
 TTblFun create_signature(int key, TypeNumber result_type);
