@@ -365,12 +365,12 @@ static bool write_all(int fd, const std::string& bytes) {
   return true;
 }
 
-// Puts temp in path's place in one step. Where the system can, the two names
-// are swapped and the old file, now under the temporary name, is removed:
-// ext4 writes out a file renamed over another at once, and the compile waited
-// for that write (and sometimes for the journal) — the executable is made
-// again by the next compile anyway, as no compiler forces its output to the
-// disk.
+// Puts temp in path's place in one step, without forcing it to the disk
+// first: an executable is made again by the next compile, and waiting for the
+// disk cost more than the rest of a compile. Where the old file is a plain
+// file the two names are swapped and the old file, now under the temporary
+// name, is removed: a rename over another file makes ext4 write the new one
+// out at once, and the compile waited for that write too.
 static bool put_in_place(const std::string& temp, const std::string& path) {
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
   // Only with a plain file: a swap would also take a folder's place, where a
