@@ -13,6 +13,7 @@
 #include "codegen/code_gen.h"
 #include "codegen/generator.h"
 #include "common/codepage.h"
+#include "common/hex.h"
 #include "common/text.h"
 #include "tables/symbol_fields.h"
 #include "tables/symtab.h"
@@ -22,19 +23,12 @@ namespace tarn {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
 // A value that HexText(value, 8) writes in 8 digits: any below 2^32, negative
 // ones as their two's complement.
 bool fits_dword(int64_t value) { return value < (int64_t{1} << 32); }
 
-// The 8 hex digits of v, most significant first.
-void put_hex8(uint32_t v, char* out) {
-  for (int i = 7; i >= 0; --i, v >>= 4) out[i] = kHexDigits[v & 15];
-}
-
 std::string_view hex8(uint32_t v, char (&text)[8]) {
-  put_hex8(v, text);
+  put_hex(text, v, 8);
   return std::string_view(text, 8);
 }
 
@@ -57,13 +51,10 @@ void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_vi
     const auto v = static_cast<uint32_t>(value);
     const uint32_t address = current_address(im);
     char line[8 + 1 + 8 + 1 + 64 + 1 + 3 + 8];
-    put_hex8(address, line);
+    put_hex(line, address, 8);
     size_t n = 8;
     line[n++] = ' ';
-    for (int i = 0; i < 4; ++i, n += 2) {
-      line[n] = kHexDigits[(v >> (8 * i + 4)) & 15];
-      line[n + 1] = kHexDigits[(v >> (8 * i)) & 15];
-    }
+    for (int i = 0; i < 4; ++i, n += 2) put_hex_byte(line + n, static_cast<uint8_t>(v >> (8 * i)));
     line[n++] = ' ';
     n = static_cast<size_t>(std::copy(directive.begin(), directive.end(), line + n) - line);
     line[n++] = ' ';
@@ -71,7 +62,7 @@ void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_vi
     line[n++] = ' ';
     line[n++] = '0';
     line[n++] = 'x';
-    put_hex8(v, line + n);
+    put_hex(line + n, v, 8);
     n += 8;
     AddVariable(c, name, address);
     put_dword(im, v);
@@ -83,10 +74,7 @@ void dword_item(Emitter& c, std::string_view name, int64_t value, std::string_vi
     // The bytes low first, as emit_instruction lists and stores HexText(value, 8).
     const auto v = static_cast<uint32_t>(value);
     char bytes[9];
-    for (int i = 0; i < 4; ++i) {
-      bytes[2 * i] = kHexDigits[(v >> (8 * i + 4)) & 15];
-      bytes[2 * i + 1] = kHexDigits[(v >> (8 * i)) & 15];
-    }
+    for (int i = 0; i < 4; ++i) put_hex_byte(bytes + 2 * i, static_cast<uint8_t>(v >> (8 * i)));
     bytes[8] = ' ';
     listing_write(c, std::string_view(bytes, 9));
     put_dword(c.image, v);

@@ -7,14 +7,13 @@
 #include <stdexcept>
 
 #include "base/diagnostics.h"
+#include "common/hex.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
 namespace tarn {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // Data items numbered up to here keep their address under their number.
 constexpr size_t kMaxItemNumber = size_t{1} << 20;
@@ -43,15 +42,6 @@ void store_hex(Emitter& c, std::string_view hex) {
   put_bytes(c.image, bytes.data(), bytes.size());
 }
 
-// The value of each hex digit of either case; -1 for any other character.
-constexpr std::array<int8_t, 256> kHexValue = [] {
-  std::array<int8_t, 256> value{};
-  value.fill(-1);
-  for (int i = 0; i < 10; ++i) value['0' + i] = static_cast<int8_t>(i);
-  for (int i = 0; i < 6; ++i) value['a' + i] = value['A' + i] = static_cast<int8_t>(10 + i);
-  return value;
-}();
-
 int hex_digit(char ch) { return kHexValue[static_cast<unsigned char>(ch)]; }
 
 // Puts the bytes of hex text made of digit pairs alone at bytes[n], the pairs
@@ -71,15 +61,13 @@ bool plain_hex_bytes(std::string_view hex, bool reversed, uint8_t* bytes, size_t
 
 void append_hex(std::string& out, uint32_t v, int digits) {
   char text[8];
-  for (int i = digits - 1; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
-  out.append(text, static_cast<size_t>(digits));
+  out.append(text, static_cast<size_t>(put_hex(text, v, digits) - text));
 }
 
 // The start of a listing line: the address, a blank.
 void append_address(std::string& out, uint32_t address) {
   char text[9];
-  for (int i = 7; i >= 0; --i, address >>= 4) text[i] = kHexDigits[address & 15];
-  text[8] = ' ';
+  *put_hex(text, address, 8) = ' ';
   out.append(text, 9);
 }
 
@@ -112,15 +100,6 @@ void emit_instruction_silent(Emitter& c, std::string_view opcode_hex, std::strin
 }
 
 namespace {
-
-// The hex of each byte value, two digits.
-constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
-  std::array<std::array<char, 2>, 256> pairs{};
-  for (int i = 0; i < 256; ++i) pairs[i] = {kHexDigits[i >> 4], kHexDigits[i & 15]};
-  return pairs;
-}();
-
-void put_hex_byte(char* out, uint8_t b) { std::memcpy(out, kHexPairs[b].data(), 2); }
 
 // Copies n bytes without a call for the short runs of an instruction's bytes
 // and texts: two overlapping pieces of a fixed size cover them.

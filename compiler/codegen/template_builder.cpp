@@ -3,6 +3,7 @@
 #include "codegen/generator.h"
 #include "codegen/code_gen.h"
 #include "codegen/jumps.h"
+#include "common/hex.h"
 #include "image/image.h"
 
 namespace tarn {
@@ -181,9 +182,7 @@ void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target) {
 
 void TemplateBuilder::jump(std::string_view mnemonic, TemplateLabel target, std::string listing) {
   const uint8_t opcode = jump_form(mnemonic).short_opcode;
-  constexpr char kDigits[] = "0123456789abcdef";
-  const char hex[2] = {kDigits[opcode >> 4], kDigits[opcode & 15]};
-  jump_to(std::string_view(hex, 2), 1, target, std::move(listing));
+  jump_to(std::string_view(kHexPairs[opcode].data(), 2), 1, target, std::move(listing));
 }
 
 void TemplateBuilder::jump_near(std::string_view mnemonic, TemplateLabel target, std::string listing) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/hex.h"
+
 namespace tarn {
 
 std::string trim(std::string_view s) {
@@ -31,12 +33,11 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
 }
 
 std::string hex_text(int64_t n, int digits) {
-  static const char kDigits[] = "0123456789abcdef";
   uint64_t v = static_cast<uint64_t>(n);
   char buf[16];  // digits least significant first
   int len = 0;
   do {
-    buf[len++] = kDigits[v & 15];
+    buf[len++] = kHexDigits[v & 15];
     v >>= 4;
   } while (v != 0 && (n >= 0 || len < digits));
   if (n < 0 && len > digits) len = std::max(digits, 0);
@@ -48,11 +49,8 @@ std::string hex_text(int64_t n, int digits) {
 bool parse_hex(std::string_view s, uint64_t& value) {
   value = 0;
   for (char ch : s) {
-    int d;
-    if (ch >= '0' && ch <= '9') d = ch - '0';
-    else if (ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
-    else if (ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
-    else return false;
+    const int d = kHexValue[static_cast<unsigned char>(ch)];
+    if (d < 0) return false;
     value = value * 16 + static_cast<uint64_t>(d);
   }
   return true;
@@ -63,11 +61,8 @@ void append_hex_bytes(std::vector<uint8_t>& bytes, std::string_view hex) {
   int high = -1;
   for (char ch : hex) {
     if (ch == ' ') continue;
-    int d;
-    if (ch >= '0' && ch <= '9') d = ch - '0';
-    else if (ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
-    else if (ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
-    else {
+    const int d = kHexValue[static_cast<unsigned char>(ch)];
+    if (d < 0) {
       bytes.resize(start);
       throw std::logic_error("bad hex text: " + std::string(hex));
     }

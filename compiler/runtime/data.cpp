@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "codegen/generator.h"
+#include "common/hex.h"
 #include "image/image.h"
 #include "runtime/runtime.h"
 
@@ -98,8 +99,6 @@ constexpr struct {
     {"_nch", kWord, 0, nullptr, 0},
 };
 
-constexpr char kDigits[] = "0123456789abcdef";
-
 // The listing lines of the run-time data, about 3,500 characters.
 struct Lines {
   char text[8192];
@@ -117,7 +116,7 @@ struct Lines {
   }
   void add(char ch) { text[size++] = ch; }
   void add_hex8(uint32_t v) {
-    for (int i = 7; i >= 0; --i, v >>= 4) text[size + static_cast<size_t>(i)] = kDigits[v & 15];
+    put_hex(text + size, v, 8);
     size += 8;
   }
 };
@@ -188,8 +187,7 @@ void declare_runtime_data(Emitter& c) {
       const auto v = static_cast<uint32_t>(d.value);
       for (int i = 0; i < 4; ++i) {
         bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-        listing.add(kDigits[(v >> (8 * i + 4)) & 15]);
-        listing.add(kDigits[(v >> (8 * i)) & 15]);
+        listing.add(std::string_view(kHexPairs[(v >> (8 * i)) & 0xff].data(), 2));
       }
       listing.add(d.kind == kDword ? " dword " : d.kind == kWord ? " word " : " byte ");
       listing.add(name);

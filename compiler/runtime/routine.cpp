@@ -7,31 +7,12 @@
 
 #include "codegen/generator.h"
 #include "codegen/jumps.h"
+#include "common/hex.h"
 #include "image/image.h"
 
 namespace tarn {
 
 namespace {
-
-constexpr char kDigits[] = "0123456789abcdef";
-
-// The two hex digits of each byte.
-constexpr std::array<std::array<char, 2>, 256> kPairs = [] {
-  std::array<std::array<char, 2>, 256> t{};
-  for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = {kDigits[b >> 4], kDigits[b & 15]};
-  return t;
-}();
-
-// The value of each hex digit of either case; -1 for a blank, -2 for any
-// other character.
-constexpr std::array<int8_t, 256> kHexValue = [] {
-  std::array<int8_t, 256> t{};
-  for (int8_t& v : t) v = -2;
-  t[' '] = -1;
-  for (int d = 0; d < 10; ++d) t['0' + d] = static_cast<int8_t>(d);
-  for (int d = 0; d < 6; ++d) t['a' + d] = t['A' + d] = static_cast<int8_t>(10 + d);
-  return t;
-}();
 
 // The value of each hex digit of either case; 16 for any other character.
 constexpr std::array<uint8_t, 256> kNibble = [] {
@@ -39,11 +20,6 @@ constexpr std::array<uint8_t, 256> kNibble = [] {
   for (size_t c = 0; c < 256; ++c) t[c] = kHexValue[c] >= 0 ? static_cast<uint8_t>(kHexValue[c]) : 16;
   return t;
 }();
-
-char* put_pair(char* to, uint8_t b) {
-  std::memcpy(to, kPairs[b].data(), 2);
-  return to + 2;
-}
 
 uint8_t* put_dword(uint8_t* to, uint32_t value) {
   for (int i = 0; i < 4; ++i) *to++ = static_cast<uint8_t>(value >> (8 * i));
@@ -156,8 +132,8 @@ inline uint8_t* RoutineBuilder::put_hex(uint8_t* to, std::string_view hex) {
 uint8_t* RoutineBuilder::put_hex_digits(uint8_t* to, std::string_view hex) {
   int high = -1;
   for (char ch : hex) {
+    if (ch == ' ') continue;
     const int d = kHexValue[static_cast<unsigned char>(ch)];
-    if (d == -1) continue;
     if (d < 0) throw std::logic_error("bad hex text: " + std::string(hex));
     if (high < 0) {
       high = d;
@@ -180,10 +156,10 @@ inline void RoutineBuilder::list(size_t first, std::string_view text, std::strin
   if (n > 0) {
     lines_.push_back(Line{static_cast<uint32_t>(first), static_cast<uint32_t>(n), static_cast<uint32_t>(listed_size_)});
     const uint32_t address = start_ + static_cast<uint32_t>(first);
-    for (int shift = 24; shift >= 0; shift -= 8) to = put_pair(to, static_cast<uint8_t>(address >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8) to = put_hex_byte(to, static_cast<uint8_t>(address >> shift));
     *to++ = ' ';
     const uint8_t* b = bytes_.data.get() + first;
-    for (size_t i = 0; i < n; ++i) to = put_pair(to, b[i]);
+    for (size_t i = 0; i < n; ++i) to = put_hex_byte(to, b[i]);
     *to++ = ' ';
   }
   std::memcpy(to, text.data(), text.size());
@@ -273,7 +249,7 @@ void RoutineBuilder::patch(const Fixup& f, int target) {
   uint8_t* b = bytes_.data.get() + end - f.width;
   for (int k = 0; k < f.width; ++k) {
     b[k] = static_cast<uint8_t>(static_cast<uint32_t>(displacement) >> (8 * k));
-    hex = put_pair(hex, b[k]);
+    hex = put_hex_byte(hex, b[k]);
   }
 }
 

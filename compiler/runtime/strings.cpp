@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/hex.h"
 #include "runtime/library.h"
 
 namespace tarn {
@@ -21,12 +22,12 @@ struct CaseRange {
 // An instruction on al with an 8-bit immediate: `text` then the number in
 // decimal, the opcode byte then the number's byte.
 void op_al(RoutineBuilder& r, std::string_view text, int n, uint8_t opcode) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   char shown[24];
   text.copy(shown, text.size());
   const auto end = std::to_chars(shown + text.size(), shown + sizeof shown, n).ptr;
   const auto b = static_cast<uint8_t>(n);
-  const char hex[4] = {kDigits[opcode >> 4], kDigits[opcode & 15], kDigits[b >> 4], kDigits[b & 15]};
+  char hex[4];
+  put_hex_byte(put_hex_byte(hex, opcode), b);
   r.op(std::string_view(shown, static_cast<size_t>(end - shown)), std::string_view(hex, 4));
 }
 
