@@ -348,14 +348,6 @@ void create_work_file(const std::string& work_folder, const char* name) {
 
 }  // namespace
 
-void GrowingText::grow(size_t n) {
-  const size_t capacity = std::max({2 * capacity_, size_ + n, size_t{4096}});
-  std::unique_ptr<char[]> data(new char[capacity]);
-  if (size_ != 0) std::memcpy(data.get(), data_.get(), size_);
-  data_ = std::move(data);
-  capacity_ = capacity;
-}
-
 const char* operation_name(int code) {
   const std::string_view name = name_of_operation(code);
   return name.empty() ? "" : name.data();  // the names are literals

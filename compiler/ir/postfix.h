@@ -9,11 +9,11 @@
 #pragma once
 
 #include <array>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/diagnostics.h"
+#include "common/growing_array.h"
 #include "tables/symtab.h"
 #include "tables/types.h"
 
@@ -47,19 +47,16 @@ class GrowingText {
  public:
   // Room for `n` more bytes at the end: write them there, then commit the end.
   char* room(size_t n) {
-    if (capacity_ - size_ < n) grow(n);
-    return data_.get() + size_;
+    buffer_.reserve(size_, size_ + n);
+    return buffer_.data.get() + size_;
   }
-  void commit(const char* end) { size_ = static_cast<size_t>(end - data_.get()); }
+  void commit(const char* end) { size_ = static_cast<size_t>(end - buffer_.data.get()); }
   void clear() { size_ = 0; }
-  std::string_view text() const { return {data_.get(), size_}; }
+  std::string_view text() const { return {buffer_.data.get(), size_}; }
 
  private:
-  void grow(size_t n);
-
-  std::unique_ptr<char[]> data_;
+  GrowingArray<char> buffer_;
   size_t size_ = 0;
-  size_t capacity_ = 0;
 };
 
 struct PostfixState {

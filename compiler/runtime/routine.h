@@ -7,12 +7,12 @@
 // generator's, each in one piece.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/growing_array.h"
 
 namespace tarn {
 
@@ -90,23 +90,6 @@ class RoutineBuilder {
     bool used = false;
   };
 
-  // A growing array whose new room is left unset: every element is written
-  // before it is read.
-  template <typename T>
-  struct Buffer {
-    std::unique_ptr<T[]> data;
-    size_t capacity = 0;
-    // Room for `wanted` elements, the first `used` kept.
-    void reserve(size_t used, size_t wanted) {
-      if (wanted <= capacity) return;
-      const size_t n = std::max(2 * capacity, wanted);
-      auto more = std::make_unique_for_overwrite<T[]>(n);
-      std::copy_n(data.get(), used, more.get());
-      data = std::move(more);
-      capacity = n;
-    }
-  };
-
   void check_open() const;
   // Room for k more bytes; the instruction's bytes are written there.
   uint8_t* room(size_t k);
@@ -125,9 +108,9 @@ class RoutineBuilder {
   Emitter& c_;
   std::string& listing_;
   uint32_t start_;
-  Buffer<uint8_t> bytes_;  // the routine's bytes are [0, size_)
+  GrowingArray<uint8_t> bytes_;  // the routine's bytes are [0, size_)
   size_t size_ = 0;
-  Buffer<char> listed_;  // the routine's listing is [0, listed_size_)
+  GrowingArray<char> listed_;  // the routine's listing is [0, listed_size_)
   size_t listed_size_ = 0;
   std::vector<Line> lines_;
   std::vector<Fixup> fixups_;
