@@ -15,10 +15,6 @@ constexpr JumpForm kJumps[] = {
     {"jge", 0x7d, 0x8d}, {"jle", 0x7e, 0x8e}, {"jg", 0x7f, 0x8f}, {"jmp", 0xeb, 0},    {"loop", 0xe2, 0},
 };
 
-}  // namespace
-
-namespace {
-
 // A mnemonic of up to four letters as one number, 0 for a longer one.
 constexpr uint32_t packed(std::string_view mnemonic) {
   if (mnemonic.empty() || mnemonic.size() > 4) return 0;

@@ -26,28 +26,8 @@ uint8_t* put_dword(uint8_t* to, uint32_t value) {
   return to;
 }
 
-// The forms of the jumps met so far, by their mnemonic's characters packed
-// into a number (a mnemonic has at most four): the library names a dozen
-// mnemonics hundreds of times.
 const JumpForm& jump_form(std::string_view mnemonic) {
-  struct Known {
-    uint32_t key;
-    const JumpForm* form;
-  };
-  thread_local std::array<Known, 32> known;
-  thread_local size_t known_count = 0;
-  if (mnemonic.size() <= 4) {
-    uint32_t key = 0;
-    for (char ch : mnemonic) key = key << 8 | static_cast<unsigned char>(ch);
-    for (size_t i = 0; i < known_count; ++i)
-      if (known[i].key == key) return *known[i].form;
-    if (const JumpForm* f = find_jump(mnemonic)) {
-      if (known_count < known.size()) known[known_count++] = Known{key, f};
-      return *f;
-    }
-  } else if (const JumpForm* f = find_jump(mnemonic)) {
-    return *f;
-  }
+  if (const JumpForm* f = find_jump(mnemonic)) return *f;
   throw std::logic_error("unknown jump " + std::string(mnemonic));
 }
 
