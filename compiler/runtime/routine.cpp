@@ -31,18 +31,6 @@ const JumpForm& jump_form(std::string_view mnemonic) {
   throw std::logic_error("unknown jump " + std::string(mnemonic));
 }
 
-// A quick hash of a name for the names looked up: its length and three of
-// its characters.
-size_t name_hash(std::string_view name) {
-  size_t h = name.size();
-  if (!name.empty()) {
-    h = h * 31 + static_cast<unsigned char>(name.front());
-    h = h * 31 + static_cast<unsigned char>(name.back());
-    h = h * 31 + static_cast<unsigned char>(name[name.size() / 2]);
-  }
-  return h;
-}
-
 }  // namespace
 
 RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), start_(current_address(c.image)) {
@@ -52,35 +40,11 @@ RoutineBuilder::RoutineBuilder(Emitter& c) : c_(c), listing_(c.gen.listing), sta
   fixups_.reserve(128);
   names_.reserve(256);
   labels_.reserve(32);
-  found_.resize(256);
 }
 
-// Names are looked up in the generator's table once, then kept with their
-// address: the addresses of names already declared never change while the
-// library is emitted (a name's first entry is the one found).
 uint32_t RoutineBuilder::at(std::string_view name, int offset) const {
-  const size_t mask = found_.size() - 1;
-  size_t i = name_hash(name) & mask;
-  for (; found_[i].used; i = (i + 1) & mask) {
-    const Found& f = found_[i];
-    if (f.name_size == name.size() && std::string_view(found_names_).substr(f.name_at, f.name_size) == name)
-      return f.address + static_cast<uint32_t>(offset);
-  }
   const TVariable* v = find_variable(c_, name);
   if (!v) throw std::logic_error("run-time library refers to an undeclared name: " + std::string(name));
-  found_[i] = Found{static_cast<uint32_t>(found_names_.size()), static_cast<uint32_t>(name.size()), v->VarAddr, true};
-  found_names_.append(name);
-  if (2 * ++found_count_ > found_.size()) {
-    std::vector<Found> old(found_.size() * 2);
-    old.swap(found_);
-    const size_t wider = found_.size() - 1;
-    for (const Found& f : old) {
-      if (!f.used) continue;
-      size_t k = name_hash(std::string_view(found_names_).substr(f.name_at, f.name_size)) & wider;
-      while (found_[k].used) k = (k + 1) & wider;
-      found_[k] = f;
-    }
-  }
   return v->VarAddr + static_cast<uint32_t>(offset);
 }
 

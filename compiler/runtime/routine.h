@@ -82,13 +82,6 @@ class RoutineBuilder {
     int offset;
     int pending;  // the first waiting jump in fixups_, -1 for none
   };
-  // A name looked up by `at`: its text in found_names_ and its address.
-  struct Found {
-    uint32_t name_at = 0;
-    uint32_t name_size = 0;
-    uint32_t address = 0;
-    bool used = false;
-  };
 
   void check_open() const;
   // Room for k more bytes; the instruction's bytes are written there.
@@ -117,9 +110,6 @@ class RoutineBuilder {
   std::string names_;
   std::vector<LabelState> labels_;
   bool finished_ = false;
-  mutable std::vector<Found> found_;  // a power of two of slots, open addressing
-  mutable std::string found_names_;
-  mutable size_t found_count_ = 0;
 };
 
 }  // namespace tarn
