@@ -248,10 +248,6 @@ constexpr std::array<std::string_view, 1 - kLowestOp> kOperationNames = [] {
   return names;
 }();
 
-std::string_view name_of_operation(int code) {
-  return code <= 0 && code >= kLowestOp ? kOperationNames[static_cast<size_t>(-code)] : std::string_view();
-}
-
 // The room a line of a record takes at most, but for a symbol's name.
 constexpr size_t kLineRoom = 24;
 
@@ -318,7 +314,7 @@ void write_record(PostfixContext& c, int op, const Operands& o, int temporary) {
   if (o.b != 0 && op != WD_NEW && named_operand(o.b)) room += sym_at(c.sym, o.b).name.size();
   if (result != 0) room += sym_at(c.sym, result).name.size();
   out = p.readable.room(room);
-  const std::string_view name = name_of_operation(op);
+  const std::string_view name = operation_name(op);
   out = name.empty() ? put_line(out, op) : put_line(out, name);
   if (o.a != 0) out = put_readable_operand(c, out, o.a);
   if (o.b != 0) out = op == WD_NEW ? put_line(out, o.b) : put_readable_operand(c, out, o.b);
@@ -348,9 +344,8 @@ void create_work_file(const std::string& work_folder, const char* name) {
 
 }  // namespace
 
-const char* operation_name(int code) {
-  const std::string_view name = name_of_operation(code);
-  return name.empty() ? "" : name.data();  // the names are literals
+std::string_view operation_name(int code) {
+  return code <= 0 && code >= kLowestOp ? kOperationNames[static_cast<size_t>(-code)] : std::string_view();
 }
 
 void build_operation_table(PostfixState& p) {

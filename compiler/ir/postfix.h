@@ -103,7 +103,7 @@ void emit_postfix(PostfixContext& c, int value);
 int new_sys_label(PostfixContext& c);
 
 // The name of an operation in "postfix_.tmp"; empty for those written as codes.
-const char* operation_name(int code);
+std::string_view operation_name(int code);
 
 // Operand stack of the postfix emitter: error 0 on overflow or when empty.
 int push_operand(PostfixContext& c, int value);
