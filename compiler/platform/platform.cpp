@@ -354,7 +354,7 @@ bool read_file(const std::string& path, std::string& bytes, size_t max_bytes, bo
 
 // Every byte to fd, across short writes and interruptions; a full disk that
 // takes nothing more is reported as such.
-static bool write_all(int fd, const std::string& bytes) {
+static bool write_all(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
@@ -437,7 +437,7 @@ void FileLock::release() {
 // cut to their length, rather than emptied first: ext4 makes a file that was
 // emptied on opening reach the disk when it is closed, which cost the work
 // files of every compile most of a millisecond each.
-bool write_file(const std::string& path, const std::string& bytes) {
+bool write_file(const std::string& path, std::string_view bytes) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return fail(strerror(errno));
   bool ok = write_all(fd, bytes);
@@ -456,7 +456,7 @@ bool create_file(const std::string& path) {
 }
 
 #ifdef _WIN32
-bool write_file(const std::string& path, const std::string& bytes) {
+bool write_file(const std::string& path, std::string_view bytes) {
   FILE* f = open_file(path, "wb");
   if (!f) return false;
   bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

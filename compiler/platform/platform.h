@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarn::platform {
@@ -36,7 +37,7 @@ bool same_file(const std::string& a, const std::string& b);
 // reason "too_large" set; it never waits for a pipe that has no data.
 bool read_file(const std::string& path, std::string& bytes, size_t max_bytes = SIZE_MAX,
                bool* too_large = nullptr);
-bool write_file(const std::string& path, const std::string& bytes);
+bool write_file(const std::string& path, std::string_view bytes);
 
 // Creates the file where it is missing and checks that it can be written,
 // leaving the bytes of an existing one as they are (write_file later puts
