@@ -333,8 +333,7 @@ std::string numbered(std::string_view prefix, int n) {
 
 void write_work_file(const std::string& work_folder, const char* name, const GrowingText& text) {
   const std::string path = work_folder + name;
-  if (!platform::write_file(path, text.text()))
-    throw FileError(FileFailure::kWorkFile, path, platform::last_error());
+  if (!platform::write_file(path, text.text())) throw FileError(FileFailure::kWorkFile, path, platform::last_error());
 }
 
 void create_work_file(const std::string& work_folder, const char* name) {
